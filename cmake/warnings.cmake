@@ -1,0 +1,13 @@
+# One interface target carries the warning flags, so every target opts in the same way.
+add_library(shgs_warnings INTERFACE)
+if(MSVC)
+  target_compile_options(shgs_warnings INTERFACE /W4)
+  if(SHGS_WARNINGS_AS_ERRORS)
+    target_compile_options(shgs_warnings INTERFACE /WX)
+  endif()
+else()
+  target_compile_options(shgs_warnings INTERFACE -Wall -Wextra -Wpedantic)
+  if(SHGS_WARNINGS_AS_ERRORS)
+    target_compile_options(shgs_warnings INTERFACE -Werror)
+  endif()
+endif()

@@ -1,0 +1,130 @@
+#ifndef SHGS_DATAFILES_CONFIG_DATA_H_
+#define SHGS_DATAFILES_CONFIG_DATA_H_
+
+#include <cstdint>
+
+#include "datafiles/data_reader.h"
+#include "datafiles/record_encoding.h"
+#include "platform/platform.h"
+
+namespace shgs {
+
+// A game's configuration record, the first 4096 bytes of its shcfig.dat.
+// One accessor per setting; u8 and u16 fields come back as 16-bit values,
+// u32 fields as 32-bit values, day fields as the raw day number.
+class ConfigRecord {
+ public:
+  ConfigRecord();  // every byte zero
+  explicit ConfigRecord(const RecordBytes& bytes);
+
+  const RecordBytes& bytes() const { return bytes_; }
+
+  std::uint16_t sectors() const;
+  std::uint16_t maxUsers() const;
+  std::uint16_t maxShips() const;
+  std::uint16_t maxPorts() const;
+  std::uint16_t maxPlanets() const;
+  std::uint16_t maxCourseLength() const;
+  std::uint16_t turnsPerDay() const;
+  std::uint16_t startingFighters() const;
+  std::int32_t startingCredits() const;
+  std::uint16_t startingHolds() const;
+  std::uint16_t ferrengiRegenRate() const;
+  std::uint16_t terraRegenRate() const;
+  std::uint16_t planetsPerSector() const;
+  std::uint16_t corpSize() const;
+  std::uint16_t timeLimitPerDay() const;
+  std::uint16_t ferrengiMoveChance() const;
+  std::uint16_t alienMoveChance() const;
+  std::uint16_t squatters() const;
+  std::uint16_t photonDuration() const;
+  std::uint16_t cloakFailureRate() const;
+  std::uint16_t navHazClearRate() const;
+  std::uint8_t tournamentMode() const;
+  std::uint16_t daysToEnter() const;
+  std::uint16_t maxDeaths() const;
+  std::uint16_t planetaryNego() const;
+  std::uint16_t portRegen() const;
+  std::uint16_t bustClearInterval() const;
+  std::uint16_t class0BlownCount() const;
+  std::uint16_t gameStartDay() const;
+  std::uint16_t externLastRunDay() const;
+  std::uint16_t lastBustClearDay() const;
+  std::uint16_t bubbleCount() const;
+  std::uint16_t minBubbleLinks() const;
+  std::uint16_t maxBubbleSize() const;
+  std::uint16_t minBubbleSize() const;
+  std::uint16_t builtPortDensity() const;
+  std::uint16_t oneWayWarpDensity() const;
+  std::uint16_t twoWayWarpDensity() const;
+  std::uint16_t maxProduct() const;
+  std::uint16_t bigBangDay() const;
+  std::uint16_t radiationDuration() const;
+  std::uint32_t planetTransportUpgradeCost() const;
+  std::uint32_t planetTransportCost() const;
+  std::uint16_t limpetRemovalCost() const;
+  std::uint16_t shipReregistryCost() const;
+  std::uint32_t genesisTorpedoCost() const;
+  std::uint16_t armidMineCost() const;
+  std::uint16_t limpetMineCost() const;
+  std::uint16_t beaconCost() const;
+  std::uint32_t twarp1DriveCost() const;
+  std::uint32_t twarp2DriveCost() const;
+  std::uint16_t twarpUpgradeBaseCost() const;
+  std::uint16_t psychicProbeCost() const;
+  std::uint32_t planetScannerCost() const;
+  std::uint16_t atomicDetonatorCost() const;
+  std::uint16_t corbomiteCost() const;
+  std::uint16_t etherProbeCost() const;
+  std::uint32_t photonCost() const;
+  std::uint16_t cloakCost() const;
+  std::uint32_t mineDisruptorCost() const;
+  std::uint32_t holoScannerCost() const;
+  std::uint16_t densityScannerCost() const;
+  std::uint32_t terraMaxColonists() const;
+  std::uint16_t portRegenMax() const;
+  std::uint16_t maxBubbleLinks() const;
+  std::uint16_t minTunnelDepth() const;
+  std::uint16_t maxTunnelDepth() const;
+  std::uint16_t timePenalty() const;
+
+  // Flags of the option word at offset 10.
+  bool internalAliens() const;
+  bool goldMode() const;
+  bool internalFerrengi() const;
+  bool closedGame() const;
+  bool stealFromBuy() const;
+  bool multiPhotons() const;
+  bool newPlayerPlanets() const;
+  bool invincibleFerrengal() const;
+  bool mbbsMode() const;
+  bool stealDelay() const;  // true when its bit is clear
+  bool deathDelay() const;  // true when its bit is clear
+  bool fedsafePhotons() const;
+
+  // Derived settings.
+  std::int32_t stealFactor() const;
+  std::int32_t robFactor() const;
+  std::int32_t fighterLockDecay() const;
+  std::int32_t turnBank() const;
+
+ private:
+  RecordBytes bytes_;
+};
+
+// Reads shcfig.dat from the current directory when built; a file that cannot
+// be opened ends the run with "Configuration data failed to open.".
+class ConfigData : public DataReader {
+ public:
+  // "platform" must outlive the reader.
+  explicit ConfigData(Platform& platform);
+
+  const ConfigRecord& record() const { return record_; }
+
+ private:
+  ConfigRecord record_;
+};
+
+}  // namespace shgs
+
+#endif  // SHGS_DATAFILES_CONFIG_DATA_H_

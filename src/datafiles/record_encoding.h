@@ -1,0 +1,39 @@
+#ifndef SHGS_DATAFILES_RECORD_ENCODING_H_
+#define SHGS_DATAFILES_RECORD_ENCODING_H_
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace shgs {
+
+// Both records are the first 4096 bytes of their file, byte-packed and
+// little-endian; bytes past the end of a shorter file read as zero.
+constexpr std::size_t kRecordSize = 4096;
+using RecordBytes = std::array<std::uint8_t, kRecordSize>;
+
+// Little-endian integers at "offset" of "record".
+std::uint8_t readU8(const RecordBytes& record, std::size_t offset);
+std::uint16_t readU16(const RecordBytes& record, std::size_t offset);
+std::uint32_t readU32(const RecordBytes& record, std::size_t offset);
+
+// The six-byte real at "bytes" (bytes[0] is the exponent byte), truncated
+// toward zero; the low 32 bits of the 64-bit integer, two's complement.
+// Defined for every input.
+std::int32_t decodeReal48(const std::uint8_t* bytes);
+
+// Local midnight (machine time zone) of day "day", where day 1 is
+// 1 January 1988 and day 0 is 31 December 1987, in seconds since
+// 1970-01-01 00:00 UTC. Where local midnight does not exist, the first valid
+// time of that day.
+std::int64_t dayNumberToTime(std::uint16_t day);
+
+// The length-prefixed text at "offset": a signed length byte L, then L
+// characters used as stored; L below 1 gives the empty text. Characters past
+// the end of the record are not taken.
+std::string decodeLengthPrefixed(const RecordBytes& record, std::size_t offset);
+
+}  // namespace shgs
+
+#endif  // SHGS_DATAFILES_RECORD_ENCODING_H_

@@ -1,0 +1,186 @@
+#include "driver/options_menu.h"
+
+#include <cctype>
+#include <iomanip>
+#include <string>
+
+namespace shgs {
+namespace {
+
+constexpr std::size_t kForumGameLimit = 5;
+
+class OptionsMenu {
+ public:
+  OptionsMenu(const ServerSnapshot& snapshot, ExportOptions& options,
+              std::istream& in, std::ostream& out)
+      : snapshot_(snapshot), options_(options), in_(in), out_(out) {
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+      if (!snapshot.isGameUnavailable(letter)) listedLetters_ += letter;
+    }
+    acceptedChars_ = "*%$!^#";
+    for (char letter : listedLetters_) {
+      acceptedChars_ += static_cast<char>(std::tolower(letter));
+    }
+    acceptedChars_ += listedLetters_;
+  }
+
+  // One pass; false when the input ended.
+  bool runPass(Platform& platform) {
+    platform.clearConsole();
+    out_ << std::left << std::boolalpha;
+    drawScreen();
+    std::string word;
+    if (!(in_ >> word)) return false;
+    if (!actOnWord(word)) return false;
+    platform.clearConsole();
+    if (finished_ && needsForumWarning() && !confirmForumWarning()) {
+      return false;
+    }
+    writePostPassText();
+    return true;
+  }
+
+  bool finished() const { return finished_; }
+
+ private:
+  void drawScreen() {
+    out_ << "Welcome to the Starhaul Game Server Game Data Exporter, brought "
+            "to you by\n"
+         << "Dana Whitlock (aka Quillon).  Simply choose the games you wish "
+            "included in\n"
+         << "the output file.\n"
+         << "\n";
+    out_ << "    " << std::setw(31) << "Game" << std::setw(41) << "Directory"
+         << "\n";
+    for (char letter : listedLetters_) {
+      out_ << "(" << letter << ") " << std::setw(31)
+           << snapshot_.gameTitle(letter).substr(0, 30) << std::setw(41)
+           << snapshot_.gameDirectory(letter).substr(0, 40) << "\n";
+    }
+    out_ << "\n" << "Game data currently included: " << selectionText() << "\n"
+         << "\n"
+         << "(^) Toggle all games\n"
+         << "(*) Global data included: " << options_.globalDataIncluded << "\n"
+         << "(%) Formatted for OFS forum: " << options_.forumFormatted << "\n"
+         << "(#) Include stock price data: " << options_.includeStockPriceData
+         << "\n"
+         << "($) Filename to output: " << options_.outputFileName << "\n"
+         << "(!) Done entering options. Begin processing.\n"
+         << "\n"
+         << "Enter game letter(s) to include and/or option(s) to toggle: "
+         << std::flush;
+  }
+
+  std::string selectionText() const {
+    if (options_.selectedGames.empty()) return "None!";
+    return std::string(options_.selectedGames.begin(),
+                       options_.selectedGames.end());
+  }
+
+  // Acts on every accepted character of "word"; "^" lengthens it. False when
+  // the input ended at the file name prompt.
+  bool actOnWord(std::string word) {
+    for (std::size_t i = 0; i < word.size(); ++i) {
+      const char key = word[i];
+      if (acceptedChars_.find(key) == std::string::npos) continue;
+      if (key == '^') {
+        word += listedLetters_;
+      } else if (key == '$') {
+        out_ << "Enter new output filename: " << std::flush;
+        if (!(in_ >> options_.outputFileName)) return false;
+      } else {
+        actOnKey(key);
+      }
+    }
+    return true;
+  }
+
+  void actOnKey(char key) {
+    switch (key) {
+      case '!':
+        finished_ = true;
+        break;
+      case '#':
+        options_.includeStockPriceData = !options_.includeStockPriceData;
+        break;
+      case '%':
+        options_.forumFormatted = !options_.forumFormatted;
+        break;
+      case '*':
+        options_.globalDataIncluded = !options_.globalDataIncluded;
+        break;
+      default:
+        toggleGame(static_cast<char>(std::toupper(key)));
+    }
+  }
+
+  void toggleGame(char letter) {
+    if (options_.selectedGames.erase(letter) == 0) {
+      options_.selectedGames.insert(letter);
+    }
+  }
+
+  bool needsForumWarning() const {
+    return options_.forumFormatted &&
+           options_.selectedGames.size() > kForumGameLimit;
+  }
+
+  // False when the input ended before an answer.
+  bool confirmForumWarning() {
+    out_ << "\n"
+         << "Over 5 games per output intended for posting on the OFS forum is "
+            "not\n"
+         << "recommended due to OFS forum software limitations.  For best "
+            "results,\n"
+         << "consider producing one file per 5 games, with globals included "
+            "only\n"
+         << "in the first file.  Proceed anyway? " << std::flush;
+    std::string answer;
+    if (!(in_ >> answer)) return false;
+    finished_ = answer[0] == 'y' || answer[0] == 'Y';
+    return true;
+  }
+
+  void writePostPassText() {
+    if (options_.forumFormatted) {
+      out_ << "\n"
+           << "To post onto the OFS forum:  Open the output file in notepad, "
+              "press\n"
+           << "Ctrl-A followed by Ctrl-C to copy the entire file into the "
+              "clipboard,\n"
+           << "then (with the cursor in an OFS forum post textbox) press "
+              "Ctrl-V to\n"
+           << "paste the table into the forum.\n";
+    } else {
+      out_ << "\n"
+           << "If the notepad output does not appear properly aligned, change "
+              "the\n"
+           << "font to Lucida Console or Terminal.  These are fixed-width "
+              "fonts\n"
+           << "and will allow for proper formatting.\n";
+    }
+    out_ << std::flush;
+  }
+
+  const ServerSnapshot& snapshot_;
+  ExportOptions& options_;
+  std::istream& in_;
+  std::ostream& out_;
+  std::string listedLetters_;
+  std::string acceptedChars_;
+  bool finished_ = false;
+};
+
+}  // namespace
+
+MenuResult runOptionsMenu(const ServerSnapshot& snapshot,
+                          ExportOptions& options, std::istream& in,
+                          std::ostream& out, Platform& platform) {
+  OptionsMenu menu(snapshot, options, in, out);
+  do {
+    if (!menu.runPass(platform)) return MenuResult::kInputEnded;
+  } while (!menu.finished());
+  return MenuResult::kFinished;
+}
+
+}  // namespace shgs
