@@ -9,3 +9,25 @@ target_link_libraries(exporter_tests PRIVATE shgs_core GTest::gtest_main)
 gtest_discover_tests(exporter_tests
   DISCOVERY_MODE PRE_TEST
   PROPERTIES LABELS unit)
+
+# Helpers shared by every test binary: temporary directories, running the
+# program as a separate process.
+add_library(shgs_test_support STATIC tests/support/test_support.cc)
+target_include_directories(shgs_test_support PUBLIC tests)
+target_link_libraries(shgs_test_support PUBLIC GTest::gtest shgs_warnings)
+target_link_libraries(exporter_tests PRIVATE shgs_test_support)
+
+# End-to-end tests: the built program run as a separate process on sample
+# servers made by shgs-make-server, in temporary directories.
+add_executable(exporter_e2e_tests
+  tests/e2e/run_test.cc
+)
+target_link_libraries(exporter_e2e_tests PRIVATE shgs_test_support GTest::gtest_main)
+target_compile_definitions(exporter_e2e_tests PRIVATE
+  SHGS_EXPORTER_PATH="$<TARGET_FILE:shgs-exporter>"
+  SHGS_MAKE_SERVER_PATH="$<TARGET_FILE:shgs-make-server>"
+  SHGS_TESTDATA_DIR="${PROJECT_SOURCE_DIR}/tests/testdata")
+add_dependencies(exporter_e2e_tests shgs-exporter shgs-make-server)
+gtest_discover_tests(exporter_e2e_tests
+  DISCOVERY_MODE PRE_TEST
+  PROPERTIES LABELS e2e)

@@ -1,0 +1,49 @@
+#ifndef SHGS_TESTS_SUPPORT_TEST_SUPPORT_H_
+#define SHGS_TESTS_SUPPORT_TEST_SUPPORT_H_
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace shgs {
+namespace testing_support {
+
+// A fresh directory below testing::TempDir(), removed with everything in it
+// when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  // "path()/relative".
+  std::string operator/(const std::string& relative) const;
+
+ private:
+  std::string path_;
+};
+
+struct ProcessResult {
+  int exitCode = -1;  // -1 when the process did not exit normally
+  std::string standardOutput;
+  std::string standardError;
+};
+
+// Runs "argv" in "directory" with the environment "environment" (nothing
+// inherited), "input" on standard input, and collects its output.
+ProcessResult runProcess(const std::vector<std::string>& argv,
+                         const std::string& directory,
+                         const std::map<std::string, std::string>& environment,
+                         const std::string& input);
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& content);
+bool fileExists(const std::string& path);
+void makeDirectories(const std::string& path);
+
+}  // namespace testing_support
+}  // namespace shgs
+
+#endif  // SHGS_TESTS_SUPPORT_TEST_SUPPORT_H_

@@ -1,0 +1,2 @@
+// Placeholder: the sample server generator is being written.
+int main() { return 1; }
