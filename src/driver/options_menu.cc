@@ -57,7 +57,8 @@ class OptionsMenu {
            << snapshot_.gameTitle(letter).substr(0, 30) << std::setw(41)
            << snapshot_.gameDirectory(letter).substr(0, 40) << "\n";
     }
-    out_ << "\n" << "Game data currently included: " << selectionText() << "\n"
+    out_ << "\n"
+         << "Game data currently included: " << selectionText() << "\n"
          << "\n"
          << "(^) Toggle all games\n"
          << "(*) Global data included: " << options_.globalDataIncluded << "\n"

@@ -58,8 +58,7 @@ void writeGameParts(std::ostream& out, Platform& platform,
 // Writes the whole report into "file" through standard output, which holds
 // the file's buffer meanwhile. Returns false when a write failed.
 bool writeReport(std::ofstream& file, Platform& platform,
-                 const ServerSnapshot& snapshot,
-                 const ExportOptions& options) {
+                 const ServerSnapshot& snapshot, const ExportOptions& options) {
   std::streambuf* console = std::cout.rdbuf(file.rdbuf());
   writeReportOpening(std::cout, options);
   if (options.globalDataIncluded) {

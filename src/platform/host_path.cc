@@ -3,6 +3,8 @@
 // Placeholder: the path mapping is being written.
 namespace shgs {
 
-std::string mapWindowsPath(const std::string& windowsPath, const std::string&) { return windowsPath; }
+std::string mapWindowsPath(const std::string& windowsPath, const std::string&) {
+  return windowsPath;
+}
 
 }  // namespace shgs

@@ -44,7 +44,8 @@ void runAndWait(const std::vector<std::string>& argv) {
   std::cout.flush();
   std::cerr.flush();
   std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  for (const std::string& arg : argv)
+    args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
   const pid_t child = fork();
   if (child == 0) {
@@ -126,7 +127,9 @@ Platform& hostPlatform() {
   return platform;
 }
 
-std::int64_t currentTime() { return static_cast<std::int64_t>(std::time(nullptr)); }
+std::int64_t currentTime() {
+  return static_cast<std::int64_t>(std::time(nullptr));
+}
 
 bool toLocalTime(std::int64_t t, std::tm* out) {
   if (t < std::numeric_limits<time_t>::min() ||

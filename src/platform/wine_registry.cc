@@ -3,6 +3,7 @@
 // Placeholder: the listing writer is being written.
 namespace shgs {
 
-void writeRegistryListing(const std::string&, const std::string&, std::ostream&) {}
+void writeRegistryListing(const std::string&, const std::string&,
+                          std::ostream&) {}
 
 }  // namespace shgs

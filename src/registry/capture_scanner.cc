@@ -5,8 +5,11 @@ namespace shgs {
 
 const char kNotFound[] = "QnF";
 
-CaptureScanner::CaptureScanner(std::string captureText) : text_(std::move(captureText)) {}
-std::string CaptureScanner::lookupValue(const std::string&, bool) { return kNotFound; }
+CaptureScanner::CaptureScanner(std::string captureText)
+    : text_(std::move(captureText)) {}
+std::string CaptureScanner::lookupValue(const std::string&, bool) {
+  return kNotFound;
+}
 void CaptureScanner::rewind() {}
 std::string valueTextAfterName(const std::string&) { return ""; }
 

@@ -19,6 +19,7 @@ std::string& currentColour() {
   return colour;
 }
 
-void writeRow(std::ostream&, const Cell&, const Cell&, const Cell&, const Cell&, const Cell&, const Cell&) {}
+void writeRow(std::ostream&, const Cell&, const Cell&, const Cell&, const Cell&,
+              const Cell&, const Cell&) {}
 
 }  // namespace shgs

@@ -11,14 +11,14 @@ namespace shgs {
 // converts its kind of value as the report's formatting rules say.
 class Cell {
  public:
-  Cell(const char* text);         // text, unchanged
-  Cell(std::string text);         // text, unchanged
-  Cell(std::uint16_t count);      // 16-bit count, with commas
-  Cell(std::uint32_t count);      // 32-bit count, with commas
-  Cell(bool flag);                // "true" / "false"
-  Cell(float real);               // general notation, 6 digits
-  Cell(std::int32_t value);       // signed
-  Cell(std::int64_t value);       // wide signed
+  Cell(const char* text);     // text, unchanged
+  Cell(std::string text);     // text, unchanged
+  Cell(std::uint16_t count);  // 16-bit count, with commas
+  Cell(std::uint32_t count);  // 32-bit count, with commas
+  Cell(bool flag);            // "true" / "false"
+  Cell(float real);           // general notation, 6 digits
+  Cell(std::int32_t value);   // signed
+  Cell(std::int64_t value);   // wide signed
 
   const std::string& text() const { return text_; }
 

@@ -7,6 +7,7 @@ void writeReportOpening(std::ostream& out, const ExportOptions& options) {
   if (options.forumFormatted) out << "[CODE][white]" << std::endl;
 }
 
-void writeServerSection(std::ostream&, const ExportOptions&, const ServerSnapshot&, const GlobalRecord&) {}
+void writeServerSection(std::ostream&, const ExportOptions&,
+                        const ServerSnapshot&, const GlobalRecord&) {}
 
 }  // namespace shgs

@@ -1,6 +1,7 @@
 #include "support/test_support.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,8 +12,6 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-
-#include <gtest/gtest.h>
 
 namespace shgs {
 namespace testing_support {
@@ -54,15 +53,15 @@ void exchange(int inputFd, int outputFd, int errorFd, const std::string& input,
     inputFd = -1;
   }
   while (outputFd >= 0 || errorFd >= 0) {
-    pollfd fds[3] = {{inputFd, POLLOUT, 0}, {outputFd, POLLIN, 0},
-                     {errorFd, POLLIN, 0}};
+    pollfd fds[3] = {
+        {inputFd, POLLOUT, 0}, {outputFd, POLLIN, 0}, {errorFd, POLLIN, 0}};
     if (poll(fds, 3, -1) < 0) {
       if (errno == EINTR) continue;
       break;
     }
     if (inputFd >= 0 && (fds[0].revents & (POLLOUT | POLLERR | POLLHUP))) {
-      const ssize_t n = write(inputFd, input.data() + written,
-                              input.size() - written);
+      const ssize_t n =
+          write(inputFd, input.data() + written, input.size() - written);
       if (n > 0) written += static_cast<std::size_t>(n);
       if (n < 0 || written == input.size()) {
         close(inputFd);
@@ -72,7 +71,8 @@ void exchange(int inputFd, int outputFd, int errorFd, const std::string& input,
     int* fdsOut[2] = {&outputFd, &errorFd};
     std::string* sinks[2] = {&result->standardOutput, &result->standardError};
     for (int i = 0; i < 2; ++i) {
-      if (*fdsOut[i] < 0 || !(fds[i + 1].revents & (POLLIN | POLLHUP | POLLERR)))
+      if (*fdsOut[i] < 0 ||
+          !(fds[i + 1].revents & (POLLIN | POLLHUP | POLLERR)))
         continue;
       char buffer[65536];
       const ssize_t n = read(*fdsOut[i], buffer, sizeof buffer);
@@ -98,9 +98,11 @@ ProcessResult runProcess(const std::vector<std::string>& argv,
     throw std::runtime_error("pipe failed");
   }
   std::vector<std::string> envStrings;
-  for (const auto& [name, value] : environment) envStrings.push_back(name + "=" + value);
+  for (const auto& [name, value] : environment)
+    envStrings.push_back(name + "=" + value);
   std::vector<char*> args, env;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  for (const std::string& arg : argv)
+    args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
   for (std::string& entry : envStrings) env.push_back(entry.data());
   env.push_back(nullptr);
@@ -110,7 +112,9 @@ ProcessResult runProcess(const std::vector<std::string>& argv,
     dup2(inPipe[0], 0);
     dup2(outPipe[1], 1);
     dup2(errPipe[1], 2);
-    for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
+    for (int fd :
+         {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
+      close(fd);
     if (chdir(directory.c_str()) != 0) _exit(126);
     execve(args[0], args.data(), env.data());
     _exit(127);
@@ -145,9 +149,7 @@ bool fileExists(const std::string& path) {
   return fs::exists(fs::symlink_status(path, ignored));
 }
 
-void makeDirectories(const std::string& path) {
-  fs::create_directories(path);
-}
+void makeDirectories(const std::string& path) { fs::create_directories(path); }
 
 }  // namespace testing_support
 }  // namespace shgs
