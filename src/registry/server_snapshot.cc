@@ -145,8 +145,9 @@ bool scanListing(const std::string& capture, std::size_t begin,
 }
 
 void takeMissingFrom(const GameValueEnds& tail, GameValueEnds* ends) {
-  for (std::size_t i = 0; i < ends->size(); ++i)
+  for (std::size_t i = 0; i < ends->size(); ++i) {
     keepFirst(tail[i], &(*ends)[i]);
+  }
 }
 
 // The value ends of the listing from each of "starts". A listing that runs
@@ -185,8 +186,9 @@ std::map<char, GameEntry> readGames(
   const std::map<std::size_t, std::size_t> starts =
       lineStartsBelow(capture, found);
   std::set<std::size_t> listingStarts;
-  for (const auto& keyAndStart : starts)
+  for (const auto& keyAndStart : starts) {
     listingStarts.insert(keyAndStart.second);
+  }
   const auto listings = scanListings(capture, listingStarts);
   std::map<char, GameEntry> games;
   for (int i = 0; i < kLetterCount; ++i) {
