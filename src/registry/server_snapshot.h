@@ -24,7 +24,12 @@ class ServerSnapshot {
   ServerSnapshot();
 
   // The snapshot that "captureText", a registry capture, describes. Never
-  // fails: values that are not found are "QnF".
+  // fails: values that are not found are "QnF". Each server value is what
+  // CaptureScanner::lookupValue finds from the start. A game has an entry
+  // when the word "Server\Games\" and its letter occurs; its values come
+  // from the lines below that word's line that begin with a blank or a tab,
+  // each from the first such line whose first word is the value's name, in
+  // any order. Takes time linear in the size of the capture.
   static ServerSnapshot fromCapture(std::string captureText);
 
   std::string serverRoot() const { return serverRoot_; }
