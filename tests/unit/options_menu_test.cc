@@ -227,14 +227,15 @@ TEST(OptionsMenuTest, WarnsAboutMoreThanFiveGamesInAForumPost) {
     bool warned;
     int passes;
     bool forum;
+    std::size_t selected;
   };
   const WarningCase cases[] = {
-      {"ABCDE!\n", false, 1, true},  // five is still fine
-      {"ABCDEF!\nyes\n", true, 1, true},
-      {"ABCDEF!\nY\n", true, 1, true},
-      {"ABCDEF!\nno\n!\nyes\n", true, 2, true},  // back to the menu
-      {"ABCDEF!\nx\n%!\n", true, 2, false},      // plain: no warning
-      {"%ABCDEF!\n", false, 1, false},
+      {"ABCDE!\n", false, 1, true, 5},  // five is still fine
+      {"ABCDEF!\nyes\n", true, 1, true, 6},
+      {"ABCDEF!\nY\n", true, 1, true, 6},
+      {"ABCDEF!\nno\n!\nyes\n", true, 2, true, 6},  // back to the menu
+      {"ABCDEF!\nx\n%!\n", true, 2, false, 6},      // plain: no warning
+      {"%ABCDEF!\n", false, 1, false, 6},
   };
   for (const WarningCase& c : cases) {
     SCOPED_TRACE(c.input);
@@ -242,7 +243,7 @@ TEST(OptionsMenuTest, WarnsAboutMoreThanFiveGamesInAForumPost) {
     EXPECT_EQ(run.result, MenuResult::kFinished);
     EXPECT_EQ(run.console.find(warning) != std::string::npos, c.warned);
     EXPECT_EQ(run.clears, 2 * c.passes);
-    EXPECT_EQ(run.options.selectedGames.size(), 6u);
+    EXPECT_EQ(run.options.selectedGames.size(), c.selected);
     EXPECT_EQ(run.options.forumFormatted, c.forum);
   }
 }
