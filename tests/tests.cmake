@@ -33,3 +33,20 @@ add_dependencies(exporter_e2e_tests shgs-exporter shgs-make-server)
 gtest_discover_tests(exporter_e2e_tests
   DISCOVERY_MODE PRE_TEST
   PROPERTIES LABELS e2e)
+
+# Golden reports: complete sample servers and the exact report each run must
+# write, compared byte for byte (tests/testdata/golden). The clock is pinned
+# with libfaketime, from the faketime package.
+add_executable(exporter_golden_tests
+  tests/golden/golden_test.cc
+)
+target_link_libraries(exporter_golden_tests PRIVATE shgs_test_support GTest::gtest_main)
+target_compile_definitions(exporter_golden_tests PRIVATE
+  SHGS_EXPORTER_PATH="$<TARGET_FILE:shgs-exporter>"
+  SHGS_MAKE_SERVER_PATH="$<TARGET_FILE:shgs-make-server>"
+  SHGS_TESTDATA_DIR="${PROJECT_SOURCE_DIR}/tests/testdata"
+  SHGS_HOME_PAGE_URL="${SHGS_HOME_PAGE_URL}")
+add_dependencies(exporter_golden_tests shgs-exporter shgs-make-server)
+gtest_discover_tests(exporter_golden_tests
+  DISCOVERY_MODE PRE_TEST
+  PROPERTIES LABELS golden)
