@@ -184,14 +184,6 @@ TEST_F(GameSectionTest, WritesTheTournamentBlockInOrangeBeforeTheRows) {
             plainRow("Days to enter:", "3", " days", "Max deaths:", "2", ""));
 }
 
-TEST_F(GameSectionTest, StartsTheRowsInWhiteWithoutATournament) {
-  const auto lines = linesOf(sectionStart(RecordBuilder()));
-  ASSERT_GT(lines.size(), 3u);
-  EXPECT_EQ(lines[3].compare(0, 7, "[black]"), 0) << lines[3];
-  EXPECT_NE(lines[3].find("[white]Age of Game:"), std::string::npos);
-  EXPECT_EQ(sectionStart(RecordBuilder()).find("orange"), std::string::npos);
-}
-
 // The colour of a forum row: the tag after its leading fill.
 std::string rowColour(const std::string& row) {
   const std::size_t open = row.find('[', 7);

@@ -195,15 +195,5 @@ TEST_F(ServerSectionTest, ReportsAnInvalidShipDelayOncePerColumn) {
                                "Probe Movement Delay:", "0", " s/sector"));
 }
 
-TEST_F(ServerSectionTest, KeepsTheHeaderFreeOfColourTagsInForumMode) {
-  const auto lines = sectionLines(snapshotOf({}), namedServer());
-  ASSERT_EQ(lines.size(), 12u);
-  EXPECT_EQ(lines[0], "Nova Station running Night Shift on SHGS version 2.6");
-  EXPECT_EQ(lines[4], "Global (server) settings");
-  const std::string rowStart =
-      "[black]" + std::string(10, '\xA8') + "[white]Ship Delay:";
-  EXPECT_EQ(lines[6].compare(0, rowStart.size(), rowStart), 0) << lines[6];
-}
-
 }  // namespace
 }  // namespace shgs
