@@ -43,7 +43,6 @@ constexpr std::size_t kMinBubbleSize = 171;
 constexpr std::size_t kLimpetRemovalCost = 204;
 constexpr std::size_t kShipReregistryCost = 206;
 constexpr std::size_t kArmidMineCost = 212;
-constexpr std::size_t kBeaconCost = 216;
 constexpr std::size_t kTwarp1DriveCost = 218;
 constexpr std::size_t kTwarp2DriveCost = 222;
 constexpr std::size_t kTwarpUpgradeBaseCost = 226;
