@@ -4,8 +4,13 @@ include(GoogleTest)
 # Unit tests: one binary, in-process, no files outside a temporary directory.
 add_executable(exporter_tests
   tests/unit/capture_scanner_test.cc
+  tests/unit/description_excerpt_test.cc
+  tests/unit/game_section_test.cc
   tests/unit/options_menu_test.cc
+  tests/unit/row_writer_test.cc
+  tests/unit/server_section_test.cc
   tests/unit/server_snapshot_test.cc
+  tests/unit/value_format_test.cc
 )
 target_link_libraries(exporter_tests PRIVATE shgs_core GTest::gtest_main)
 gtest_discover_tests(exporter_tests

@@ -1,11 +1,53 @@
 #include "report/row_writer.h"
 
+#include <iomanip>
+#include <utility>
+
+#include "driver/export_options.h"
 #include "report/value_format.h"
 
-// Placeholder: the row writer is being written.
 namespace shgs {
+namespace {
 
-Cell::Cell(const char* text) : text_(text) {}
+constexpr int kLabelWidth = 21;
+constexpr int kValueWidth = 8;
+constexpr int kUnitWidth = 11;
+
+// Written after a "[black]" tag, so on the forum's black background the fill
+// stays invisible while still holding the columns in place.
+constexpr char kForumFill = static_cast<char>(0xA8);
+constexpr char kBlackTag[] = "[black]";
+constexpr int kBlackTagLength = sizeof kBlackTag - 1;
+
+void writePlainRow(std::ostream& out, const Cell& label1, const Cell& value1,
+                   const Cell& unit1, const Cell& label2, const Cell& value2,
+                   const Cell& unit2) {
+  out << std::setfill(' ') << std::right << std::setw(kLabelWidth)
+      << label1.text() << std::setw(kValueWidth) << value1.text() << std::left
+      << std::setw(kUnitWidth) << unit1.text() << std::right
+      << std::setw(kLabelWidth) << label2.text() << std::setw(kValueWidth)
+      << value2.text() << std::left << unit2.text() << std::endl;
+}
+
+// Each field is widened by the length of the tags inside it, so the visible
+// widths match the plain row.
+void writeForumRow(std::ostream& out, const std::string& colour,
+                   const Cell& label1, const Cell& value1, const Cell& unit1,
+                   const Cell& label2, const Cell& value2, const Cell& unit2) {
+  const std::string tag = "[" + colour + "]";
+  const int tagLength = static_cast<int>(tag.size());
+  out << std::setfill(kForumFill) << std::right << kBlackTag
+      << std::setw(kLabelWidth + tagLength) << tag + label1.text() << kBlackTag
+      << std::setw(kValueWidth + tagLength) << tag + value1.text() << std::left
+      << std::setw(kUnitWidth + kBlackTagLength) << unit1.text() + kBlackTag
+      << std::right << std::setw(kLabelWidth + tagLength) << tag + label2.text()
+      << kBlackTag << std::setw(kValueWidth + tagLength) << tag + value2.text()
+      << std::left << unit2.text() << std::endl;
+}
+
+}  // namespace
+
+Cell::Cell(const char* text) : text_(toText(text)) {}
 Cell::Cell(std::string text) : text_(std::move(text)) {}
 Cell::Cell(std::uint16_t count) : text_(withCommas(count)) {}
 Cell::Cell(std::uint32_t count) : text_(withCommas(count)) {}
@@ -19,7 +61,16 @@ std::string& currentColour() {
   return colour;
 }
 
-void writeRow(std::ostream&, const Cell&, const Cell&, const Cell&, const Cell&,
-              const Cell&, const Cell&) {}
+void writeRow(std::ostream& out, const Cell& label1, const Cell& value1,
+              const Cell& unit1, const Cell& label2, const Cell& value2,
+              const Cell& unit2) {
+  if (exportOptions().forumFormatted) {
+    writeForumRow(out, currentColour(), label1, value1, unit1, label2, value2,
+                  unit2);
+  } else {
+    writePlainRow(out, label1, value1, unit1, label2, value2, unit2);
+  }
+  out << std::setfill(' ') << std::right;
+}
 
 }  // namespace shgs
