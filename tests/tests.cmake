@@ -4,8 +4,14 @@ include(GoogleTest)
 # Unit tests: one binary, in-process, no files outside a temporary directory.
 add_executable(exporter_tests
   tests/unit/options_menu_test.cc
+  tests/unit/record_accessors_test.cc
+  tests/unit/record_builder_test.cc
+  tests/unit/record_encoding_test.cc
+  tests/unit/record_readers_test.cc
 )
-target_link_libraries(exporter_tests PRIVATE shgs_core GTest::gtest_main)
+# The record tests build their records with the sample generator's tables.
+target_link_libraries(exporter_tests PRIVATE shgs_core shgs_sample_server
+                      GTest::gtest_main)
 gtest_discover_tests(exporter_tests
   DISCOVERY_MODE PRE_TEST
   PROPERTIES LABELS unit)

@@ -8,6 +8,8 @@
 
 namespace shgs {
 
+class Platform;
+
 // Both records are the first 4096 bytes of their file, byte-packed and
 // little-endian; bytes past the end of a shorter file read as zero.
 constexpr std::size_t kRecordSize = 4096;
@@ -33,6 +35,13 @@ std::int64_t dayNumberToTime(std::uint16_t day);
 // characters used as stored; L below 1 gives the empty text. Characters past
 // the end of the record are not taken.
 std::string decodeLengthPrefixed(const RecordBytes& record, std::size_t offset);
+
+// Reads the first 4096 bytes of the file "fileName" (a name as the server
+// uses it, resolved through "platform") into "*record", in binary; bytes past
+// the end of a shorter file are zero. The file is opened for reading only and
+// closed again. False, with "*record" all zero, when it cannot be opened.
+bool readRecordFile(Platform& platform, const std::string& fileName,
+                    RecordBytes* record);
 
 }  // namespace shgs
 
