@@ -26,13 +26,15 @@ target_link_libraries(exporter_tests PRIVATE shgs_test_support)
 # End-to-end tests: the built program run as a separate process on sample
 # servers made by shgs-make-server, in temporary directories.
 add_executable(exporter_e2e_tests
+  tests/e2e/make_server_test.cc
   tests/e2e/run_test.cc
 )
 target_link_libraries(exporter_e2e_tests PRIVATE shgs_test_support GTest::gtest_main)
 target_compile_definitions(exporter_e2e_tests PRIVATE
   SHGS_EXPORTER_PATH="$<TARGET_FILE:shgs-exporter>"
   SHGS_MAKE_SERVER_PATH="$<TARGET_FILE:shgs-make-server>"
-  SHGS_TESTDATA_DIR="${PROJECT_SOURCE_DIR}/tests/testdata")
+  SHGS_TESTDATA_DIR="${PROJECT_SOURCE_DIR}/tests/testdata"
+  SHGS_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 add_dependencies(exporter_e2e_tests shgs-exporter shgs-make-server)
 gtest_discover_tests(exporter_e2e_tests
   DISCOVERY_MODE PRE_TEST
