@@ -141,7 +141,8 @@ bool DescriptionParser::startSection(const std::string& header, Failure* err) {
 
 bool DescriptionParser::addEntry(const std::string& text, Failure* err) {
   const auto equals = text.find('=');
-  if (sections_.empty() || equals == std::string::npos) {
+  if (sections_.empty() || sections_.back().kind == "dir" ||
+      equals == std::string::npos) {
     *err = {line_, "expected a section or a key = value line"};
     return false;
   }
