@@ -87,8 +87,10 @@ bool parseInteger(const std::string& text, std::int64_t* value) {
 }
 
 bool encodeReal48(std::int64_t value, std::uint8_t out[6]) {
-  for (int i = 0; i < 6; ++i) out[i] = 0;
-  if (value == 0) return true;
+  if (value == 0) {
+    for (int i = 0; i < 6; ++i) out[i] = 0;
+    return true;
+  }
   const bool negative = value < 0;
   const std::uint64_t magnitude = negative
                                       ? 0 - static_cast<std::uint64_t>(value)
@@ -97,7 +99,7 @@ bool encodeReal48(std::int64_t value, std::uint8_t out[6]) {
   while ((magnitude >> top) == 0) --top;
   // The mantissa holds the leading one and 39 bits after it.
   if (top > 39 && (magnitude & ((std::uint64_t{1} << (top - 39)) - 1)) != 0) {
-    return false;
+    return false;  // "out" untouched
   }
   const std::uint64_t mantissa =
       top >= 39 ? magnitude >> (top - 39) : magnitude << (39 - top);
@@ -134,32 +136,26 @@ bool RecordBuilder::set(const std::string& name, std::int64_t value,
 bool RecordBuilder::store(const RecordField& field, std::int64_t value,
                           std::string* err) {
   const std::string name = field.name;
-  switch (field.type) {
-    case FieldType::kText:
-      return fail(err, name + " is a text field");
-    case FieldType::kFlag: {
-      const bool bitSet = (value != 0) != field.inverted;
-      std::uint8_t& byte = bytes_[field.offset];
-      byte = static_cast<std::uint8_t>(bitSet ? byte | field.mask
-                                              : byte & ~field.mask);
-      return true;
-    }
-    case FieldType::kReal48: {
-      std::uint8_t real[6];
-      if (!encodeReal48(value, real)) {
-        return fail(err, name + ": not exactly a six-byte real");
-      }
-      for (int i = 0; i < 6; ++i) bytes_[field.offset + i] = real[i];
-      return true;
-    }
-    default:
-      if (value < 0 || value > largestValue(field.type)) {
-        return fail(err, name + ": " + std::to_string(value) + " out of range");
-      }
-      storeLittleEndian(static_cast<std::uint64_t>(value), field.offset,
-                        field.size, &bytes_);
-      return true;
+  if (field.type == FieldType::kText) {
+    return fail(err, name + " is a text field");
   }
+  if (field.type == FieldType::kFlag) {
+    const bool bitSet = (value != 0) != field.inverted;
+    std::uint8_t& byte = bytes_[field.offset];
+    byte = static_cast<std::uint8_t>(bitSet ? byte | field.mask
+                                            : byte & ~field.mask);
+    return true;
+  }
+  if (field.type == FieldType::kReal48) {
+    return encodeReal48(value, &bytes_[field.offset]) ||
+           fail(err, name + ": not exactly a six-byte real");
+  }
+  if (value < 0 || value > largestValue(field.type)) {
+    return fail(err, name + ": " + std::to_string(value) + " out of range");
+  }
+  storeLittleEndian(static_cast<std::uint64_t>(value), field.offset, field.size,
+                    &bytes_);
+  return true;
 }
 
 bool RecordBuilder::setText(const std::string& name, const std::string& text,

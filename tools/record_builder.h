@@ -49,7 +49,8 @@ class RecordBuilder {
 };
 
 // The six bytes (exponent byte first) of the real that equals "value"
-// exactly. False when "value" has more than 40 significant bits.
+// exactly. False, with "out" unchanged, when "value" has more than 40
+// significant bits.
 bool encodeReal48(std::int64_t value, std::uint8_t out[6]);
 
 // The day number (day 1 = 1988-01-01, day 0 = 1987-12-31) of "date",
