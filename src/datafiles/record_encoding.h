@@ -20,15 +20,18 @@ std::uint8_t readU8(const RecordBytes& record, std::size_t offset);
 std::uint16_t readU16(const RecordBytes& record, std::size_t offset);
 std::uint32_t readU32(const RecordBytes& record, std::size_t offset);
 
-// The six-byte real at "bytes" (bytes[0] is the exponent byte), truncated
-// toward zero; the low 32 bits of the 64-bit integer, two's complement.
-// Defined for every input.
+// The six-byte real at "bytes" (bytes[0] is the exponent byte, 0 meaning
+// zero), truncated toward zero; the low 32 bits of that integer, two's
+// complement. Defined for every input: a value beyond 64 bits is reduced
+// modulo 2^64, exactly, so the result is always its low 32 bits (0 from an
+// exponent byte of 200 on).
 std::int32_t decodeReal48(const std::uint8_t* bytes);
 
 // Local midnight (machine time zone) of day "day", where day 1 is
 // 1 January 1988 and day 0 is 31 December 1987, in seconds since
 // 1970-01-01 00:00 UTC. Where local midnight does not exist, the first valid
-// time of that day.
+// time of that day. Every day number, also those after 2038, gives its own
+// date, as far as the platform converts local times.
 std::int64_t dayNumberToTime(std::uint16_t day);
 
 // The length-prefixed text at "offset": a signed length byte L, then L
