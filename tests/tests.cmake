@@ -7,12 +7,18 @@ add_executable(exporter_tests
   tests/unit/description_excerpt_test.cc
   tests/unit/game_section_test.cc
   tests/unit/options_menu_test.cc
+  tests/unit/record_accessors_test.cc
+  tests/unit/record_builder_test.cc
+  tests/unit/record_encoding_test.cc
+  tests/unit/record_readers_test.cc
   tests/unit/row_writer_test.cc
   tests/unit/server_section_test.cc
   tests/unit/server_snapshot_test.cc
   tests/unit/value_format_test.cc
 )
-target_link_libraries(exporter_tests PRIVATE shgs_core GTest::gtest_main)
+# The record tests build their records with the sample generator's tables.
+target_link_libraries(exporter_tests PRIVATE shgs_core shgs_sample_server
+                      GTest::gtest_main)
 gtest_discover_tests(exporter_tests
   DISCOVERY_MODE PRE_TEST
   PROPERTIES LABELS unit)
@@ -28,13 +34,15 @@ target_link_libraries(exporter_tests PRIVATE shgs_test_support)
 # servers made by shgs-make-server, in temporary directories.
 add_executable(exporter_e2e_tests
   tests/e2e/directory_walk_test.cc
+  tests/e2e/make_server_test.cc
   tests/e2e/run_test.cc
 )
 target_link_libraries(exporter_e2e_tests PRIVATE shgs_test_support GTest::gtest_main)
 target_compile_definitions(exporter_e2e_tests PRIVATE
   SHGS_EXPORTER_PATH="$<TARGET_FILE:shgs-exporter>"
   SHGS_MAKE_SERVER_PATH="$<TARGET_FILE:shgs-make-server>"
-  SHGS_TESTDATA_DIR="${PROJECT_SOURCE_DIR}/tests/testdata")
+  SHGS_TESTDATA_DIR="${PROJECT_SOURCE_DIR}/tests/testdata"
+  SHGS_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 add_dependencies(exporter_e2e_tests shgs-exporter shgs-make-server)
 gtest_discover_tests(exporter_e2e_tests
   DISCOVERY_MODE PRE_TEST
