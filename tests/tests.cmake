@@ -11,6 +11,7 @@ add_executable(exporter_tests
   tests/unit/record_builder_test.cc
   tests/unit/record_encoding_test.cc
   tests/unit/record_readers_test.cc
+  tests/unit/registry_reader_test.cc
   tests/unit/row_writer_test.cc
   tests/unit/server_section_test.cc
   tests/unit/server_snapshot_test.cc

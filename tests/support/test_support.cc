@@ -87,6 +87,20 @@ void exchange(int inputFd, int outputFd, int errorFd, const std::string& input,
   if (inputFd >= 0) close(inputFd);
 }
 
+// The sanitizers' settings of this test process, for its children: a
+// sanitized program must halt on its first error there too. A setting the
+// caller gives comes after them, so it wins.
+std::map<std::string, std::string> withSanitizerOptions(
+    std::map<std::string, std::string> environment) {
+  for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
+    const char* inherited = std::getenv(name);
+    if (inherited == nullptr || *inherited == '\0') continue;
+    std::string& value = environment[name];
+    value = value.empty() ? inherited : inherited + (":" + value);
+  }
+  return environment;
+}
+
 }  // namespace
 
 ProcessResult runProcess(const std::vector<std::string>& argv,
@@ -98,7 +112,7 @@ ProcessResult runProcess(const std::vector<std::string>& argv,
     throw std::runtime_error("pipe failed");
   }
   std::vector<std::string> envStrings;
-  for (const auto& [name, value] : environment)
+  for (const auto& [name, value] : withSanitizerOptions(environment))
     envStrings.push_back(name + "=" + value);
   std::vector<char*> args, env;
   for (const std::string& arg : argv)

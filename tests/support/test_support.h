@@ -32,7 +32,8 @@ struct ProcessResult {
 };
 
 // Runs "argv" in "directory" with the environment "environment" (nothing
-// inherited), "input" on standard input, and collects its output.
+// inherited but the sanitizers' settings, ASAN_OPTIONS and its kin, ahead of
+// any the caller gives), "input" on standard input, and collects its output.
 ProcessResult runProcess(const std::vector<std::string>& argv,
                          const std::string& directory,
                          const std::map<std::string, std::string>& environment,
