@@ -5,6 +5,13 @@ include(GoogleTest)
 add_executable(exporter_tests
   tests/unit/options_menu_test.cc
 )
+if(NOT WIN32)
+  target_sources(exporter_tests PRIVATE
+    tests/unit/host_path_test.cc
+    tests/unit/platform_posix_test.cc
+    tests/unit/wine_registry_test.cc
+  )
+endif()
 target_link_libraries(exporter_tests PRIVATE shgs_core GTest::gtest_main)
 gtest_discover_tests(exporter_tests
   DISCOVERY_MODE PRE_TEST
