@@ -201,6 +201,21 @@ TEST(WineRegistry, MatchesKeysIgnoringCaseAndPrintsStoredNames) {
                 "\n");
 }
 
+// Wine never writes these orders, but an edited file may hold them.
+TEST(WineRegistry, KeepsValuesUnderTheirOwnKeyInUnsortedFiles) {
+  const std::string games = std::string(kStoredKey) + "\\\\Games";
+  const std::string listedGames = std::string(kListedKey) + "\\Games";
+  const std::string file = fileHead("win32") +
+                           section(games + "\\\\A", {"\"Title\"=\"a\""}) +
+                           section(games + "\\\\a", {"\"Active\"=\"T\""}) +
+                           section(kStoredKey, {"\"Port\"=\"23\""});
+  EXPECT_EQ(listing(file),
+            listedKey(kListedKey, {}) + listedKey(listedGames, {}) +
+                listedKey(listedGames + "\\A",
+                          {"Title    REG_SZ    a", "Active    REG_SZ    T"}) +
+                listedKey(kListedKey, {"Port    REG_SZ    23"}) + "\n");
+}
+
 TEST(WineRegistry, LeavesOutKeysOutsideTheRequestedTree) {
   const std::vector<std::string> outside = {
       "Software\\\\Orbital Forge Software\\\\Starhaul Deluxe Game Server2",
