@@ -79,9 +79,7 @@ Platform& hostPlatform() {
   return platform;
 }
 
-std::int64_t currentTime() {
-  return static_cast<std::int64_t>(_time64(nullptr));
-}
+std::int64_t currentTime() { return static_cast<std::int64_t>(_time64(nullptr)); }
 
 bool toLocalTime(std::int64_t t, std::tm* out) {
   const __time64_t value = static_cast<__time64_t>(t);
