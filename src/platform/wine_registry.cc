@@ -191,8 +191,8 @@ std::size_t decodeEscape(std::string_view text, std::size_t i, Units* out) {
     return after;
   }
   if (letter >= '0' && letter <= '7') return decodeOctalEscape(text, i, out);
-  return decodeUtf8(text, i, out);  // "\\", "\"" and any other stand for
-                                    // themselves
+  // "\\", "\"" and any other escaped character stand for themselves.
+  return decodeUtf8(text, i, out);
 }
 
 // Decodes the escaped text from "from" up to the first unescaped
@@ -276,39 +276,42 @@ std::string littleEndianBytes(std::uint32_t number) {
   return bytes;
 }
 
-// `str(N):"text"`, `dword:0000002a`, `hex:ab,cd` or `hex(N):ab,cd`; "text"
-// starts after the prefix word.
-bool parseTypedData(std::string_view text, Value* value) {
-  std::size_t pos = 0;
-  if (startsWith(text, "str(")) {
-    pos = 4;
-    return parseTypeNumber(text, &pos, &value->type) && pos < text.size() &&
-           text[pos] == '"' && parseQuotedData(text, pos + 1, value);
-  }
-  if (startsWith(text, "dword:")) {
-    pos = 6;
-    std::uint32_t number = 0;
-    if (!readHexNumber(text, &pos, 8, &number)) return false;
-    value->type = kDword;
-    value->data = littleEndianBytes(number);
-    return true;
-  }
+// `str(N):"text"`, N the type number in hex.
+bool parseTypedString(std::string_view text, Value* value) {
+  std::size_t pos = 4;
+  return parseTypeNumber(text, &pos, &value->type) && pos < text.size() &&
+         text[pos] == '"' && parseQuotedData(text, pos + 1, value);
+}
+
+bool parseDword(std::string_view text, Value* value) {
+  std::size_t pos = 6;
+  std::uint32_t number = 0;
+  if (!readHexNumber(text, &pos, 8, &number)) return false;
+  value->type = kDword;
+  value->data = littleEndianBytes(number);
+  return true;
+}
+
+// `hex:ab,cd` (binary) or `hex(N):ab,cd`.
+bool parseHexData(std::string_view text, Value* value) {
+  std::size_t pos = 4;
   value->type = kBinary;
-  if (startsWith(text, "hex:")) {
-    pos = 4;
-  } else if (!startsWith(text, "hex(")) {
-    return false;
-  } else if (pos = 4; !parseTypeNumber(text, &pos, &value->type)) {
+  if (!startsWith(text, "hex:") &&
+      !(startsWith(text, "hex(") &&
+        parseTypeNumber(text, &pos, &value->type))) {
     return false;
   }
   value->data = parseHexBytes(text.substr(pos));
   return true;
 }
 
+// The text after "=" of a value line.
 bool parseData(std::string_view text, Value* value) {
   value->type = kSz;
   if (startsWith(text, "\"")) return parseQuotedData(text, 1, value);
-  return parseTypedData(text, value);
+  if (startsWith(text, "str(")) return parseTypedString(text, value);
+  if (startsWith(text, "dword:")) return parseDword(text, value);
+  return parseHexData(text, value);
 }
 
 // "line" is `"Name"=data` or `@=data`; the empty name is the default value.

@@ -80,7 +80,6 @@ TEST(WineRegistry, ShowsEachValueKindAsRegQueryDoes) {
     const char* listed;  // its line in the listing, without the indent
   } cases[] = {
       {R"("Name"="a\"b")", "Name    REG_SZ    a\"b"},
-      {R"("Root"="C:\\SHGS\\")", "Root    REG_SZ    C:\\SHGS\\"},
       {R"("Tab"="a\tb")", "Tab    REG_SZ    a\tb"},
       {R"("NL"="a\nb\r")", "NL    REG_SZ    a\nb\r"},
       {R"("Ctl"="\1\e\37.")", "Ctl    REG_SZ    \x01\x1b\x1f."},
@@ -101,7 +100,6 @@ TEST(WineRegistry, ShowsEachValueKindAsRegQueryDoes) {
       {R"("Exp"=str(2):"%SystemRoot%\\x")",
        "Exp    REG_EXPAND_SZ    %SystemRoot%\\x"},
       {R"("Dw"=dword:0000002a)", "Dw    REG_DWORD    0x2a"},
-      {R"("Zero"=dword:00000000)", "Zero    REG_DWORD    0x0"},
       {R"("Max"=dword:ffffffff)", "Max    REG_DWORD    0xffffffff"},
       {R"("Bin"=hex:00,ff,10,ab,cd)", "Bin    REG_BINARY    00FF10ABCD"},
       {R"("NoBytes"=hex:)", "NoBytes    REG_BINARY    "},
@@ -113,10 +111,8 @@ TEST(WineRegistry, ShowsEachValueKindAsRegQueryDoes) {
        "MultiHex    REG_MULTI_SZ    a\\0b"},
       {R"("ExpHex"=hex(2):25,00,41,00,25,00,00,00)",
        "ExpHex    REG_EXPAND_SZ    %A%"},
-      {R"("SzOdd"=hex(1):68,00,69)", "SzOdd    REG_SZ    h"},
       {R"("Qw"=hex(b):9a,78,56,34,12,00,00,00)",
        "Qw    REG_QWORD    0x123456789a"},
-      {R"("QwShort"=hex(b):01,02)", "QwShort    REG_QWORD    0102"},
       {R"("DwShort"=hex(4):01,02)", "DwShort    REG_DWORD    0102"},
       {R"("BigEndian"=hex(5):01,02,03,04)",
        "BigEndian    REG_DWORD_BIG_ENDIAN    0x1020304"},
