@@ -17,6 +17,14 @@ add_executable(exporter_tests
   tests/unit/server_snapshot_test.cc
   tests/unit/value_format_test.cc
 )
+# Platform tests run only where their platform is.
+if(NOT WIN32)
+  target_sources(exporter_tests PRIVATE
+    tests/unit/host_path_test.cc
+    tests/unit/platform_posix_test.cc
+    tests/unit/wine_registry_test.cc
+  )
+endif()
 # The record tests build their records with the sample generator's tables.
 target_link_libraries(exporter_tests PRIVATE shgs_core shgs_sample_server
                       GTest::gtest_main)
