@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -140,9 +141,11 @@ ProcessResult runProcess(const std::vector<std::string>& argv,
   ProcessResult result;
   exchange(inPipe[1], outPipe[0], errPipe[0], input, &result);
   int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  rusage usage{};
+  while (wait4(child, &status, 0, &usage) < 0 && errno == EINTR) {
   }
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.peakMemoryKb = usage.ru_maxrss;
   return result;
 }
 

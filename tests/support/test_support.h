@@ -29,6 +29,7 @@ struct ProcessResult {
   int exitCode = -1;  // -1 when the process did not exit normally
   std::string standardOutput;
   std::string standardError;
+  long peakMemoryKb = 0;  // the largest resident set the process had
 };
 
 // Runs "argv" in "directory" with the environment "environment" (nothing
