@@ -6,10 +6,17 @@
 #include <sstream>
 #include <string>
 
+#include "fuzz_support.h"
 #include "platform/wine_registry.h"
 #include "snapshot_checks.h"
 
 namespace {
+
+// A value line of the listing may be some times longer than its line in the
+// file ("@=\"\"" lists as "(Default)" with its type), and the keys that the
+// file implies may add a fixed amount; nothing may grow faster than that.
+constexpr std::size_t kGrowthFactor = 8;
+constexpr std::size_t kGrowthAllowance = 128 * 1024;
 
 constexpr char kServerKey[] =
     "Software\\Orbital Forge Software\\Starhaul Deluxe Game Server";
@@ -21,6 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   const std::string systemReg(reinterpret_cast<const char*>(data), size);
   std::ostringstream listing;
   shgs::writeRegistryListing(systemReg, kServerKey, listing);
+  shgs::fuzzing::fuzzCheck(
+      listing.str().size() <= kGrowthFactor * size + kGrowthAllowance,
+      "the listing grows at most linearly with system.reg");
   shgs::fuzzing::checkSnapshotOf(listing.str());
   return 0;
 }

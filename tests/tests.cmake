@@ -46,6 +46,7 @@ add_executable(exporter_e2e_tests
   tests/e2e/directory_walk_test.cc
   tests/e2e/make_server_test.cc
   tests/e2e/read_only_test.cc
+  tests/e2e/run_process_test.cc
   tests/e2e/run_test.cc
   tests/e2e/sample_run.cc
 )
