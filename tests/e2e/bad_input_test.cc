@@ -136,132 +136,154 @@ struct Paths {
   std::string start;
 };
 
+// One case: the server, how it is spoilt, what the operator types, and how
+// the run must end.
 struct BadInput {
+  explicit BadInput(const char* caseName) : name(caseName) {}
+
+  BadInput& withRegistry(std::string text) {
+    registry = std::move(text);
+    return *this;
+  }
+  BadInput& spoiledBy(std::function<void(const Paths&)> change) {
+    spoil = std::move(change);
+    return *this;
+  }
+  BadInput& typing(std::string text) {
+    input = std::move(text);
+    return *this;
+  }
+  // A completed run: only the report is left, and it holds each of "texts".
+  BadInput& completes(std::vector<std::string> texts) {
+    exitCode = 0;
+    standardError = kReportWritten;
+    startEntries = {"out.txt"};
+    holds = std::move(texts);
+    return *this;
+  }
+  BadInput& stops(std::string message, std::set<std::string> leftInStart) {
+    exitCode = 1;
+    standardError = std::move(message);
+    startEntries = std::move(leftInStart);
+    return *this;
+  }
+  BadInput& reportLacks(std::string text) {
+    lacks.push_back(std::move(text));
+    return *this;
+  }
+  BadInput& reportHolds(std::string text) {
+    holds.push_back(std::move(text));
+    return *this;
+  }
+
   const char* name;
-  std::string registry;                     // the [registry] section
+  std::string registry = kRegistry;         // the [registry] section
   std::function<void(const Paths&)> spoil;  // run after the build
-  std::string input;
-  int exitCode;
+  std::string input = kChooseA;
+  int exitCode = 0;
   std::string standardError;
-  std::set<std::string> startEntries;    // left in the start directory
-  std::vector<std::string> reportHolds;  // each in out.txt
-  std::vector<std::string> reportLacks;  // none in out.txt
+  std::set<std::string> startEntries;  // left in the start directory
+  std::vector<std::string> holds;      // each in out.txt
+  std::vector<std::string> lacks;      // none in out.txt
 };
 
 std::ostream& operator<<(std::ostream& out, const BadInput& c) {
   return out << c.name;
 }
 
-std::string registryWith(const std::string& line) {
-  return std::string(kRegistry) + line + "\n";
-}
+const std::set<std::string> kCaptureAndLog = {"qil.tmp", "qilerror.txt"};
+const std::set<std::string> kReportAndLog = {"out.txt", "qilerror.txt"};
 
 std::vector<BadInput> registryCases() {
   return {
-      {"NoServerKey",
-       registryWith("@absent = true"),
-       nullptr,
-       kChooseA,
-       1,
-       kMissingServerRoot,
-       {"qil.tmp", "qilerror.txt"},
-       {},
-       {}},
-      {"SystemRegOfNoise",
-       kRegistry,
-       [](const Paths& p) { writeFile(p.systemReg, noise(10 << 20)); },
-       kChooseA,
-       1,
-       kMissingServerRoot,
-       {"qil.tmp", "qilerror.txt"},
-       {},
-       {}},
-      {"TenMegabytesOfUnrelatedKeys",
-       kRegistry,
-       [](const Paths& p) {
-         writeFile(p.systemReg, readFile(p.systemReg) + unrelatedKeys());
-       },
-       kChooseA,
-       0,
-       kReportWritten,
-       {"out.txt"},
-       {"telnet:\\\\10.0.0.1:2002", "Game A - Alpha - 1000 sectors"},
-       {}},
-      {"NulEscapeEndsAValue",
-       kRegistry,
-       [](const Paths& p) {
-         replaceInFile(p.systemReg, "\"Alpha\"", "\"Al\\0pha\"");
-       },
-       kChooseA,
-       0,
-       kReportWritten,
-       {"out.txt"},
-       {"[yellow]Game A - Al - 1000 sectors"},
-       {"Alpha"}},
-      {"RawNulByteEndsAValue",
-       kRegistry,
-       [](const Paths& p) {
-         replaceInFile(p.systemReg, "\"Alpha\"",
-                       std::string("\"Al") + '\0' + "pha\"");
-       },
-       kChooseA,
-       0,
-       kReportWritten,
-       {"out.txt"},
-       {"[yellow]Game A - Al - 1000 sectors"},
-       {"Alpha"}},
-      {"ValueWithoutData",
-       kRegistry,
-       [](const Paths& p) {
-         replaceInFile(p.systemReg, "\"Port\"=\"2002\"", "\"Port\"=");
-       },
-       kChooseA,
-       0,
-       kReportWritten,
-       {"out.txt"},
-       {"[url]telnet:\\\\10.0.0.1:0[/url]", "shplay:\\\\10.0.0.1:0\\new"},
-       {}},
-      {"LineEndInsideAValueMakesABareValueLine",
-       kRegistry,
-       [](const Paths& p) {
-         replaceInFile(p.systemReg, "\"C:\\\\SHGS\"",
-                       "\"C:\\\\SHGS\\n    IPAddr\"");
-       },
-       kChooseA,
-       0,
-       kReportWritten,
-       {"out.txt"},
-       {"[url]telnet:\\\\:2002[/url]", "Game A - Alpha"},
-       {}},
-      {"SystemRegCutInsideTheGamesSectionLine",
-       kRegistry,
-       [](const Paths& p) { cutAfter(p.systemReg, "Games\\\\A"); },
-       kChooseA,
-       0,
-       kReportWritten,
-       {"out.txt"},
-       {"Test Server running SHGS"},
-       {"Game A"}},
-      {"SystemRegCutInsideAnEscape",
-       kRegistry,
-       [](const Paths& p) { cutAfter(p.systemReg, "\"Directory\"=\"C:\\"); },
-       kChooseA,
-       1,
-       "Failed to enter directory QnF",
-       {"out.txt", "qilerror.txt"},
-       {"Test Server running SHGS"},
-       {"Game A"}},
-      {"SystemRegCutInsideServerRoot",
-       kRegistry,
-       [](const Paths& p) {
-         cutAfter(p.systemReg, "\"ServerRoot\"=\"C:\\\\SH");
-       },
-       kChooseA,
-       1,
-       kMissingServerRoot,
-       {"qil.tmp", "qilerror.txt"},
-       {},
-       {}},
+      BadInput("NoServerKey")
+          .withRegistry(std::string(kRegistry) + "@absent = true\n")
+          .stops(kMissingServerRoot, kCaptureAndLog),
+      BadInput("SystemRegOfNoise")
+          .spoiledBy(
+              [](const Paths& p) { writeFile(p.systemReg, noise(10 << 20)); })
+          .stops(kMissingServerRoot, kCaptureAndLog),
+      BadInput("TenMegabytesOfUnrelatedKeys")
+          .spoiledBy([](const Paths& p) {
+            writeFile(p.systemReg, readFile(p.systemReg) + unrelatedKeys());
+          })
+          .completes(
+              {"telnet:\\\\10.0.0.1:2002", "Game A - Alpha - 1000 sectors"}),
+      BadInput("NulEscapeEndsAValue")
+          .spoiledBy([](const Paths& p) {
+            replaceInFile(p.systemReg, "\"Alpha\"", "\"Al\\0pha\"");
+          })
+          .completes({"[yellow]Game A - Al - 1000 sectors"})
+          .reportLacks("Alpha"),
+      BadInput("RawNulByteEndsAValue")
+          .spoiledBy([](const Paths& p) {
+            replaceInFile(p.systemReg, "\"Alpha\"",
+                          std::string("\"Al") + '\0' + "pha\"");
+          })
+          .completes({"[yellow]Game A - Al - 1000 sectors"})
+          .reportLacks("Alpha"),
+      BadInput("ValueWithoutData")
+          .spoiledBy([](const Paths& p) {
+            replaceInFile(p.systemReg, "\"Port\"=\"2002\"", "\"Port\"=");
+          })
+          .completes({"[url]telnet:\\\\10.0.0.1:0[/url]",
+                      "shplay:\\\\10.0.0.1:0\\new"}),
+      // The line end splits the value line; the second half is a value
+      // line with a name alone, whose value is empty.
+      BadInput("LineEndInsideAValueMakesABareValueLine")
+          .spoiledBy([](const Paths& p) {
+            replaceInFile(p.systemReg, "\"C:\\\\SHGS\"",
+                          "\"C:\\\\SHGS\\n    IPAddr\"");
+          })
+          .completes({"[url]telnet:\\\\:2002[/url]", "Game A - Alpha"}),
+      BadInput("SystemRegCutInsideTheGamesSectionLine")
+          .spoiledBy(
+              [](const Paths& p) { cutAfter(p.systemReg, "Games\\\\A"); })
+          .completes({"Test Server running SHGS"})
+          .reportLacks("Game A"),
+      // Game A keeps its entry, without the values that the cut took.
+      BadInput("SystemRegCutInsideAnEscape")
+          .spoiledBy([](const Paths& p) {
+            cutAfter(p.systemReg, "\"Directory\"=\"C:\\");
+          })
+          .stops("Failed to enter directory QnF", kReportAndLog)
+          .reportHolds("Test Server running SHGS")
+          .reportLacks("Game A"),
+      BadInput("SystemRegCutInsideServerRoot")
+          .spoiledBy([](const Paths& p) {
+            cutAfter(p.systemReg, "\"ServerRoot\"=\"C:\\\\SH");
+          })
+          .stops(kMissingServerRoot, kCaptureAndLog),
+  };
+}
+
+void replaceGameDirectory(const Paths& p, const std::string& text) {
+  replaceInFile(p.systemReg, "\"C:\\\\SHGS\\\\GAME\\\\A\"", text);
+}
+
+std::vector<BadInput> descriptionCases() {
+  return {
+      BadInput("BinaryDescription")
+          .spoiledBy([](const Paths& p) {
+            writeFile(p.description,
+                      std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff", 17));
+          })
+          .completes({std::string(kHeadingEnd) + "\n\x89PNG\n\x1a\n" +
+                      std::string("\0\0\0\rIHDR\xff", 9) + kLinkStart}),
+      BadInput("EmptyDescription")
+          .spoiledBy([](const Paths& p) { writeFile(p.description, ""); })
+          .completes({std::string(kHeadingEnd) + kLinkStart}),
+      BadInput("DescriptionWithoutLineEnd")
+          .spoiledBy(
+              [](const Paths& p) { writeFile(p.description, "one line only"); })
+          .completes(
+              {std::string(kHeadingEnd) + "\none line only" + kLinkStart}),
+      BadInput("DescriptionIsADirectory")
+          .spoiledBy([](const Paths& p) {
+            fs::remove(p.description);
+            makeDirectories(p.description);
+          })
+          .completes({std::string(kHeadingEnd) + kLinkStart}),
   };
 }
 
@@ -269,233 +291,92 @@ std::vector<BadInput> pathCases() {
   const std::string excerptShown =
       std::string(kHeadingEnd) + "\nThe first game." + kLinkStart;
   return {
-      {"BinaryDescription",
-       kRegistry,
-       [](const Paths& p) {
-         writeFile(p.description,
-                   std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff", 17));
-       },
-       kChooseA,
-       0,
-       kReportWritten,
-       {"out.txt"},
-       {std::string(kHeadingEnd) + "\n\x89PNG\n\x1a\n" +
-        std::string("\0\0\0\rIHDR\xff", 9) + kLinkStart},
-       {}},
-      {"EmptyDescription",
-       kRegistry,
-       [](const Paths& p) { writeFile(p.description, ""); },
-       kChooseA,
-       0,
-       kReportWritten,
-       {"out.txt"},
-       {std::string(kHeadingEnd) + kLinkStart},
-       {}},
-      {"DescriptionWithoutLineEnd",
-       kRegistry,
-       [](const Paths& p) { writeFile(p.description, "one line only"); },
-       kChooseA,
-       0,
-       kReportWritten,
-       {"out.txt"},
-       {std::string(kHeadingEnd) + "\none line only" + kLinkStart},
-       {}},
-      {"DescriptionIsADirectory",
-       kRegistry,
-       [](const Paths& p) {
-         fs::remove(p.description);
-         makeDirectories(p.description);
-       },
-       kChooseA,
-       0,
-       kReportWritten,
-       {"out.txt"},
-       {std::string(kHeadingEnd) + kLinkStart},
-       {}},
-      {"GameDirectoryMissing",
-       kRegistry,
-       [](const Paths& p) { fs::remove_all(p.gameA); },
-       kChooseA,
-       1,
-       "Failed to enter directory C:\\SHGS\\GAME\\A",
-       {"out.txt", "qilerror.txt"},
-       {"Test Server running SHGS"},
-       {"Game A"}},
-      {"GameDirectoryIsAFile",
-       kRegistry,
-       [](const Paths& p) {
-         fs::remove_all(p.gameA);
-         writeFile(p.gameA, "not a directory");
-       },
-       kChooseA,
-       1,
-       "Failed to enter directory C:\\SHGS\\GAME\\A",
-       {"out.txt", "qilerror.txt"},
-       {"Test Server running SHGS"},
-       {"Game A"}},
-      {"RelativeGameDirectoryFromTheGameDirectory",
-       kRegistry,
-       [](const Paths& p) {
-         replaceInFile(p.systemReg, "\"C:\\\\SHGS\\\\GAME\\\\A\"", "\"A\"");
-       },
-       kChooseA,
-       0,
-       kReportWritten,
-       {"out.txt"},
-       {excerptShown},
-       {}},
-      {"RelativeGameDirectoryFromTheStartDirectory",
-       kRegistry,
-       [](const Paths& p) {
-         replaceInFile(p.systemReg, "\"C:\\\\SHGS\\\\GAME\\\\A\"", "\"A\"");
-       },
-       "$ out.txt\n*A!\n",
-       1,
-       "Failed to enter directory A",
-       {"out.txt", "qilerror.txt"},
-       {},
-       {"Game A"}},
-      {"ServerRootWithTrailingBackslash",
-       kRegistry,
-       [](const Paths& p) {
-         replaceInFile(p.systemReg, "\"C:\\\\SHGS\"", "\"C:\\\\SHGS\\\\\"");
-       },
-       kChooseA,
-       0,
-       kReportWritten,
-       {"out.txt"},
-       {"Test Server running SHGS", excerptShown},
-       {}},
-      {"ServerRootWithForwardSlashes",
-       kRegistry,
-       [](const Paths& p) {
-         replaceInFile(p.systemReg, "\"C:\\\\SHGS\"", "\"C:/SHGS\"");
-       },
-       kChooseA,
-       0,
-       kReportWritten,
-       {"out.txt"},
-       {"Test Server running SHGS", excerptShown},
-       {}},
+      BadInput("GameDirectoryMissing")
+          .spoiledBy([](const Paths& p) { fs::remove_all(p.gameA); })
+          .stops("Failed to enter directory C:\\SHGS\\GAME\\A", kReportAndLog)
+          .reportHolds("Test Server running SHGS")
+          .reportLacks("Game A"),
+      BadInput("GameDirectoryIsAFile")
+          .spoiledBy([](const Paths& p) {
+            fs::remove_all(p.gameA);
+            writeFile(p.gameA, "not a directory");
+          })
+          .stops("Failed to enter directory C:\\SHGS\\GAME\\A", kReportAndLog)
+          .reportLacks("Game A"),
+      // Relative to the directory current at that moment: the server's GAME
+      // directory after the server section, else the start directory.
+      BadInput("RelativeGameDirectoryFromTheGameDirectory")
+          .spoiledBy([](const Paths& p) { replaceGameDirectory(p, "\"A\""); })
+          .completes({excerptShown}),
+      BadInput("RelativeGameDirectoryFromTheStartDirectory")
+          .spoiledBy([](const Paths& p) { replaceGameDirectory(p, "\"A\""); })
+          .typing("$ out.txt\n*A!\n")
+          .stops("Failed to enter directory A", kReportAndLog)
+          .reportLacks("Game A"),
+      BadInput("ServerRootWithTrailingBackslash")
+          .spoiledBy([](const Paths& p) {
+            replaceInFile(p.systemReg, "\"C:\\\\SHGS\"", "\"C:\\\\SHGS\\\\\"");
+          })
+          .completes({"Test Server running SHGS", excerptShown}),
+      BadInput("ServerRootWithForwardSlashes")
+          .spoiledBy([](const Paths& p) {
+            replaceInFile(p.systemReg, "\"C:\\\\SHGS\"", "\"C:/SHGS\"");
+          })
+          .completes({"Test Server running SHGS", excerptShown}),
   };
 }
 
 // A 32-bit strtol clamps, where atoi's overflow is undefined; the report
 // shows the clamped value as a 16-bit number.
+std::string numbersRegistry(const char* port, const char* nodeMax) {
+  return std::string(
+             "[registry]\nServerRoot = C:\\SHGS\nIPAddr = 10.0.0.1\n"
+             "NameAddr = \"\"\nPort = ") +
+         port + "\nNodeMax = " + nodeMax + "\n";
+}
+
 std::vector<BadInput> numberCases() {
-  const auto registry = [](const char* port, const char* nodeMax) {
-    return std::string(R"(
-[registry]
-ServerRoot = C:\SHGS
-IPAddr = 10.0.0.1
-NameAddr = ""
-Port = )") +
-           port + "\nNodeMax = " + nodeMax + "\n";
-  };
   return {
-      {"NumbersAbove32Bits",
-       registry("99999999999", "99999999999"),
-       nullptr,
-       kChooseA,
-       0,
-       kReportWritten,
-       {"out.txt"},
-       {"telnet:\\\\10.0.0.1:65535[", "\n65535 nodes;",
-        "shplay:\\\\10.0.0.1:65535\\new"},
-       {}},
-      {"NumberThatWrapsTo23In32Bits",
-       registry("4294967319", "4294967308"),
-       nullptr,
-       kChooseA,
-       0,
-       kReportWritten,
-       {"out.txt"},
-       {"telnet:\\\\10.0.0.1:65535[", "\n65535 nodes;"},
-       {}},
-      {"NumbersBelow32Bits",
-       registry("-99999999999", "-4294967297"),
-       nullptr,
-       kChooseA,
-       0,
-       kReportWritten,
-       {"out.txt"},
-       {"telnet:\\\\10.0.0.1:0[", "\n0 nodes;"},
-       {}},
+      BadInput("NumbersAbove32Bits")
+          .withRegistry(numbersRegistry("99999999999", "99999999999"))
+          .completes({"telnet:\\\\10.0.0.1:65535[", "\n65535 nodes;",
+                      "shplay:\\\\10.0.0.1:65535\\new"}),
+      BadInput("NumbersThatWrapToSmallOnesIn32Bits")
+          .withRegistry(numbersRegistry("4294967319", "4294967308"))
+          .completes({"telnet:\\\\10.0.0.1:65535[", "\n65535 nodes;"}),
+      BadInput("NumbersBelow32Bits")
+          .withRegistry(numbersRegistry("-99999999999", "-4294967297"))
+          .completes({"telnet:\\\\10.0.0.1:0[", "\n0 nodes;"}),
   };
 }
 
 std::vector<BadInput> outputAndInputCases() {
   return {
-      {"OutputFileIsADirectory",
-       kRegistry,
-       [](const Paths& p) { makeDirectories(p.start + "/adir"); },
-       "$ adir\nA!\n",
-       1,
-       "Failed to create output file.",
-       {"adir", "qilerror.txt"},
-       {},
-       {}},
-      {"OutputFileInAMissingDirectory",
-       kRegistry,
-       nullptr,
-       "$ missing/out.txt\nA!\n",
-       1,
-       "Failed to create output file.",
-       {"qilerror.txt"},
-       {},
-       {}},
-      {"OutputFileOnAFullDevice",
-       kRegistry,
-       nullptr,
-       "$ /dev/full\nA!\n",
-       1,
-       "Failed to write output file.",
-       {"qilerror.txt"},
-       {},
-       {}},
-      {"InputEndsAtTheFirstPrompt",
-       kRegistry,
-       nullptr,
-       "",
-       1,
-       kInputEnded,
-       {},
-       {},
-       {}},
-      {"InputEndsInTheMenu",
-       kRegistry,
-       nullptr,
-       "A\n*",
-       1,
-       kInputEnded,
-       {},
-       {},
-       {}},
-      {"InputEndsAtTheFileNamePrompt",
-       kRegistry,
-       nullptr,
-       "A $",
-       1,
-       kInputEnded,
-       {},
-       {},
-       {}},
-      {"InputEndsAtTheForumWarning",
-       kRegistry,
-       nullptr,
-       "ABCDEF!",
-       1,
-       kInputEnded,
-       {},
-       {},
-       {}},
+      BadInput("OutputFileIsADirectory")
+          .spoiledBy([](const Paths& p) { makeDirectories(p.start + "/adir"); })
+          .typing("$ adir\nA!\n")
+          .stops("Failed to create output file.", {"adir", "qilerror.txt"}),
+      BadInput("OutputFileInAMissingDirectory")
+          .typing("$ missing/out.txt\nA!\n")
+          .stops("Failed to create output file.", {"qilerror.txt"}),
+      BadInput("OutputFileOnAFullDevice")
+          .typing("$ /dev/full\nA!\n")
+          .stops("Failed to write output file.", {"qilerror.txt"}),
+      BadInput("InputEndsAtTheFirstPrompt").typing("").stops(kInputEnded, {}),
+      BadInput("InputEndsInTheMenu").typing("A\n*").stops(kInputEnded, {}),
+      BadInput("InputEndsAtTheFileNamePrompt")
+          .typing("A $")
+          .stops(kInputEnded, {}),
+      BadInput("InputEndsAtTheForumWarning")
+          .typing("ABCDEF!")
+          .stops(kInputEnded, {}),
   };
 }
 
 std::vector<BadInput> allCases() {
   std::vector<BadInput> cases;
-  for (auto part :
-       {registryCases(), pathCases(), numberCases(), outputAndInputCases()}) {
+  for (const auto& part : {registryCases(), descriptionCases(), pathCases(),
+                           numberCases(), outputAndInputCases()}) {
     cases.insert(cases.end(), part.begin(), part.end());
   }
   return cases;
@@ -525,11 +406,11 @@ TEST_P(BadInputTest, EndsAsDefinedAndChangesNothingOfTheServer) {
   EXPECT_EQ(entriesOf(start()), c.startEntries);
   EXPECT_EQ(treeDifferences(before, serverState()), "");
   const std::string report = readFile(startFile("out.txt"));
-  for (const std::string& text : c.reportHolds) {
+  for (const std::string& text : c.holds) {
     EXPECT_NE(report.find(text), std::string::npos)
         << ::testing::PrintToString(text) << " not in the report";
   }
-  for (const std::string& text : c.reportLacks) {
+  for (const std::string& text : c.lacks) {
     EXPECT_EQ(report.find(text), std::string::npos)
         << ::testing::PrintToString(text) << " in the report";
   }
