@@ -41,7 +41,6 @@ target_link_libraries(exporter_tests PRIVATE shgs_test_support)
 # End-to-end tests: the built program run as a separate process on sample
 # servers made by shgs-make-server, in temporary directories.
 add_executable(exporter_e2e_tests
-  tests/e2e/directory_walk_test.cc
   tests/e2e/make_server_test.cc
   tests/e2e/run_test.cc
 )
