@@ -5,14 +5,12 @@ include(GoogleTest)
 add_executable(exporter_tests
   tests/unit/capture_scanner_test.cc
   tests/unit/description_excerpt_test.cc
-  tests/unit/game_section_test.cc
   tests/unit/options_menu_test.cc
   tests/unit/record_accessors_test.cc
   tests/unit/record_builder_test.cc
   tests/unit/record_encoding_test.cc
   tests/unit/record_readers_test.cc
   tests/unit/row_writer_test.cc
-  tests/unit/server_section_test.cc
   tests/unit/server_snapshot_test.cc
   tests/unit/value_format_test.cc
 )
