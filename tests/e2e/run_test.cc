@@ -22,7 +22,8 @@ using testing_support::ProcessResult;
 using testing_support::readFile;
 using testing_support::writeFile;
 
-// Game S lives in the start directory; game Z's directory does not exist.
+// Game S lives in the start directory, game T in game C's; game Z's
+// directory does not exist.
 const char kServer[] = R"(
 [registry]
 ServerRoot = C:\SHGS
@@ -40,6 +41,9 @@ Title = Gamma
 [game S]
 Directory = C:\start
 Title = Started here
+[game T]
+Directory = C:\SHGS\GAME\C
+Title = Shares C
 [game Z]
 Directory = C:\SHGS\Gone\Z
 Title = Lost
@@ -92,7 +96,7 @@ class RunTest : public ExporterRunTest {
 TEST_F(RunTest, CompletedRunWritesTheReportWhereItSaysAndShowsIt) {
   const std::string name = "a\"b;touch${IFS}evil;$(touch${IFS}evil2)'c'.txt";
   writeFile(drive("SHGS/GAME/B/qilerror.txt"), "older log\n");
-  const ProcessResult result = run("$ " + name + "\nBACS!\n");
+  const ProcessResult result = run("$ " + name + "\nBACST!\n");
   ASSERT_EQ(result.exitCode, 0) << result.standardError;
   EXPECT_EQ(result.standardError, "");
   EXPECT_NE(result.standardOutput.find("(A) Alpha "), std::string::npos);
@@ -106,6 +110,7 @@ TEST_F(RunTest, CompletedRunWritesTheReportWhereItSaysAndShowsIt) {
   EXPECT_LT(report.find("Game A - Alpha"), report.find("Game B - Beta"));
   EXPECT_LT(report.find("Game C - Gamma"),
             report.find("Game S - Started here - 4000 sectors"));
+  EXPECT_LT(report.find("Game S - "), report.find("Game T - Shares C"));
   EXPECT_EQ(readFile(viewerLog()), start() + "\n" + name + "\n");
   EXPECT_EQ(leftoverFiles(temp_.path()), std::vector<std::string>());
   EXPECT_FALSE(fileExists(start() + "/evil"));
