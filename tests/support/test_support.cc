@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,46 +42,94 @@ std::string TempDir::operator/(const std::string& relative) const {
   return path_ + "/" + relative;
 }
 
-// The standard streams go through files, so a child that writes much before
-// it reads cannot block on a full pipe.
+namespace {
+
+// Feeds "input" to "inputFd" and drains the two output pipes, without
+// deadlocking on a child that writes much before it reads.
+void exchange(int inputFd, int outputFd, int errorFd, const std::string& input,
+              ProcessResult* result) {
+  std::size_t written = 0;
+  if (input.empty()) {
+    close(inputFd);
+    inputFd = -1;
+  }
+  while (outputFd >= 0 || errorFd >= 0) {
+    pollfd fds[3] = {
+        {inputFd, POLLOUT, 0}, {outputFd, POLLIN, 0}, {errorFd, POLLIN, 0}};
+    if (poll(fds, 3, -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (inputFd >= 0 && (fds[0].revents & (POLLOUT | POLLERR | POLLHUP))) {
+      const ssize_t n =
+          write(inputFd, input.data() + written, input.size() - written);
+      if (n > 0) written += static_cast<std::size_t>(n);
+      if (n < 0 || written == input.size()) {
+        close(inputFd);
+        inputFd = -1;
+      }
+    }
+    int* fdsOut[2] = {&outputFd, &errorFd};
+    std::string* sinks[2] = {&result->standardOutput, &result->standardError};
+    for (int i = 0; i < 2; ++i) {
+      if (*fdsOut[i] < 0 ||
+          !(fds[i + 1].revents & (POLLIN | POLLHUP | POLLERR)))
+        continue;
+      char buffer[65536];
+      const ssize_t n = read(*fdsOut[i], buffer, sizeof buffer);
+      if (n > 0) {
+        sinks[i]->append(buffer, static_cast<std::size_t>(n));
+      } else {
+        close(*fdsOut[i]);
+        *fdsOut[i] = -1;
+      }
+    }
+  }
+  if (inputFd >= 0) close(inputFd);
+}
+
+}  // namespace
+
 ProcessResult runProcess(const std::vector<std::string>& argv,
                          const std::string& directory,
                          const std::map<std::string, std::string>& environment,
                          const std::string& input) {
-  const TempDir streams;
-  writeFile(streams / "in", input);
+  int inPipe[2], outPipe[2], errPipe[2];
+  if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0) {
+    throw std::runtime_error("pipe failed");
+  }
   std::vector<std::string> envStrings;
-  for (const auto& [name, value] : environment) {
+  for (const auto& [name, value] : environment)
     envStrings.push_back(name + "=" + value);
-  }
   std::vector<char*> args, env;
-  for (const std::string& arg : argv) {
+  for (const std::string& arg : argv)
     args.push_back(const_cast<char*>(arg.c_str()));
-  }
   args.push_back(nullptr);
   for (std::string& entry : envStrings) env.push_back(entry.data());
   env.push_back(nullptr);
-  const std::string files[] = {streams / "in", streams / "out",
-                               streams / "err"};
+
   const pid_t child = fork();
   if (child == 0) {
-    for (int fd = 0; fd < 3; ++fd) {
-      const int opened = open(files[fd].c_str(),
-                              fd == 0 ? O_RDONLY : O_WRONLY | O_CREAT, 0600);
-      if (opened < 0 || dup2(opened, fd) < 0) _exit(125);
-      close(opened);
-    }
+    dup2(inPipe[0], 0);
+    dup2(outPipe[1], 1);
+    dup2(errPipe[1], 2);
+    for (int fd :
+         {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
+      close(fd);
     if (chdir(directory.c_str()) != 0) _exit(126);
     execve(args[0], args.data(), env.data());
     _exit(127);
   }
+  close(inPipe[0]);
+  close(outPipe[1]);
+  close(errPipe[1]);
+  signal(SIGPIPE, SIG_IGN);
+  ProcessResult result;
+  exchange(inPipe[1], outPipe[0], errPipe[0], input, &result);
   int status = 0;
   while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
-  ProcessResult result;
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.standardOutput = readFile(streams / "out");
-  result.standardError = readFile(streams / "err");
   return result;
 }
 

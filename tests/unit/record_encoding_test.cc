@@ -77,9 +77,9 @@ TEST(DecodeReal48, IsDefinedForEveryExponentByte) {
   for (int exponent = 0; exponent <= 255; ++exponent) {
     for (const auto& m : mantissas) {
       for (std::uint8_t sign : {0x00, 0x80}) {
-        const std::uint8_t real[6] = {
-            static_cast<std::uint8_t>(exponent),   m[0], m[1], m[2], m[3],
-            static_cast<std::uint8_t>(m[4] | sign)};
+        std::uint8_t real[6] = {0, m[0], m[1], m[2], m[3], m[4]};
+        real[0] = static_cast<std::uint8_t>(exponent);
+        real[5] |= sign;
         EXPECT_EQ(decodeReal48(real), referenceDecode(real))
             << "exponent byte " << exponent << ", sign " << int{sign};
       }

@@ -108,23 +108,6 @@ TEST(ServerSnapshot, ReadsServerValuesAndEachGameFromItsOwnKey) {
   }
 }
 
-TEST(ServerSnapshot, LimitsIPOnlyForExactlyT) {
-  const struct {
-    std::string capture;
-    bool limited;
-  } cases[] = {{"    LimitIP    REG_SZ    T\n", true},
-               {"    LimitIP    REG_SZ    T \n", false},
-               {"    LimitIP    REG_SZ    F\n", false},
-               {"", false}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(ServerSnapshot::fromCapture(c.capture).isIPLimited(), c.limited)
-        << c.capture;
-  }
-  const ServerSnapshot empty;
-  EXPECT_EQ(empty.serverRoot(), kNotFound);
-  EXPECT_EQ(empty.port(), 0);
-}
-
 TEST(ReadDecimal, ReadsAsA32BitStrtol) {
   constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
   constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
