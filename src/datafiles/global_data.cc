@@ -48,12 +48,10 @@ std::uint16_t GlobalRecord::versionMinor() const {
 }
 
 // The server flag byte at 151.
-bool GlobalRecord::userAliases() const { return isBitSet(bytes_, 151, 0x01); }
-bool GlobalRecord::localDisplayOn() const {
-  return isBitSet(bytes_, 151, 0x02);
-}
-bool GlobalRecord::aliensSleep() const { return isBitSet(bytes_, 151, 0x04); }
-bool GlobalRecord::localBeeperOn() const { return isBitSet(bytes_, 151, 0x10); }
+bool GlobalRecord::userAliases() const { return hasBit(bytes_, 151, 0x01); }
+bool GlobalRecord::localDisplayOn() const { return hasBit(bytes_, 151, 0x02); }
+bool GlobalRecord::aliensSleep() const { return hasBit(bytes_, 151, 0x04); }
+bool GlobalRecord::localBeeperOn() const { return hasBit(bytes_, 151, 0x10); }
 
 GlobalData::GlobalData(Platform& platform)
     : DataReader(platform),

@@ -21,8 +21,8 @@ std::uint16_t readU16(const RecordBytes& record, std::size_t offset);
 std::uint32_t readU32(const RecordBytes& record, std::size_t offset);
 
 // True when any bit of "mask" is set in the byte at "offset" of "record".
-inline bool isBitSet(const RecordBytes& record, std::size_t offset,
-                     std::uint8_t mask) {
+inline bool hasBit(const RecordBytes& record, std::size_t offset,
+                   std::uint8_t mask) {
   return (record[offset] & mask) != 0;
 }
 
