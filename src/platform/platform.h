@@ -43,8 +43,9 @@ class Platform {
   virtual std::string joinPath(const std::string& directory,
                                const std::string& name) = 0;
 
-  // True when "hostPath" names an existing directory.
-  virtual bool isDirectory(const std::string& hostPath) = 0;
+  // True when "hostPath" names a regular file (links followed). Directories,
+  // FIFOs and devices are not: opening or reading them fails or blocks.
+  virtual bool isRegularFile(const std::string& hostPath) = 0;
 
   // Shows the report file "fileName" to the operator and waits until the
   // viewer ends. The viewer's result is not examined.
@@ -55,7 +56,8 @@ class Platform {
 Platform& hostPlatform();
 
 // Opens the file that "windowsPath" names (through Platform::hostPath) for
-// reading. A directory counts as a file that cannot be opened. Returns false,
+// reading. Anything but a regular file counts as a file that cannot be
+// opened. Returns false,
 // with "*in" closed, when the file cannot be opened.
 bool openForReading(Platform& platform, const std::string& windowsPath,
                     std::ios_base::openmode mode, std::ifstream* in);

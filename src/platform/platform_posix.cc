@@ -137,9 +137,9 @@ class PosixPlatform final : public Platform {
     return directory + "/" + name;
   }
 
-  bool isDirectory(const std::string& hostPath) override {
+  bool isRegularFile(const std::string& hostPath) override {
     struct stat info;
-    return stat(hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return stat(hostPath.c_str(), &info) == 0 && S_ISREG(info.st_mode);
   }
 
   // The editor text may carry arguments (as git allows), so a shell splits

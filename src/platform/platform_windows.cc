@@ -61,10 +61,10 @@ class WindowsPlatform final : public Platform {
     return directory + "\\" + name;
   }
 
-  bool isDirectory(const std::string& hostPath) override {
+  bool isRegularFile(const std::string& hostPath) override {
     struct _stat64 info;
     return _stat64(hostPath.c_str(), &info) == 0 &&
-           (info.st_mode & _S_IFDIR) != 0;
+           (info.st_mode & _S_IFREG) != 0;
   }
 
   void startViewer(const std::string& fileName) override {

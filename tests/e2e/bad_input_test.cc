@@ -4,6 +4,7 @@
 // case ends with its defined message and exit code, leaves exactly the
 // files its outcome says, and changes nothing of the server's.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -282,6 +283,13 @@ std::vector<BadInput> descriptionCases() {
           .spoiledBy([](const Paths& p) {
             fs::remove(p.description);
             makeDirectories(p.description);
+          })
+          .completes({std::string(kHeadingEnd) + kLinkStart}),
+      // Opening a FIFO for reading would wait for a writer for ever.
+      BadInput("DescriptionIsAFifo")
+          .spoiledBy([](const Paths& p) {
+            fs::remove(p.description);
+            mkfifo(p.description.c_str(), 0644);
           })
           .completes({std::string(kHeadingEnd) + kLinkStart}),
   };

@@ -31,6 +31,8 @@ std::string entryState(const fs::directory_entry& entry) {
     return "link to " + fs::read_symlink(entry.path(), ignored).string();
   }
   if (fs::is_directory(status)) return "directory" + mode;
+  // Reading a FIFO would wait for a writer.
+  if (!fs::is_regular_file(status)) return "special file" + mode;
   // A file written again with the same bytes is still a write.
   const std::string bytes = readFile(entry.path().string());
   const auto written = entry.last_write_time(ignored).time_since_epoch();

@@ -42,9 +42,9 @@ class FakePlatform : public Platform {
                        const std::string& name) override {
     return directory + "/" + name;
   }
-  bool isDirectory(const std::string& hostPath) override {
+  bool isRegularFile(const std::string& hostPath) override {
     std::error_code ignored;
-    return std::filesystem::is_directory(hostPath, ignored);
+    return std::filesystem::is_regular_file(hostPath, ignored);
   }
   void startViewer(const std::string&) override {}
 

@@ -65,7 +65,7 @@ class OneFilePlatform : public Platform {
   std::string joinPath(const std::string&, const std::string&) override {
     return path_;
   }
-  bool isDirectory(const std::string&) override { return false; }
+  bool isRegularFile(const std::string&) override { return true; }
   void startViewer(const std::string&) override {}
 
  private:

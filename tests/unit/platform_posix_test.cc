@@ -79,7 +79,12 @@ TEST(PosixPlatform, RemovesFilesButNotDirectories) {
   EXPECT_FALSE(fileExists(dir / "qilerror.txt"));
   EXPECT_FALSE(platform.removeFile(dir / "qilerror.txt"));
   EXPECT_FALSE(platform.removeFile(dir / "folder"));
-  EXPECT_TRUE(platform.isDirectory(dir / "folder"));
+  EXPECT_FALSE(platform.isRegularFile(dir / "folder"));
+  writeFile(dir / "file", "");
+  mkfifo((dir / "fifo").c_str(), 0644);
+  EXPECT_TRUE(platform.isRegularFile(dir / "file"));
+  EXPECT_FALSE(platform.isRegularFile(dir / "fifo"));
+  EXPECT_FALSE(platform.isRegularFile(dir / "missing"));
 }
 
 // The capture lands in the working directory, replacing an older one; the

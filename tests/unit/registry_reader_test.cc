@@ -51,8 +51,9 @@ class RawCapturePlatform : public Platform {
                        const std::string& name) override {
     return directory + "/" + name;
   }
-  bool isDirectory(const std::string& hostPath) override {
-    return std::filesystem::is_directory(hostPath);
+  bool isRegularFile(const std::string& hostPath) override {
+    std::error_code ignored;
+    return std::filesystem::is_regular_file(hostPath, ignored);
   }
   void startViewer(const std::string&) override {}
 
