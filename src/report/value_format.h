@@ -14,7 +14,7 @@ std::string withCommas(std::uint16_t n);
 std::string withCommas(std::uint32_t n);
 
 // "value" as a default text stream writes it, truth values as words.
-// Truth values, texts and integers wider than a character skip the stream:
+// Truth values and integers wider than a character skip the stream:
 // a whole report converts thousands of cells, and building a stream for each
 // costs more than the rest of the report.
 template <typename T>
