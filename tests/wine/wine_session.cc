@@ -28,9 +28,11 @@ constexpr char kLimitedRun[] =
     "wineserver -k; wineserver -w; fi; exit $status";
 
 // Wine's background services inherit the output of the first program of a
-// session: they are started here with their output sent nowhere.
+// session: they are started here with their output sent nowhere. The server
+// stays up between tests and, should this program die before ending it,
+// ends by itself two minutes after the last Wine program.
 constexpr char kStartServer[] =
-    "wineserver -p >/dev/null 2>&1 && \"$0\" cmd /c exit >/dev/null 2>&1";
+    "wineserver -p120 >/dev/null 2>&1 && \"$0\" cmd /c exit >/dev/null 2>&1";
 
 constexpr char kEndServer[] = "wineserver -k; wineserver -w";
 
