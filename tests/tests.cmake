@@ -11,11 +11,20 @@ add_executable(exporter_tests
   tests/unit/record_builder_test.cc
   tests/unit/record_encoding_test.cc
   tests/unit/record_readers_test.cc
+  tests/unit/registry_reader_test.cc
   tests/unit/row_writer_test.cc
   tests/unit/server_section_test.cc
   tests/unit/server_snapshot_test.cc
   tests/unit/value_format_test.cc
 )
+# Platform tests run only where their platform is.
+if(NOT WIN32)
+  target_sources(exporter_tests PRIVATE
+    tests/unit/host_path_test.cc
+    tests/unit/platform_posix_test.cc
+    tests/unit/wine_registry_test.cc
+  )
+endif()
 # The record tests build their records with the sample generator's tables.
 target_link_libraries(exporter_tests PRIVATE shgs_core shgs_sample_server
                       GTest::gtest_main)
@@ -33,9 +42,13 @@ target_link_libraries(exporter_tests PRIVATE shgs_test_support)
 # End-to-end tests: the built program run as a separate process on sample
 # servers made by shgs-make-server, in temporary directories.
 add_executable(exporter_e2e_tests
+  tests/e2e/bad_input_test.cc
   tests/e2e/directory_walk_test.cc
   tests/e2e/make_server_test.cc
+  tests/e2e/read_only_test.cc
+  tests/e2e/run_process_test.cc
   tests/e2e/run_test.cc
+  tests/e2e/sample_run.cc
 )
 target_link_libraries(exporter_e2e_tests PRIVATE shgs_test_support GTest::gtest_main)
 target_compile_definitions(exporter_e2e_tests PRIVATE

@@ -1,10 +1,116 @@
 #include "platform/host_path.h"
 
-// Placeholder: the path mapping is being written.
-namespace shgs {
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+#include <vector>
 
-std::string mapWindowsPath(const std::string& windowsPath, const std::string&) {
-  return windowsPath;
+namespace shgs {
+namespace {
+
+namespace fs = std::filesystem;
+
+char asciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+  }
+  return true;
+}
+
+bool isSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool hasDriveLetter(std::string_view path) {
+  const char letter = asciiLower(path.empty() ? '\0' : path[0]);
+  return path.size() >= 2 && letter >= 'a' && letter <= 'z' && path[1] == ':';
+}
+
+// The components between separators; empty ones (doubled or trailing
+// separators) mean nothing.
+std::vector<std::string_view> splitComponents(std::string_view path) {
+  std::vector<std::string_view> components;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= path.size(); ++i) {
+    if (i < path.size() && !isSeparator(path[i])) continue;
+    if (i > start) components.push_back(path.substr(start, i - start));
+    start = i + 1;
+  }
+  return components;
+}
+
+std::string appendName(std::string path, const std::string& name) {
+  if (!path.empty() && path.back() != '/') path += '/';
+  return path + name;
+}
+
+// The entry of "directory" that "name" denotes on a case-insensitive file
+// system: "name" itself when it exists as written, else the first entry in
+// sorted order that differs from it only in letter case, else "name" (so that
+// opening it fails as usual).
+std::string matchEntry(const std::string& directory, const std::string& name) {
+  const std::string parent = directory.empty() ? "." : directory;
+  std::error_code error;
+  if (fs::exists(fs::symlink_status(appendName(parent, name), error))) {
+    return name;
+  }
+  std::string match;
+  for (fs::directory_iterator it(parent, error), end; !error && it != end;
+       it.increment(error)) {
+    const std::string entry = it->path().filename().string();
+    if (equalsIgnoringCase(entry, name) && (match.empty() || entry < match)) {
+      match = entry;
+    }
+  }
+  return match.empty() ? name : match;
+}
+
+struct Mapping {
+  std::string base;  // empty for a path relative to the working directory
+  std::vector<std::string> names;
+
+  std::string path() const {
+    std::string result = base;
+    for (const std::string& name : names) result = appendName(result, name);
+    return result;
+  }
+
+  // ".." is resolved on the names, as Windows does; it does not climb above
+  // a drive or the file system's root.
+  void add(std::string_view component) {
+    if (component == ".") return;
+    if (component == "..") {
+      if (!names.empty() && names.back() != "..") {
+        names.pop_back();
+      } else if (base.empty()) {
+        names.emplace_back(component);
+      }
+      return;
+    }
+    names.push_back(matchEntry(path(), std::string(component)));
+  }
+};
+
+}  // namespace
+
+std::string mapWindowsPath(const std::string& windowsPath,
+                           const std::string& winePrefix) {
+  std::string_view rest = windowsPath;
+  Mapping mapping;
+  if (hasDriveLetter(rest)) {
+    mapping.base = winePrefix + "/dosdevices/" + asciiLower(rest[0]) + ":";
+    rest.remove_prefix(2);
+  } else if (!rest.empty() && isSeparator(rest[0])) {
+    mapping.base = "/";
+  }
+  for (std::string_view component : splitComponents(rest)) {
+    mapping.add(component);
+  }
+  const std::string path = mapping.path();
+  return path.empty() && !windowsPath.empty() ? "." : path;
 }
 
 }  // namespace shgs

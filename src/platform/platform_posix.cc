@@ -1,9 +1,9 @@
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <limits>
@@ -39,16 +39,45 @@ std::string readWholeFile(const std::string& path) {
   return text.str();
 }
 
+// Like system(), the caller ignores the terminal's interrupt and quit keys
+// while it waits, so that they end only the child and the run can still
+// clean up after it.
+class ScopedIgnoreInterrupts {
+ public:
+  ScopedIgnoreInterrupts() {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGINT, &ignore, &savedInterrupt_);
+    sigaction(SIGQUIT, &ignore, &savedQuit_);
+  }
+  ~ScopedIgnoreInterrupts() { restore(); }
+  ScopedIgnoreInterrupts(const ScopedIgnoreInterrupts&) = delete;
+  ScopedIgnoreInterrupts& operator=(const ScopedIgnoreInterrupts&) = delete;
+
+  void restore() {
+    sigaction(SIGINT, &savedInterrupt_, nullptr);
+    sigaction(SIGQUIT, &savedQuit_, nullptr);
+  }
+
+ private:
+  struct sigaction savedInterrupt_ {};
+  struct sigaction savedQuit_ {};
+};
+
 // Runs "argv" without a shell and waits for it; the result is not needed.
 void runAndWait(const std::vector<std::string>& argv) {
   std::cout.flush();
   std::cerr.flush();
   std::vector<char*> args;
-  for (const std::string& arg : argv)
+  for (const std::string& arg : argv) {
     args.push_back(const_cast<char*>(arg.c_str()));
+  }
   args.push_back(nullptr);
+  ScopedIgnoreInterrupts interrupts;
   const pid_t child = fork();
   if (child == 0) {
+    interrupts.restore();
     execvp(args[0], args.data());
     _exit(127);
   }
@@ -56,6 +85,14 @@ void runAndWait(const std::vector<std::string>& argv) {
   int status = 0;
   while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
+}
+
+// A viewer would take a relative name such as "-r" or "+q" for an option.
+std::string asViewerArgument(const std::string& fileName) {
+  if (!fileName.empty() && (fileName[0] == '-' || fileName[0] == '+')) {
+    return "./" + fileName;
+  }
+  return fileName;
 }
 
 class PosixPlatform final : public Platform {
@@ -72,8 +109,9 @@ class PosixPlatform final : public Platform {
     writeRegistryListing(systemReg, kServerKey, capture);
   }
 
+  // unlink, not remove: a directory of that name is not a file to delete.
   bool removeFile(const std::string& hostPath) override {
-    return std::remove(hostPath.c_str()) == 0;
+    return unlink(hostPath.c_str()) == 0;
   }
 
   std::string currentDirectory() override {
@@ -109,11 +147,12 @@ class PosixPlatform final : public Platform {
   void startViewer(const std::string& fileName) override {
     std::string editor = environment("VISUAL");
     if (editor.empty()) editor = environment("EDITOR");
+    const std::string argument = asViewerArgument(fileName);
     if (!editor.empty()) {
-      runAndWait({"/bin/sh", "-c", editor + " \"$@\"", "sh", fileName});
+      runAndWait({"/bin/sh", "-c", editor + " \"$@\"", "sh", argument});
     } else if (!environment("DISPLAY").empty() ||
                !environment("WAYLAND_DISPLAY").empty()) {
-      runAndWait({"xdg-open", fileName});
+      runAndWait({"xdg-open", argument});
     } else {
       std::cerr << "Report written to " << fileName << std::endl;
     }

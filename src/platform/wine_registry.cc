@@ -1,9 +1,615 @@
 #include "platform/wine_registry.h"
 
-// Placeholder: the listing writer is being written.
-namespace shgs {
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
 
-void writeRegistryListing(const std::string&, const std::string&,
-                          std::ostream&) {}
+namespace shgs {
+namespace {
+
+// system.reg stores names and strings as escaped UTF-16; the listing is
+// UTF-8.
+using Units = std::u16string;
+// A key's path as its names, outermost first, without separators.
+using KeyPath = std::vector<std::string>;
+
+constexpr char16_t kReplacement = 0xFFFD;
+constexpr char32_t kInvalid = 0x110000;
+constexpr char kHiveName[] = "HKEY_LOCAL_MACHINE\\";
+constexpr char kSeparator[] = "    ";
+constexpr std::uint32_t kSz = 1, kExpandSz = 2, kBinary = 3, kDword = 4,
+                        kDwordBigEndian = 5, kMultiSz = 7, kQword = 11;
+// Keys that hold no values but have subkeys are not stored; the listing
+// shows them as reg.exe does. A file of deep paths could make those lines
+// grow quadratically, so they may take at most this much beyond the file's
+// own size.
+constexpr std::size_t kImpliedKeySlack = 64 * 1024;
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+char asciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+  }
+  return true;
+}
+
+int hexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Reads up to "maxDigits" hex digits at "*pos"; false when there is none.
+bool readHexNumber(std::string_view text, std::size_t* pos, int maxDigits,
+                   std::uint32_t* value) {
+  int digits = 0;
+  *value = 0;
+  while (digits < maxDigits && *pos < text.size() &&
+         hexDigitValue(text[*pos]) >= 0) {
+    *value =
+        *value * 16 + static_cast<std::uint32_t>(hexDigitValue(text[*pos]));
+    ++*pos;
+    ++digits;
+  }
+  return digits > 0;
+}
+
+// ---- UTF-8 and UTF-16 ----------------------------------------------------
+
+void appendCodePoint(char32_t cp, Units* out) {
+  if (cp < 0x10000) {
+    out->push_back(static_cast<char16_t>(cp));
+    return;
+  }
+  cp -= 0x10000;
+  out->push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+  out->push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+}
+
+int utf8SequenceLength(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) return 2;
+  if (lead >= 0xE0 && lead <= 0xEF) return 3;
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  return 0;
+}
+
+// The code point of the UTF-8 sequence of "length" bytes at "i", or kInvalid
+// when the sequence is malformed.
+char32_t utf8CodePoint(std::string_view text, std::size_t i, int length) {
+  static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+  char32_t cp = static_cast<unsigned char>(text[i]) & (0x7F >> length);
+  for (int k = 1; k < length; ++k) {
+    const auto next = static_cast<unsigned char>(text[i + k]);
+    if ((next & 0xC0) != 0x80) return kInvalid;
+    cp = (cp << 6) | (next & 0x3F);
+  }
+  const bool surrogate = cp >= 0xD800 && cp <= 0xDFFF;
+  if (cp < kSmallest[length] || cp > 0x10FFFF || surrogate) return kInvalid;
+  return cp;
+}
+
+// Decodes the UTF-8 character at "i"; a malformed one becomes U+FFFD and
+// takes one byte. Returns the index after it.
+std::size_t decodeUtf8(std::string_view text, std::size_t i, Units* out) {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  const int length = utf8SequenceLength(lead);
+  if (length == 1) {
+    out->push_back(lead);
+    return i + 1;
+  }
+  const bool complete =
+      length != 0 && text.size() - i >= static_cast<std::size_t>(length);
+  const char32_t cp = complete ? utf8CodePoint(text, i, length) : kInvalid;
+  if (cp == kInvalid) {
+    out->push_back(kReplacement);
+    return i + 1;
+  }
+  appendCodePoint(cp, out);
+  return i + length;
+}
+
+void appendUtf8(char32_t cp, std::string* out) {
+  if (cp < 0x80) {
+    out->push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out->push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+// Surrogate pairs become one character; a lone surrogate becomes U+FFFD.
+std::string toUtf8(std::u16string_view units) {
+  std::string out;
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    char32_t cp = units[i];
+    if (isHighSurrogate(units[i]) && i + 1 < units.size() &&
+        isLowSurrogate(units[i + 1])) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+      ++i;
+    } else if (isHighSurrogate(units[i]) || isLowSurrogate(units[i])) {
+      cp = kReplacement;
+    }
+    appendUtf8(cp, &out);
+  }
+  return out;
+}
+
+// ---- Escaped text --------------------------------------------------------
+
+// Octal escapes ("\0", "\37") stand for control characters; Wine pads them
+// to three digits when a digit follows.
+std::size_t decodeOctalEscape(std::string_view text, std::size_t i,
+                              Units* out) {
+  char16_t value = 0;
+  for (int digits = 0;
+       digits < 3 && i < text.size() && text[i] >= '0' && text[i] <= '7';
+       ++digits, ++i) {
+    value = static_cast<char16_t>(value * 8 + (text[i] - '0'));
+  }
+  out->push_back(value);
+  return i;
+}
+
+// Decodes the escape whose letter is at "i"; returns the index after it.
+std::size_t decodeEscape(std::string_view text, std::size_t i, Units* out) {
+  static constexpr std::string_view kLetters = "abefnrtv";
+  static constexpr char16_t kCodes[] = {7, 8, 27, 12, 10, 13, 9, 11};
+  const char letter = text[i];
+  const std::size_t known = kLetters.find(letter);
+  if (known != std::string_view::npos) {
+    out->push_back(kCodes[known]);
+    return i + 1;
+  }
+  std::uint32_t unit = 0;
+  std::size_t after = i + 1;
+  if (letter == 'x' && readHexNumber(text, &after, 4, &unit)) {
+    out->push_back(static_cast<char16_t>(unit));
+    return after;
+  }
+  if (letter >= '0' && letter <= '7') return decodeOctalEscape(text, i, out);
+  // "\\", "\"" and any other escaped character stand for themselves.
+  return decodeUtf8(text, i, out);
+}
+
+// Decodes the escaped text from "from" up to the first unescaped
+// "terminator" and sets "*end" after it. False when the text ends first.
+bool decodeEscaped(std::string_view text, std::size_t from, char terminator,
+                   Units* out, std::size_t* end) {
+  std::size_t i = from;
+  while (i < text.size()) {
+    if (text[i] == terminator) {
+      *end = i + 1;
+      return true;
+    }
+    if (text[i] == '\\') {
+      if (i + 1 == text.size()) return false;
+      i = decodeEscape(text, i + 1, out);
+    } else {
+      i = decodeUtf8(text, i, out);
+    }
+  }
+  return false;
+}
+
+// ---- Values --------------------------------------------------------------
+
+struct Value {
+  std::string name;
+  std::uint32_t type = 0;
+  std::string data;  // the value's bytes, as the registry holds them
+};
+
+// Strings are stored without their terminating NUL.
+std::string stringData(const Units& units) {
+  std::string data;
+  for (char16_t unit : units) {
+    data.push_back(static_cast<char>(unit & 0xFF));
+    data.push_back(static_cast<char>(unit >> 8));
+  }
+  data.append(2, '\0');
+  return data;
+}
+
+bool parseQuotedData(std::string_view text, std::size_t from, Value* value) {
+  Units units;
+  std::size_t end = 0;
+  if (!decodeEscaped(text, from, '"', &units, &end)) return false;
+  value->data = stringData(units);
+  return true;
+}
+
+// Hex bytes separated by commas; blanks left over from continued lines are
+// skipped, and the bytes end at the first other character.
+std::string parseHexBytes(std::string_view text) {
+  std::string bytes;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == ',' || text[i] == ' ' || text[i] == '\t') {
+      ++i;
+      continue;
+    }
+    std::uint32_t byte = 0;
+    if (!readHexNumber(text, &i, 2, &byte)) break;
+    bytes.push_back(static_cast<char>(byte));
+  }
+  return bytes;
+}
+
+// "(N):" after "hex" or "str", N the type number in hex.
+bool parseTypeNumber(std::string_view text, std::size_t* pos,
+                     std::uint32_t* type) {
+  if (!readHexNumber(text, pos, 8, type)) return false;
+  if (!startsWith(text.substr(*pos), "):")) return false;
+  *pos += 2;
+  return true;
+}
+
+std::string littleEndianBytes(std::uint32_t number) {
+  std::string bytes;
+  for (int i = 0; i < 4; ++i, number >>= 8) {
+    bytes.push_back(static_cast<char>(number & 0xFF));
+  }
+  return bytes;
+}
+
+// `str(N):"text"`, N the type number in hex.
+bool parseTypedString(std::string_view text, Value* value) {
+  std::size_t pos = 4;
+  return parseTypeNumber(text, &pos, &value->type) && pos < text.size() &&
+         text[pos] == '"' && parseQuotedData(text, pos + 1, value);
+}
+
+bool parseDword(std::string_view text, Value* value) {
+  std::size_t pos = 6;
+  std::uint32_t number = 0;
+  if (!readHexNumber(text, &pos, 8, &number)) return false;
+  value->type = kDword;
+  value->data = littleEndianBytes(number);
+  return true;
+}
+
+// `hex:ab,cd` (binary) or `hex(N):ab,cd`.
+bool parseHexData(std::string_view text, Value* value) {
+  std::size_t pos = 4;
+  value->type = kBinary;
+  if (!startsWith(text, "hex:") &&
+      !(startsWith(text, "hex(") &&
+        parseTypeNumber(text, &pos, &value->type))) {
+    return false;
+  }
+  value->data = parseHexBytes(text.substr(pos));
+  return true;
+}
+
+// The text after "=" of a value line.
+bool parseData(std::string_view text, Value* value) {
+  value->type = kSz;
+  if (startsWith(text, "\"")) return parseQuotedData(text, 1, value);
+  if (startsWith(text, "str(")) return parseTypedString(text, value);
+  if (startsWith(text, "dword:")) return parseDword(text, value);
+  return parseHexData(text, value);
+}
+
+// "line" is `"Name"=data` or `@=data`; the empty name is the default value.
+bool parseValueLine(std::string_view line, Value* value) {
+  std::size_t pos = 1;
+  if (line[0] == '"') {
+    Units name;
+    if (!decodeEscaped(line, 1, '"', &name, &pos)) return false;
+    value->name = toUtf8(name);
+  }
+  if (value->name.empty()) value->name = "(Default)";
+  if (pos >= line.size() || line[pos] != '=') return false;
+  return parseData(line.substr(pos + 1), value);
+}
+
+// ---- Value text as reg.exe shows it --------------------------------------
+
+Units unitsOf(const std::string& data) {
+  Units units;
+  for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
+    units.push_back(
+        static_cast<char16_t>(static_cast<unsigned char>(data[i]) |
+                              (static_cast<unsigned char>(data[i + 1]) << 8)));
+  }
+  return units;
+}
+
+std::string firstString(const std::string& data) {
+  const Units units = unitsOf(data);
+  return toUtf8(std::u16string_view(units).substr(0, units.find(u'\0')));
+}
+
+// The strings with "\0" between them; the terminators of the last string and
+// of the list are not shown.
+std::string multiString(const std::string& data) {
+  const Units all = unitsOf(data);
+  std::u16string_view units = all;
+  for (int i = 0; i < 2 && !units.empty() && units.back() == u'\0'; ++i) {
+    units.remove_suffix(1);
+  }
+  std::string text;
+  for (std::size_t nul = units.find(u'\0'); nul != std::u16string_view::npos;
+       nul = units.find(u'\0')) {
+    text += toUtf8(units.substr(0, nul)) + "\\0";
+    units.remove_prefix(nul + 1);
+  }
+  return text + toUtf8(units);
+}
+
+std::string upperHexBytes(const std::string& data) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  for (char c : data) {
+    const auto byte = static_cast<unsigned char>(c);
+    text.push_back(kDigits[byte >> 4]);
+    text.push_back(kDigits[byte & 0xF]);
+  }
+  return text;
+}
+
+// "0x" and the lower-case hex of the number the bytes hold; numbers of the
+// wrong size are shown as their bytes.
+std::string numberText(const std::string& data, std::size_t size,
+                       bool bigEndian) {
+  if (data.size() != size) return upperHexBytes(data);
+  std::uint64_t number = 0;
+  for (std::size_t i = 0; i < size; ++i) {
+    const std::size_t index = bigEndian ? i : size - 1 - i;
+    number = (number << 8) | static_cast<unsigned char>(data[index]);
+  }
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string digits;
+  do {
+    digits.insert(digits.begin(), kDigits[number & 0xF]);
+    number >>= 4;
+  } while (number != 0);
+  return "0x" + digits;
+}
+
+std::string valueText(const Value& value) {
+  switch (value.type) {
+    case kSz:
+    case kExpandSz:
+      return firstString(value.data);
+    case kMultiSz:
+      return multiString(value.data);
+    case kDword:
+      return numberText(value.data, 4, false);
+    case kDwordBigEndian:
+      return numberText(value.data, 4, true);
+    case kQword:
+      return numberText(value.data, 8, false);
+    default:
+      return upperHexBytes(value.data);
+  }
+}
+
+std::string typeName(std::uint32_t type) {
+  static constexpr const char* kNames[] = {"REG_NONE",
+                                           "REG_SZ",
+                                           "REG_EXPAND_SZ",
+                                           "REG_BINARY",
+                                           "REG_DWORD",
+                                           "REG_DWORD_BIG_ENDIAN",
+                                           "REG_LINK",
+                                           "REG_MULTI_SZ",
+                                           "REG_RESOURCE_LIST",
+                                           "REG_FULL_RESOURCE_DESCRIPTOR",
+                                           "REG_RESOURCE_REQUIREMENTS_LIST",
+                                           "REG_QWORD"};
+  if (type < sizeof kNames / sizeof kNames[0]) return kNames[type];
+  return "REG_UNKNOWN";
+}
+
+// ---- Keys ----------------------------------------------------------------
+
+KeyPath splitKeyPath(std::string_view path) {
+  KeyPath names;
+  while (!path.empty()) {
+    const std::size_t separator = path.find('\\');
+    const std::string_view name = path.substr(0, separator);
+    if (!name.empty()) names.emplace_back(name);
+    if (separator == std::string_view::npos) break;
+    path.remove_prefix(separator + 1);
+  }
+  return names;
+}
+
+// "[Name\\Name] 1733500000"; false when the closing bracket is missing.
+bool parseSectionLine(std::string_view line, KeyPath* path) {
+  Units units;
+  std::size_t end = 0;
+  if (!decodeEscaped(line, 1, ']', &units, &end)) return false;
+  *path = splitKeyPath(toUtf8(units));
+  return true;
+}
+
+std::size_t commonLength(const KeyPath& a, const KeyPath& b) {
+  std::size_t n = 0;
+  while (n < a.size() && n < b.size() && equalsIgnoringCase(a[n], b[n])) ++n;
+  return n;
+}
+
+bool isWithin(const KeyPath& path, const KeyPath& root) {
+  return commonLength(path, root) == root.size();
+}
+
+// Where a 32-bit program finds the key on a 64-bit prefix; empty when the
+// key is not below Software.
+KeyPath wow64Path(const KeyPath& path) {
+  if (path.empty() || !equalsIgnoringCase(path[0], "Software")) return {};
+  KeyPath redirected = path;
+  redirected.insert(redirected.begin() + 1, "Wow6432Node");
+  return redirected;
+}
+
+// ---- Lines ---------------------------------------------------------------
+
+// The next line without its line end (LF or CRLF), leading blanks skipped.
+std::string_view nextLine(std::string_view text, std::size_t* pos) {
+  const std::size_t start = *pos;
+  std::size_t end = text.find('\n', start);
+  if (end == std::string_view::npos) end = text.size();
+  *pos = end == text.size() ? end : end + 1;
+  std::string_view line = text.substr(start, end - start);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  const std::size_t first = line.find_first_not_of(" \t");
+  return first == std::string_view::npos ? std::string_view()
+                                         : line.substr(first);
+}
+
+// Long hex values go on after a trailing backslash.
+std::string_view wholeValueLine(std::string_view text, std::size_t* pos,
+                                std::string_view line, std::string* joined) {
+  if (line.empty() || line.back() != '\\') return line;
+  joined->assign(line.substr(0, line.size() - 1));
+  while (*pos < text.size()) {
+    line = nextLine(text, pos);
+    const bool continues = !line.empty() && line.back() == '\\';
+    joined->append(line.substr(0, line.size() - (continues ? 1 : 0)));
+    if (!continues) break;
+  }
+  return *joined;
+}
+
+bool isValueLine(std::string_view line) {
+  return !line.empty() && (line[0] == '"' || line[0] == '@');
+}
+
+// ---- The listing ---------------------------------------------------------
+
+class ListingWriter {
+ public:
+  ListingWriter(const std::string& rootText, const KeyPath& root,
+                std::size_t impliedBudget, std::ostream& out)
+      : rootText_(rootText), root_(root), budget_(impliedBudget), out_(out) {}
+
+  // "path" lies within the root; its values follow.
+  void enterKey(const KeyPath& path) {
+    const std::size_t shared = listed_ ? commonLength(path, previous_) : 0;
+    std::size_t depth = listed_ ? shared + 1 : root_.size();
+    for (; depth < path.size(); ++depth) {
+      if (!writeImpliedKey(path, depth)) break;
+    }
+    const bool same =
+        listed_ && shared == path.size() && previous_.size() == path.size();
+    if (!same) writeKeyLine(path, path.size());
+    previous_ = path;
+    listed_ = true;
+  }
+
+  void writeValue(const Value& value) {
+    out_ << kSeparator << value.name << kSeparator << typeName(value.type)
+         << kSeparator << valueText(value) << '\n';
+  }
+
+  // reg.exe ends its listing with an empty line.
+  void finish() {
+    if (listed_) out_ << '\n';
+  }
+
+ private:
+  std::string keyLine(const KeyPath& path, std::size_t depth) const {
+    std::string line = kHiveName + rootText_;
+    for (std::size_t i = root_.size(); i < depth; ++i) line += "\\" + path[i];
+    return line;
+  }
+
+  void writeKeyLine(const KeyPath& path, std::size_t depth) {
+    out_ << '\n' << keyLine(path, depth) << '\n';
+  }
+
+  bool writeImpliedKey(const KeyPath& path, std::size_t depth) {
+    const std::string line = keyLine(path, depth);
+    if (line.size() > budget_) return false;
+    budget_ -= line.size();
+    out_ << '\n' << line << '\n';
+    return true;
+  }
+
+  const std::string& rootText_;
+  const KeyPath& root_;
+  std::size_t budget_;
+  std::ostream& out_;
+  bool listed_ = false;
+  KeyPath previous_;
+};
+
+// True when the file comes from a 64-bit prefix and holds "root" or a key
+// below it.
+bool holdsKeyOn64Bit(std::string_view text, const KeyPath& root) {
+  bool win64 = false;
+  bool inHeader = true;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::string_view line = nextLine(text, &pos);
+    if (inHeader && line == "#arch=win64") win64 = true;
+    if (line.empty() || line[0] != '[') continue;
+    inHeader = false;
+    if (!win64) return false;
+    KeyPath path;
+    if (parseSectionLine(line, &path) && isWithin(path, root)) return true;
+  }
+  return false;
+}
+
+void listKeys(std::string_view text, const KeyPath& root,
+              ListingWriter* writer) {
+  std::size_t pos = 0;
+  std::string joined;
+  bool inside = false;
+  while (pos < text.size()) {
+    std::string_view line = nextLine(text, &pos);
+    if (!line.empty() && line[0] == '[') {
+      KeyPath path;
+      inside = parseSectionLine(line, &path) && isWithin(path, root);
+      if (inside) writer->enterKey(path);
+    } else if (inside && isValueLine(line)) {
+      line = wholeValueLine(text, &pos, line, &joined);
+      Value value;
+      if (parseValueLine(line, &value)) writer->writeValue(value);
+    }
+  }
+  writer->finish();
+}
+
+}  // namespace
+
+void writeRegistryListing(const std::string& systemRegText,
+                          const std::string& keyPath, std::ostream& out) {
+  const KeyPath requested = splitKeyPath(keyPath);
+  const KeyPath redirected = wow64Path(requested);
+  const bool use32BitView =
+      !redirected.empty() && holdsKeyOn64Bit(systemRegText, redirected);
+  const KeyPath& root = use32BitView ? redirected : requested;
+  ListingWriter writer(keyPath, root, systemRegText.size() + kImpliedKeySlack,
+                       out);
+  listKeys(systemRegText, root, &writer);
+}
 
 }  // namespace shgs

@@ -47,7 +47,7 @@ void writeForumRow(std::ostream& out, const std::string& colour,
 
 }  // namespace
 
-Cell::Cell(const char* text) : text_(toText(text)) {}
+Cell::Cell(const char* text) : text_(text) {}
 Cell::Cell(std::string text) : text_(std::move(text)) {}
 Cell::Cell(std::uint16_t count) : text_(withCommas(count)) {}
 Cell::Cell(std::uint32_t count) : text_(withCommas(count)) {}

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <sstream>
 #include <string>
+#include <type_traits>
 
 namespace shgs {
 
@@ -13,11 +14,20 @@ std::string withCommas(std::uint16_t n);
 std::string withCommas(std::uint32_t n);
 
 // "value" as a default text stream writes it, truth values as words.
+// Truth values, texts and integers wider than a character skip the stream:
+// a whole report converts thousands of cells, and building a stream for each
+// costs more than the rest of the report.
 template <typename T>
 std::string toText(const T& value) {
-  std::ostringstream text;
-  text << std::boolalpha << value;
-  return text.str();
+  if constexpr (std::is_same_v<T, bool>) {
+    return value ? "true" : "false";
+  } else if constexpr (std::is_integral_v<T> && sizeof(T) > 1) {
+    return std::to_string(value);
+  } else {
+    std::ostringstream text;
+    text << value;
+    return text.str();
+  }
 }
 
 // "Fri Jan 1 1988": weekday, month, day and year of "t" in local time.

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -87,6 +88,20 @@ void exchange(int inputFd, int outputFd, int errorFd, const std::string& input,
   if (inputFd >= 0) close(inputFd);
 }
 
+// The sanitizers' settings of this test process, for its children: a
+// sanitized program must halt on its first error there too. A setting the
+// caller gives comes after them, so it wins.
+std::map<std::string, std::string> withSanitizerOptions(
+    std::map<std::string, std::string> environment) {
+  for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
+    const char* inherited = std::getenv(name);
+    if (inherited == nullptr || *inherited == '\0') continue;
+    std::string& value = environment[name];
+    value = value.empty() ? inherited : inherited + (":" + value);
+  }
+  return environment;
+}
+
 }  // namespace
 
 ProcessResult runProcess(const std::vector<std::string>& argv,
@@ -98,7 +113,7 @@ ProcessResult runProcess(const std::vector<std::string>& argv,
     throw std::runtime_error("pipe failed");
   }
   std::vector<std::string> envStrings;
-  for (const auto& [name, value] : environment)
+  for (const auto& [name, value] : withSanitizerOptions(environment))
     envStrings.push_back(name + "=" + value);
   std::vector<char*> args, env;
   for (const std::string& arg : argv)
@@ -126,9 +141,11 @@ ProcessResult runProcess(const std::vector<std::string>& argv,
   ProcessResult result;
   exchange(inPipe[1], outPipe[0], errPipe[0], input, &result);
   int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  rusage usage{};
+  while (wait4(child, &status, 0, &usage) < 0 && errno == EINTR) {
   }
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.peakMemoryKb = usage.ru_maxrss;
   return result;
 }
 

@@ -29,10 +29,12 @@ struct ProcessResult {
   int exitCode = -1;  // -1 when the process did not exit normally
   std::string standardOutput;
   std::string standardError;
+  long peakMemoryKb = 0;  // the largest resident set the process had
 };
 
 // Runs "argv" in "directory" with the environment "environment" (nothing
-// inherited), "input" on standard input, and collects its output.
+// inherited but the sanitizers' settings, ASAN_OPTIONS and its kin, ahead of
+// any the caller gives), "input" on standard input, and collects its output.
 ProcessResult runProcess(const std::vector<std::string>& argv,
                          const std::string& directory,
                          const std::map<std::string, std::string>& environment,

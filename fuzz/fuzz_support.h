@@ -1,0 +1,26 @@
+#ifndef SHGS_FUZZ_FUZZ_SUPPORT_H_
+#define SHGS_FUZZ_FUZZ_SUPPORT_H_
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "support/one_file_platform.h"
+
+namespace shgs {
+namespace fuzzing {
+
+using testing_support::OneFilePlatform;
+using testing_support::ScratchFile;
+
+// Stops the run when an expectation about the input's result does not hold.
+// The fuzzer reports the abort as a crash and keeps the input that caused it.
+inline void fuzzCheck(bool holds, const char* expectation) {
+  if (holds) return;
+  std::fprintf(stderr, "fuzz check failed: %s\n", expectation);
+  std::abort();
+}
+
+}  // namespace fuzzing
+}  // namespace shgs
+
+#endif  // SHGS_FUZZ_FUZZ_SUPPORT_H_

@@ -1,0 +1,139 @@
+// Arbitrary bytes as a game's shcfig.dat and the server's shglob.dat (each 0
+// to 5000 bytes): the whole report for one game must be written, plain and
+// forum, with and without stock prices, into memory.
+//
+// Input: two bytes, little-endian, give the length of shcfig.dat (at most
+// what follows, and 5000); then its bytes; the rest, up to 5000 bytes, is
+// shglob.dat.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "datafiles/config_data.h"
+#include "datafiles/global_data.h"
+#include "driver/export_options.h"
+#include "fuzz_support.h"
+#include "registry/server_snapshot.h"
+#include "report/game_section.h"
+#include "report/row_writer.h"
+#include "report/server_section.h"
+
+namespace shgs {
+namespace fuzzing {
+namespace {
+
+constexpr std::size_t kMaxFileSize = 5000;
+constexpr std::int64_t kNow = 1796000000;  // in 2026
+constexpr char kShipDelayMessage[] = "Invalid ship delay value!";
+
+// A server with one game whose description file is the scratch file.
+const char kCapture[] =
+    "\r\nHKEY_LOCAL_MACHINE\\Software\\Orbital Forge Software\\Starhaul "
+    "Deluxe Game Server\r\n"
+    "    ServerRoot    REG_SZ    C:\\SHGS\r\n"
+    "    LimitIP    REG_SZ    T\r\n"
+    "    IPAddr    REG_SZ    10.0.0.1\r\n"
+    "    NameAddr    REG_SZ    \r\n"
+    "    Port    REG_SZ    2002\r\n"
+    "    NodeMax    REG_SZ    12\r\n"
+    "\r\nHKEY_LOCAL_MACHINE\\Software\\Orbital Forge Software\\Starhaul "
+    "Deluxe Game Server\\Games\\A\r\n"
+    "    Deleted    REG_SZ    F\r\n"
+    "    Directory    REG_SZ    C:\\SHGS\\A\r\n"
+    "    Description    REG_SZ    Game1.txt\r\n"
+    "    Title    REG_SZ    Bob's Place\r\n";
+
+const char kDescription[] =
+    "A game for testing.\nIts second line is a little longer than the "
+    "first one, so that it wraps after eighty characters.\n";
+
+// The first 4096 bytes of a file holding "bytes"; the rest reads as zero.
+RecordBytes recordOf(const std::string& bytes) {
+  RecordBytes record{};
+  std::copy_n(bytes.begin(), std::min(bytes.size(), record.size()),
+              record.begin());
+  return record;
+}
+
+struct Records {
+  ConfigRecord config;
+  GlobalRecord global;
+};
+
+Records splitInput(const std::uint8_t* data, std::size_t size) {
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  if (input.size() < 2) return {ConfigRecord(recordOf(input)), GlobalRecord()};
+  const std::size_t wanted = static_cast<std::uint8_t>(input[0]) |
+                             (static_cast<std::uint8_t>(input[1]) << 8);
+  const std::size_t configSize =
+      std::min({wanted, input.size() - 2, kMaxFileSize});
+  const std::string config = input.substr(2, configSize);
+  const std::string global = input.substr(2 + configSize, kMaxFileSize);
+  return {ConfigRecord(recordOf(config)), GlobalRecord(recordOf(global))};
+}
+
+std::string renderReport(const Records& records, const ServerSnapshot& snapshot,
+                         Platform& platform) {
+  const ExportOptions& options = exportOptions();
+  currentColour() = "white";
+  std::ostringstream out;
+  out << std::left << std::boolalpha;
+  writeReportOpening(out, options);
+  writeServerSection(out, options, snapshot, records.global);
+  writeGameSettingsBanner(out);
+  writeGameSectionStart(out, 'A', records.config, snapshot, options, kNow,
+                        platform);
+  writeGameSectionEnd(out, records.config, options);
+  writeReportFooter(out, options);
+  fuzzCheck(static_cast<bool>(out), "the report stream stays good");
+  return out.str();
+}
+
+// The report's game section ends with its rule, then the footer in forum
+// mode; an invalid ship delay code is told once per column.
+void checkReport(const std::string& report, const std::string& errors,
+                 const Records& records, bool forum) {
+  const std::string rule = std::string(80, '-') + "\n";
+  const std::size_t ruleAt = report.rfind(rule);
+  fuzzCheck(ruleAt != std::string::npos, "the game section ends with a rule");
+  const bool footerFollows = ruleAt + rule.size() < report.size();
+  fuzzCheck(footerFollows == forum, "only forum reports have a footer");
+  const bool invalidDelay = records.global.shipDelayCode() > 5;
+  const std::string expected =
+      invalidDelay ? std::string(kShipDelayMessage) + kShipDelayMessage : "";
+  fuzzCheck(errors == expected, "an invalid ship delay is told twice");
+}
+
+void fuzzRecords(const std::uint8_t* data, std::size_t size) {
+  static const ScratchFile description;
+  static OneFilePlatform platform(description.path());
+  static const ServerSnapshot snapshot = ServerSnapshot::fromCapture(kCapture);
+  static const bool written = (description.write(kDescription), true);
+  (void)written;
+  const Records records = splitInput(data, size);
+  for (const bool forum : {false, true}) {
+    for (const bool stock : {false, true}) {
+      exportOptions() = ExportOptions();
+      exportOptions().forumFormatted = forum;
+      exportOptions().includeStockPriceData = stock;
+      std::ostringstream errors;
+      std::streambuf* console = std::cerr.rdbuf(errors.rdbuf());
+      const std::string report = renderReport(records, snapshot, platform);
+      std::cerr.rdbuf(console);
+      checkReport(report, errors.str(), records, forum);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace fuzzing
+}  // namespace shgs
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
+                                      std::size_t size) {
+  shgs::fuzzing::fuzzRecords(data, size);
+  return 0;
+}

@@ -1,0 +1,147 @@
+// The slow reading that a snapshot built from a capture must agree with.
+#include "snapshot_checks.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+#include "fuzz_support.h"
+#include "registry/capture_scanner.h"
+#include "registry/server_snapshot.h"
+
+namespace shgs {
+namespace fuzzing {
+namespace {
+
+constexpr char kInvalidGame[] = "INVALID GAME";
+constexpr std::size_t kGameValueCount = 5;
+constexpr std::array<const char*, kGameValueCount> kGameValueNames = {
+    "Deleted", "Active", "Directory", "Description", "Title"};
+
+struct GameValues {
+  bool found = false;
+  std::array<bool, kGameValueCount> given{};
+  std::array<std::string, kGameValueCount> values{
+      kNotFound, kNotFound, kNotFound, kNotFound, kNotFound};
+};
+
+// What a 32-bit strtol makes of "text": the C library's own strtol, clamped.
+std::int32_t strtol32(const std::string& text) {
+  const long value = std::strtol(text.c_str(), nullptr, 10);
+  return static_cast<std::int32_t>(
+      std::clamp<long>(value, std::numeric_limits<std::int32_t>::min(),
+                       std::numeric_limits<std::int32_t>::max()));
+}
+
+// Where the first occurrence of "word" ends, npos without one. A word that
+// ends the capture does not count.
+std::size_t firstWordEnd(const std::string& capture, const std::string& word) {
+  for (WordBounds w = nextWord(capture, 0); w.end < capture.size();
+       w = nextWord(capture, w.end)) {
+    if (capture.compare(w.begin, w.end - w.begin, word) == 0) return w.end;
+  }
+  return std::string::npos;
+}
+
+std::size_t lineEndFrom(const std::string& capture, std::size_t from) {
+  return std::min(capture.find('\n', from), capture.size());
+}
+
+// Takes the value line from "line" to "lineEnd" when its first word names a
+// game value not given yet.
+void takeValueLine(const std::string& capture, std::size_t line,
+                   std::size_t lineEnd, GameValues* game) {
+  while (line < lineEnd && isCaptureSpace(capture[line])) ++line;
+  if (line == lineEnd) return;
+  const WordBounds name = nextWord(capture, line);
+  if (name.end == capture.size()) return;
+  for (std::size_t i = 0; i < kGameValueCount; ++i) {
+    if (game->given[i] || capture.compare(name.begin, name.end - name.begin,
+                                          kGameValueNames[i]) != 0) {
+      continue;
+    }
+    game->given[i] = true;
+    game->values[i] = valueTextAt(capture, name.end);
+  }
+}
+
+// The game's key word, then its listing: the lines below it that begin with
+// a blank or a tab.
+GameValues readGameSlowly(const std::string& capture, char letter) {
+  GameValues game;
+  const std::size_t keyEnd =
+      firstWordEnd(capture, std::string("Server\\Games\\") + letter);
+  if (keyEnd == std::string::npos) return game;
+  game.found = true;
+  std::size_t line = lineEndFrom(capture, keyEnd);
+  if (line < capture.size()) ++line;
+  while (line < capture.size() &&
+         (capture[line] == ' ' || capture[line] == '\t')) {
+    const std::size_t lineEnd = lineEndFrom(capture, line);
+    takeValueLine(capture, line, lineEnd, &game);
+    line = lineEnd == capture.size() ? lineEnd : lineEnd + 1;
+  }
+  return game;
+}
+
+void checkGame(const ServerSnapshot& snapshot, const std::string& capture,
+               char letter) {
+  const GameValues expected = readGameSlowly(capture, letter);
+  if (!expected.found) {
+    fuzzCheck(snapshot.isGameUnavailable(letter), "absent game unavailable");
+    fuzzCheck(snapshot.gameTitle(letter) == kInvalidGame &&
+                  snapshot.gameDirectory(letter) == kInvalidGame &&
+                  snapshot.gameDescription(letter) == kInvalidGame,
+              "absent game's values are INVALID GAME");
+    return;
+  }
+  fuzzCheck(snapshot.isGameUnavailable(letter) == (expected.values[0] == "T"),
+            "game available unless Deleted is T");
+  fuzzCheck(snapshot.gameDirectory(letter) == expected.values[2],
+            "Directory from the game's own listing");
+  fuzzCheck(snapshot.gameDescription(letter) == expected.values[3],
+            "Description from the game's own listing");
+  fuzzCheck(snapshot.gameTitle(letter) == expected.values[4],
+            "Title from the game's own listing");
+}
+
+void checkServerValues(const ServerSnapshot& snapshot,
+                       const std::string& capture) {
+  CaptureScanner scanner(capture);
+  fuzzCheck(snapshot.serverRoot() == scanner.lookupValue("ServerRoot", true),
+            "ServerRoot as a lookup from the start finds it");
+  fuzzCheck(snapshot.isIPLimited() ==
+                (scanner.lookupValue("LimitIP", true) == std::string("T")),
+            "LimitIP as a lookup from the start finds it");
+  fuzzCheck(snapshot.ipAddress() == scanner.lookupValue("IPAddr", true),
+            "IPAddr as a lookup from the start finds it");
+  fuzzCheck(snapshot.nameAddress() == scanner.lookupValue("NameAddr", true),
+            "NameAddr as a lookup from the start finds it");
+  fuzzCheck(snapshot.port() == strtol32(scanner.lookupValue("Port", true)),
+            "Port read as a 32-bit strtol reads it");
+  fuzzCheck(
+      snapshot.nodeMax() == strtol32(scanner.lookupValue("NodeMax", true)),
+      "NodeMax read as a 32-bit strtol reads it");
+}
+
+}  // namespace
+
+void checkSnapshotOf(const std::string& capture) {
+  const ServerSnapshot snapshot = ServerSnapshot::fromCapture(capture);
+  checkServerValues(snapshot, capture);
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    checkGame(snapshot, capture, letter);
+  }
+  for (char other : {'a', 'z', '@', '[', '\0', '\xff'}) {
+    fuzzCheck(snapshot.isGameUnavailable(other) &&
+                  snapshot.gameTitle(other) == kInvalidGame,
+              "only upper-case letters name games");
+  }
+}
+
+}  // namespace fuzzing
+}  // namespace shgs
