@@ -173,9 +173,9 @@ void WineSession::copyServerFiles(const std::string& generatedDriveC) {
     ASSERT_FALSE(hasEntryIgnoringCase(driveC(), name))
         << "C:\\" << name << " belongs to Wine itself";
     const fs::path target = fs::path(driveC()) / name;
+    installedEntries_.push_back(target.string());
     fs::copy(entry.path(), target, fs::copy_options::recursive, error);
     ASSERT_FALSE(error) << "copying " << name << ": " << error.message();
-    installedEntries_.push_back(target.string());
   }
   ASSERT_FALSE(error) << generatedDriveC << ": " << error.message();
 }

@@ -235,7 +235,7 @@ class GoldenReportUnderWine : public WineRunTest,
   }
 };
 
-TEST_P(GoldenReportUnderWine, I686BuildWritesTheExpectedBytes) {
+TEST_P(GoldenReportUnderWine, ThirtyTwoBitBuildWritesTheExpectedBytes) {
   ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
       casePath(GetParam().caseName, "server.txt"), View::k32));
   const ProcessResult result = runExporter(i686Build(), golden(".input"));
@@ -253,7 +253,7 @@ TEST_P(GoldenReportUnderWine, I686BuildWritesTheExpectedBytes) {
 INSTANTIATE_TEST_SUITE_P(Cases, GoldenReportUnderWine,
                          ::testing::ValuesIn(goldenRuns()), goldenRunName);
 
-TEST_F(WineRunTest, X86_64BuildReadsTheKeysOfTheSixtyFourBitView) {
+TEST_F(WineRunTest, SixtyFourBitBuildReadsTheKeysOfTheSixtyFourBitView) {
   const GoldenRun runs[] = {{"six_games", "forum"}, {"stock_server", "plain"}};
   for (const GoldenRun& run : runs) {
     SCOPED_TRACE(run.caseName + "/" + run.runName);
