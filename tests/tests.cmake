@@ -5,7 +5,6 @@ include(GoogleTest)
 add_executable(exporter_tests
   tests/unit/capture_scanner_test.cc
   tests/unit/description_excerpt_test.cc
-  tests/unit/game_section_test.cc
   tests/unit/options_menu_test.cc
   tests/unit/record_accessors_test.cc
   tests/unit/record_builder_test.cc
@@ -13,7 +12,6 @@ add_executable(exporter_tests
   tests/unit/record_readers_test.cc
   tests/unit/registry_reader_test.cc
   tests/unit/row_writer_test.cc
-  tests/unit/server_section_test.cc
   tests/unit/server_snapshot_test.cc
   tests/unit/value_format_test.cc
 )
@@ -43,7 +41,6 @@ target_link_libraries(exporter_tests PRIVATE shgs_test_support)
 # servers made by shgs-make-server, in temporary directories.
 add_executable(exporter_e2e_tests
   tests/e2e/bad_input_test.cc
-  tests/e2e/directory_walk_test.cc
   tests/e2e/make_server_test.cc
   tests/e2e/read_only_test.cc
   tests/e2e/run_process_test.cc

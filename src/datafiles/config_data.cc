@@ -1,15 +1,6 @@
 #include "datafiles/config_data.h"
 
-#include "driver/fatal.h"
-
 namespace shgs {
-namespace {
-
-bool isSet(const RecordBytes& record, std::size_t offset, std::uint8_t mask) {
-  return (record[offset] & mask) != 0;
-}
-
-}  // namespace
 
 ConfigRecord::ConfigRecord() : bytes_() {}
 ConfigRecord::ConfigRecord(const RecordBytes& bytes) : bytes_(bytes) {}
@@ -181,22 +172,22 @@ std::uint16_t ConfigRecord::maxTunnelDepth() const {
 std::uint16_t ConfigRecord::timePenalty() const { return readU8(bytes_, 266); }
 
 // The option word at 10: byte 10 holds bits 0 to 7, byte 11 bits 8 to 15.
-bool ConfigRecord::internalAliens() const { return isSet(bytes_, 10, 0x02); }
-bool ConfigRecord::goldMode() const { return isSet(bytes_, 10, 0x04); }
-bool ConfigRecord::internalFerrengi() const { return isSet(bytes_, 10, 0x08); }
-bool ConfigRecord::closedGame() const { return isSet(bytes_, 10, 0x10); }
-bool ConfigRecord::stealFromBuy() const { return isSet(bytes_, 10, 0x40); }
-bool ConfigRecord::multiPhotons() const { return isSet(bytes_, 10, 0x80); }
-bool ConfigRecord::newPlayerPlanets() const { return isSet(bytes_, 11, 0x01); }
+bool ConfigRecord::internalAliens() const { return hasBit(bytes_, 10, 0x02); }
+bool ConfigRecord::goldMode() const { return hasBit(bytes_, 10, 0x04); }
+bool ConfigRecord::internalFerrengi() const { return hasBit(bytes_, 10, 0x08); }
+bool ConfigRecord::closedGame() const { return hasBit(bytes_, 10, 0x10); }
+bool ConfigRecord::stealFromBuy() const { return hasBit(bytes_, 10, 0x40); }
+bool ConfigRecord::multiPhotons() const { return hasBit(bytes_, 10, 0x80); }
+bool ConfigRecord::newPlayerPlanets() const { return hasBit(bytes_, 11, 0x01); }
 bool ConfigRecord::invincibleFerrengal() const {
-  return isSet(bytes_, 11, 0x02);
+  return hasBit(bytes_, 11, 0x02);
 }
-bool ConfigRecord::mbbsMode() const { return isSet(bytes_, 11, 0x04); }
+bool ConfigRecord::mbbsMode() const { return hasBit(bytes_, 11, 0x04); }
 // Stored as its negation.
-bool ConfigRecord::stealDelay() const { return !isSet(bytes_, 11, 0x10); }
+bool ConfigRecord::stealDelay() const { return !hasBit(bytes_, 11, 0x10); }
 // Stored as its negation.
-bool ConfigRecord::deathDelay() const { return !isSet(bytes_, 11, 0x20); }
-bool ConfigRecord::fedsafePhotons() const { return isSet(bytes_, 11, 0x80); }
+bool ConfigRecord::deathDelay() const { return !hasBit(bytes_, 11, 0x20); }
+bool ConfigRecord::fedsafePhotons() const { return hasBit(bytes_, 11, 0x80); }
 
 std::int32_t ConfigRecord::stealFactor() const {
   return readU8(bytes_, 187) / 3 * 10;
@@ -211,12 +202,9 @@ std::int32_t ConfigRecord::turnBank() const {
   return std::int32_t{readU16(bytes_, 267)} + 1;
 }
 
-ConfigData::ConfigData(Platform& platform) : DataReader(platform) {
-  RecordBytes bytes;
-  if (!readRecordFile(platform, "shcfig.dat", &bytes)) {
-    fatal("Configuration data failed to open.");
-  }
-  record_ = ConfigRecord(bytes);
-}
+ConfigData::ConfigData(Platform& platform)
+    : DataReader(platform),
+      record_(readRecordOrEnd("shcfig.dat",
+                              "Configuration data failed to open.")) {}
 
 }  // namespace shgs

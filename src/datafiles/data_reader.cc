@@ -21,4 +21,11 @@ DataReader::~DataReader() {
   platform_.removeFile(platform_.joinPath(logDirectory_, kErrorLogName));
 }
 
+RecordBytes DataReader::readRecordOrEnd(
+    const std::string& fileName, const std::string& failureMessage) const {
+  RecordBytes bytes;
+  if (!readRecordFile(platform_, fileName, &bytes)) fatal(failureMessage);
+  return bytes;
+}
+
 }  // namespace shgs

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <string>
 
+#include "datafiles/record_encoding.h"
 #include "platform/platform.h"
 
 namespace shgs {
@@ -24,6 +25,11 @@ class DataReader {
   ~DataReader();
 
   Platform& platform() const { return platform_; }
+
+  // The record in the file "fileName" (see readRecordFile); a file that
+  // cannot be opened ends the run with "failureMessage".
+  RecordBytes readRecordOrEnd(const std::string& fileName,
+                              const std::string& failureMessage) const;
 
  private:
   Platform& platform_;

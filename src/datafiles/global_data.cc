@@ -1,15 +1,6 @@
 #include "datafiles/global_data.h"
 
-#include "driver/fatal.h"
-
 namespace shgs {
-namespace {
-
-bool isSet(const RecordBytes& record, std::size_t offset, std::uint8_t mask) {
-  return (record[offset] & mask) != 0;
-}
-
-}  // namespace
 
 GlobalRecord::GlobalRecord() : bytes_() {}
 GlobalRecord::GlobalRecord(const RecordBytes& bytes) : bytes_(bytes) {}
@@ -57,17 +48,13 @@ std::uint16_t GlobalRecord::versionMinor() const {
 }
 
 // The server flag byte at 151.
-bool GlobalRecord::userAliases() const { return isSet(bytes_, 151, 0x01); }
-bool GlobalRecord::localDisplayOn() const { return isSet(bytes_, 151, 0x02); }
-bool GlobalRecord::aliensSleep() const { return isSet(bytes_, 151, 0x04); }
-bool GlobalRecord::localBeeperOn() const { return isSet(bytes_, 151, 0x10); }
+bool GlobalRecord::userAliases() const { return hasBit(bytes_, 151, 0x01); }
+bool GlobalRecord::localDisplayOn() const { return hasBit(bytes_, 151, 0x02); }
+bool GlobalRecord::aliensSleep() const { return hasBit(bytes_, 151, 0x04); }
+bool GlobalRecord::localBeeperOn() const { return hasBit(bytes_, 151, 0x10); }
 
-GlobalData::GlobalData(Platform& platform) : DataReader(platform) {
-  RecordBytes bytes;
-  if (!readRecordFile(platform, "shglob.dat", &bytes)) {
-    fatal("Global data failed to open.");
-  }
-  record_ = GlobalRecord(bytes);
-}
+GlobalData::GlobalData(Platform& platform)
+    : DataReader(platform),
+      record_(readRecordOrEnd("shglob.dat", "Global data failed to open.")) {}
 
 }  // namespace shgs

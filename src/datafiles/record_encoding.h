@@ -20,6 +20,12 @@ std::uint8_t readU8(const RecordBytes& record, std::size_t offset);
 std::uint16_t readU16(const RecordBytes& record, std::size_t offset);
 std::uint32_t readU32(const RecordBytes& record, std::size_t offset);
 
+// True when any bit of "mask" is set in the byte at "offset" of "record".
+inline bool hasBit(const RecordBytes& record, std::size_t offset,
+                   std::uint8_t mask) {
+  return (record[offset] & mask) != 0;
+}
+
 // The six-byte real at "bytes" (bytes[0] is the exponent byte, 0 meaning
 // zero), truncated toward zero; the low 32 bits of that integer, two's
 // complement. Defined for every input: a value beyond 64 bits is reduced

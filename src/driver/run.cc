@@ -1,5 +1,6 @@
 #include "driver/run.h"
 
+#include <cctype>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -21,6 +22,17 @@ void enterDirectory(Platform& platform, const std::string& windowsPath) {
   if (!platform.changeDirectory(platform.hostPath(windowsPath))) {
     fatal("Failed to enter directory " + windowsPath);
   }
+}
+
+// The readers remove their error logs and the capture when they end, so a
+// report under one of those names would be deleted right after it was
+// written. Compared without regard to case, as Windows file names are.
+bool namesTemporaryFile(const std::string& fileName) {
+  const std::size_t slash = fileName.find_last_of("/\\");
+  std::string name =
+      slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+  for (char& c : name) c = static_cast<char>(std::tolower(c));
+  return name == "qilerror.txt" || name == "qil.tmp";
 }
 
 void tellOutputLocation(const std::string& startDirectory) {
@@ -88,6 +100,9 @@ int run(Platform& platform) {
   }
   const std::string startDirectory = platform.currentDirectory();
   tellOutputLocation(startDirectory);
+  if (namesTemporaryFile(options.outputFileName)) {
+    fatal("Failed to create output file.");
+  }
   std::ofstream file(options.outputFileName, std::ios::out | std::ios::trunc);
   if (!file.is_open()) fatal("Failed to create output file.");
   if (!writeReport(file, platform, snapshot, options)) {

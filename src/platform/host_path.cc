@@ -5,22 +5,12 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/ascii_case.h"
+
 namespace shgs {
 namespace {
 
 namespace fs = std::filesystem;
-
-char asciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-  }
-  return true;
-}
 
 bool isSeparator(char c) { return c == '\\' || c == '/'; }
 

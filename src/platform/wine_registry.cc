@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ascii_case.h"
+
 namespace shgs {
 namespace {
 
@@ -29,18 +31,6 @@ constexpr std::size_t kImpliedKeySlack = 64 * 1024;
 
 bool startsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
-}
-
-char asciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-  }
-  return true;
 }
 
 int hexDigitValue(char c) {

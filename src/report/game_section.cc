@@ -2,38 +2,23 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iomanip>
 #include <streambuf>
 
 #include "datafiles/record_encoding.h"
+#include "platform/ascii_case.h"
 #include "report/row_writer.h"
+#include "report/section_text.h"
 #include "report/value_format.h"
 
 namespace shgs {
 namespace {
 
-constexpr int kRuleWidth = 80;
-constexpr char kUnlimited[] = " Unlim";
 constexpr std::int64_t kSecondsPerDay = 86400;
 
 // A description excerpt may cost this many characters; a written line costs
 // its length, inserted line breaks included, but never less than a full row.
 constexpr std::size_t kExcerptBudget = 397;
 constexpr std::size_t kExcerptRowWidth = 80;
-
-void writeRule(std::ostream& out, char fill) {
-  out << std::setfill(fill) << std::setw(kRuleWidth) << "" << std::setfill(' ')
-      << std::endl;
-}
-
-std::string serverAddress(const ServerSnapshot& snapshot) {
-  const std::string name = snapshot.nameAddress();
-  return name.empty() ? snapshot.ipAddress() : name;
-}
-
-std::string countOrUnlimited(std::uint16_t count) {
-  return count == 0 ? std::string(kUnlimited) : withCommas(count);
-}
 
 // Client links cannot carry blanks or apostrophes in the game name.
 std::string linkName(std::string title) {
@@ -44,9 +29,7 @@ std::string linkName(std::string title) {
 }
 
 std::string lowered(std::string path) {
-  for (char& c : path) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : path) c = asciiLower(c);
   return path;
 }
 

@@ -1,27 +1,14 @@
 #include "report/server_section.h"
 
 #include <cstdint>
-#include <iomanip>
 #include <string>
 
 #include "report/row_writer.h"
+#include "report/section_text.h"
 #include "report/value_format.h"
 
 namespace shgs {
 namespace {
-
-constexpr int kRuleWidth = 80;
-constexpr char kUnlimited[] = " Unlim";
-
-void writeRule(std::ostream& out, char fill) {
-  out << std::setfill(fill) << std::setw(kRuleWidth) << "" << std::setfill(' ')
-      << std::endl;
-}
-
-std::string serverAddress(const ServerSnapshot& snapshot) {
-  const std::string name = snapshot.nameAddress();
-  return name.empty() ? snapshot.ipAddress() : name;
-}
 
 void writeHeaderLine(std::ostream& out, const GlobalRecord& global) {
   out << global.serverName() << " running " << global.runningName()
@@ -44,10 +31,6 @@ void writeNodeLine(std::ostream& out, const ServerSnapshot& snapshot) {
   out << static_cast<std::uint16_t>(snapshot.nodeMax())
       << " nodes; multiple simultaneous logons from a single IP are "
       << (snapshot.isIPLimited() ? "NOT " : "") << "allowed." << std::endl;
-}
-
-std::string countOrUnlimited(std::uint16_t count) {
-  return count == 0 ? std::string(kUnlimited) : withCommas(count);
 }
 
 // Codes above 5 are reported once per decoding, as each column decodes.

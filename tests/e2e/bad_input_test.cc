@@ -359,6 +359,14 @@ std::vector<BadInput> outputAndInputCases() {
       BadInput("OutputFileInAMissingDirectory")
           .typing("$ missing/out.txt\nA!\n")
           .stops("Failed to create output file.", {"qilerror.txt"}),
+      // The readers remove these files when they end, report and all.
+      BadInput("OutputFileNamedLikeTheErrorLog")
+          .typing("$ qilerror.txt\nA!\n")
+          .stops("Failed to create output file.", {"qilerror.txt"}),
+      BadInput("OutputFileNamedLikeTheCaptureElsewhere")
+          .spoiledBy([](const Paths& p) { makeDirectories(p.start + "/adir"); })
+          .typing("$ adir/QIL.TMP\nA!\n")
+          .stops("Failed to create output file.", {"adir", "qilerror.txt"}),
       BadInput("OutputFileOnAFullDevice")
           .typing("$ /dev/full\nA!\n")
           .stops("Failed to write output file.", {"qilerror.txt"}),

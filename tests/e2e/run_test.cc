@@ -1,197 +1,198 @@
-// Whole runs of the built program against a Wine-style prefix whose
-// system.reg the test writes.
+// Whole runs of the built program on a sample server: the report, the viewer,
+// the readers' error logs in each directory they enter, and every problem
+// that ends a run.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
-#include "support/test_support.h"
+#include "support/exporter_run.h"
 
 namespace shgs {
 namespace {
 
+using testing_support::ExporterRunTest;
 using testing_support::fileExists;
+using testing_support::leftoverFiles;
 using testing_support::makeDirectories;
 using testing_support::ProcessResult;
 using testing_support::readFile;
-using testing_support::runProcess;
-using testing_support::TempDir;
 using testing_support::writeFile;
 
-constexpr char kServerKey[] =
-    "[Software\\\\Orbital Forge Software\\\\Starhaul Deluxe Game Server]";
+// Game S lives in the start directory, game T in game C's; game Z's
+// directory does not exist.
+const char kServer[] = R"(
+[registry]
+ServerRoot = C:\SHGS
+IPAddr = 10.0.0.1
+Port = 23
+[game A]
+Directory = C:\SHGS\GAME\A
+Title = Alpha
+[game B]
+Directory = C:\SHGS\GAME\B
+Title = Beta
+[game C]
+Directory = C:\SHGS\GAME\C
+Title = Gamma
+[game S]
+Directory = C:\start
+Title = Started here
+[game T]
+Directory = C:\SHGS\GAME\C
+Title = Shares C
+[game Z]
+Directory = C:\SHGS\Gone\Z
+Title = Lost
+[shglob]
+versionMajor = 2
+[shcfig A]
+sectors = 1000
+[shcfig B]
+sectors = 2000
+[shcfig C]
+sectors = 3000
+[shcfig S]
+sectors = 4000
+)";
 
-const char kMissingServerRoot[] =
-    "Failed to open registry data; ServerRoot key not found.\n"
-    "Make sure SHGS is installed on this PC.";
+constexpr char kReportName[] = "SHGS Game Data.TXT";
 
-std::string systemReg(const std::string& sections) {
-  return "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n"
-         "#arch=win32\n\n" +
-         sections;
-}
-
-std::string serverSections() {
-  return std::string(kServerKey) +
-         " 1733500000\n#time=1db47c8e0c2a5b0\n"
-         "\"IPAddr\"=\"10.0.0.1\"\n\"ServerRoot\"=\"C:\\\\SHGS\"\n\n"
-         "[Software\\\\Orbital Forge Software\\\\Starhaul Deluxe Game "
-         "Server\\\\Games\\\\A] 1733500000\n"
-         "\"Active\"=\"T\"\n\"Deleted\"=\"F\"\n"
-         "\"Directory\"=\"C:\\\\SHGS\\\\GAME\\\\A\"\n\"Title\"=\"Alpha\"\n";
-}
-
-// A start directory, a prefix holding the server's registry, and a viewer
-// that records where and on what it was started.
-class RunTest : public ::testing::Test {
+// EDITOR is a script that records the directory it was started in and its
+// arguments, one to a line.
+class RunTest : public ExporterRunTest {
  protected:
   void SetUp() override {
-    makeDirectories(start());
-    makeDirectories(temp_ / "prefix/drive_c/SHGS/GAME/A");
-    makeDirectories(temp_ / "prefix/dosdevices");
-    std::filesystem::create_directory_symlink("../drive_c",
-                                              temp_ / "prefix/dosdevices/c:");
-    writeFile(temp_ / "prefix/system.reg", systemReg(serverSections()));
-    writeFile(viewer(),
-              "#!/bin/sh\n{ pwd; for a in \"$@\"; do printf '%s\\n' \"$a\"; "
-              "done; } > \"" +
-                  viewerLog() + "\"\n");
+    ASSERT_NO_FATAL_FAILURE(makeServer(kServer));
+    writeFile(viewer(), "#!/bin/sh\n{ pwd; printf '%s\\n' \"$@\"; } > \"" +
+                            viewerLog() + "\"\n");
     chmod(viewer().c_str(), 0755);
   }
 
-  std::string start() const { return temp_ / "start"; }
   std::string viewer() const { return temp_ / "viewer.sh"; }
   std::string viewerLog() const { return temp_ / "viewer.log"; }
 
-  ProcessResult runExporter(const std::string& input) {
-    return runProcess({SHGS_EXPORTER_PATH}, start(),
-                      {{"WINEPREFIX", temp_ / "prefix"},
-                       {"HOME", temp_.path()},
-                       {"PATH", "/usr/bin:/bin"},
-                       {"EDITOR", viewer()}},
-                      input);
+  ProcessResult run(const std::string& input) {
+    return runExporter(input, {{"EDITOR", viewer()}});
   }
 
-  TempDir temp_;
+  // The leftover files below drive C, relative to it, sorted, each followed
+  // by a blank.
+  std::string leftovers() const {
+    std::vector<std::string> found = leftoverFiles(drive(""));
+    std::sort(found.begin(), found.end());
+    std::string text;
+    for (const std::string& path : found) {
+      text += path.substr(drive("").size()) + " ";
+    }
+    return text;
+  }
 };
 
-TEST_F(RunTest, CompletedRunWritesTheReportAndShowsIt) {
-  const ProcessResult result = runExporter("*!\n");
-  EXPECT_EQ(result.exitCode, 0) << result.standardError;
-  EXPECT_EQ(result.standardError, "");
-  EXPECT_NE(
-      result.standardOutput.find("\nOutput file will be placed in\n" + start() +
-                                 "\n(unless a directory was specified "
-                                 "with the filename on the options "
-                                 "screen).\n"),
-      std::string::npos);
-  EXPECT_EQ(readFile(start() + "/SHGS Game Data.TXT").substr(0, 14),
-            "[CODE][white]\n");
-  EXPECT_EQ(readFile(viewerLog()), start() + "\nSHGS Game Data.TXT\n");
-  EXPECT_FALSE(fileExists(start() + "/qil.tmp"));
-  EXPECT_FALSE(fileExists(start() + "/qilerror.txt"));
-}
-
-TEST_F(RunTest, PlainReportWithNothingChosenIsEmpty) {
-  const ProcessResult result = runExporter("*%!\n");
-  EXPECT_EQ(result.exitCode, 0) << result.standardError;
-  EXPECT_TRUE(fileExists(start() + "/SHGS Game Data.TXT"));
-  EXPECT_EQ(readFile(start() + "/SHGS Game Data.TXT"), "");
-}
-
-TEST_F(RunTest, MenuListsTheGamesOfTheRegistry) {
-  const ProcessResult result = runExporter("*!\n");
-  EXPECT_NE(result.standardOutput.find("(A) Alpha "), std::string::npos);
-  EXPECT_NE(result.standardOutput.find("C:\\SHGS\\GAME\\A "),
-            std::string::npos);
-}
-
-TEST_F(RunTest, MissingServerKeyStopsBeforeTheMenu) {
-  writeFile(temp_ / "prefix/system.reg", systemReg(""));
-  const ProcessResult result = runExporter("*!\n");
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.standardError, kMissingServerRoot);
-  EXPECT_EQ(result.standardOutput.find("Welcome"), std::string::npos);
-  EXPECT_TRUE(fileExists(start() + "/qil.tmp"));
-  EXPECT_TRUE(fileExists(start() + "/qilerror.txt"));
-}
-
-TEST_F(RunTest, MissingPrefixGivesTheServerRootMessage) {
-  std::filesystem::remove_all(temp_ / "prefix");
-  const ProcessResult result = runExporter("*!\n");
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.standardError, kMissingServerRoot);
-}
-
-TEST_F(RunTest, UnopenableFilesInTheStartDirectoryStopTheRun) {
-  struct Case {
-    const char* blockedName;  // a directory takes the file's place
-    const char* message;
-  };
-  const Case cases[] = {
-      {"qilerror.txt", "Error log failed to open."},
-      {"qil.tmp", "Failed to initialize registry data."},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.blockedName);
-    makeDirectories(start() + "/" + c.blockedName);
-    const ProcessResult result = runExporter("*!\n");
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.standardError, c.message);
-    EXPECT_FALSE(fileExists(viewerLog()));
-    std::filesystem::remove_all(start());
-    makeDirectories(start());
-  }
-}
-
-TEST_F(RunTest, OutputFileThatCannotBeCreatedStopsAfterTheMenu) {
-  const ProcessResult result = runExporter("$ missing/report.txt\n*!\n");
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.standardError, "Failed to create output file.");
-  EXPECT_NE(result.standardOutput.find("Output file will be placed in"),
-            std::string::npos);
-  EXPECT_FALSE(fileExists(viewerLog()));
-}
-
-TEST_F(RunTest, FailedWriteOfTheReportIsNotASuccess) {
-  const ProcessResult result = runExporter("$ /dev/full\n*!\n");
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.standardError, "Failed to write output file.");
-  EXPECT_FALSE(fileExists(viewerLog()));
-}
-
-TEST_F(RunTest, EndOfInputWritesNoReport) {
-  for (const char* input : {"", "A\n", "$"}) {
-    SCOPED_TRACE(input);
-    const ProcessResult result = runExporter(input);
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.standardError,
-              "Input ended before the options were confirmed; no report was "
-              "written.");
-    EXPECT_FALSE(fileExists(start() + "/SHGS Game Data.TXT"));
-    EXPECT_FALSE(fileExists(start() + "/qilerror.txt"));
-    EXPECT_FALSE(fileExists(start() + "/qil.tmp"));
-    EXPECT_FALSE(fileExists(viewerLog()));
-  }
-}
-
-TEST_F(RunTest, FileNameReachesTheViewerUnparsed) {
+// The file name reaches the viewer as it is, starting no command.
+TEST_F(RunTest, CompletedRunWritesTheReportWhereItSaysAndShowsIt) {
   const std::string name = "a\"b;touch${IFS}evil;$(touch${IFS}evil2)'c'.txt";
-  const ProcessResult result = runExporter("$ " + name + "\n*!\n");
-  EXPECT_EQ(result.exitCode, 0) << result.standardError;
-  EXPECT_TRUE(fileExists(start() + "/" + name));
+  writeFile(drive("SHGS/GAME/B/qilerror.txt"), "older log\n");
+  const ProcessResult result = run("$ " + name + "\nBACST!\n");
+  ASSERT_EQ(result.exitCode, 0) << result.standardError;
+  EXPECT_EQ(result.standardError, "");
+  EXPECT_NE(result.standardOutput.find("(A) Alpha "), std::string::npos);
+  EXPECT_NE(result.standardOutput.find(
+                "\nOutput file will be placed in\n" + start() +
+                "\n(unless a directory was specified with the filename on "
+                "the options screen).\n"),
+            std::string::npos);
+  const std::string report = readFile(start() + "/" + name);
+  EXPECT_EQ(report.rfind("[CODE][white]\n", 0), 0u);
+  EXPECT_LT(report.find("Game A - Alpha"), report.find("Game B - Beta"));
+  EXPECT_LT(report.find("Game C - Gamma"),
+            report.find("Game S - Started here - 4000 sectors"));
+  EXPECT_LT(report.find("Game S - "), report.find("Game T - Shares C"));
   EXPECT_EQ(readFile(viewerLog()), start() + "\n" + name + "\n");
+  EXPECT_EQ(leftoverFiles(temp_.path()), std::vector<std::string>());
   EXPECT_FALSE(fileExists(start() + "/evil"));
   EXPECT_FALSE(fileExists(start() + "/evil2"));
 }
 
-TEST_F(RunTest, WithoutAViewerTheReportPlaceIsToldOnStandardError) {
-  const ProcessResult result = runProcess(
-      {SHGS_EXPORTER_PATH}, start(),
-      {{"WINEPREFIX", temp_ / "prefix"}, {"HOME", temp_.path()}}, "*!\n");
-  EXPECT_EQ(result.exitCode, 0);
-  EXPECT_EQ(result.standardError, "Report written to SHGS Game Data.TXT\n");
+// The readers alive when the run ends keep their logs; game A was written
+// before game B stopped the run, game C never was.
+TEST_F(RunTest, MissingConfigurationStopsAfterTheGamesBeforeIt) {
+  std::filesystem::remove(drive("SHGS/GAME/B/shcfig.dat"));
+  writeFile(drive("SHGS/GAME/B/qilerror.txt"), "older log\n");
+  const ProcessResult result = run("CBA!\n");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.standardError, "Configuration data failed to open.");
+  EXPECT_EQ(leftovers(), "SHGS/GAME/B/qilerror.txt start/qilerror.txt ");
+  EXPECT_EQ(readFile(drive("SHGS/GAME/B/qilerror.txt")), "older log\n");
+  const std::string report = readFile(start() + "/" + kReportName);
+  EXPECT_NE(report.find("Game A - Alpha"), std::string::npos);
+  EXPECT_EQ(report.find("Game B - "), std::string::npos);
+  EXPECT_EQ(report.find("Game C - "), std::string::npos);
+  EXPECT_FALSE(fileExists(viewerLog()));
+}
+
+// A directory stands where a file is to be created or opened: permission
+// bits would not stop the root user that tests may run as.
+TEST_F(RunTest, ProblemsEndTheRunWithTheirMessage) {
+  const std::string opening = "[CODE][white]\n";
+  const std::string banner = opening + "\n" + std::string(80, '*') +
+                             "\nLocal (game) settings\n" +
+                             std::string(80, '-') + "\n";
+  const std::string inputEnded =
+      "Input ended before the options were confirmed; no report was written.";
+  const struct {
+    const char* directoryMade;  // below drive C
+    const char* removed;        // below the prefix
+    std::string input;
+    std::string message;
+    const std::string* report;  // nullptr: no report in the start directory
+    const char* left;           // the leftover files
+  } cases[] = {
+      {"start/qilerror.txt", "", "*!\n", "Error log failed to open.", nullptr,
+       "start/qilerror.txt "},
+      {"start/qil.tmp", "", "*!\n", "Failed to initialize registry data.",
+       nullptr, "start/qil.tmp start/qilerror.txt "},
+      {"", "system.reg", "*!\n",
+       "Failed to open registry data; ServerRoot key not found.\n"
+       "Make sure SHGS is installed on this PC.",
+       nullptr, "start/qil.tmp start/qilerror.txt "},
+      {"", "", "$ missing/report.txt\n*!\n", "Failed to create output file.",
+       nullptr, "start/qilerror.txt "},
+      {"", "", "$ /dev/full\n*!\n", "Failed to write output file.", nullptr,
+       "start/qilerror.txt "},
+      {"", "drive_c/SHGS/GAME/shglob.dat", "A!\n",
+       "Global data failed to open.", &opening,
+       "SHGS/GAME/qilerror.txt start/qilerror.txt "},
+      {"", "", "*Z!\n", "Failed to enter directory C:\\SHGS\\Gone\\Z", &banner,
+       "start/qilerror.txt "},
+      {"", "drive_c/SHGS/GAME", "!\n",
+       "Failed to enter directory C:\\SHGS\\GAME", &opening,
+       "start/qilerror.txt "},
+      {"", "", "", inputEnded, nullptr, ""},
+      {"", "", "A\n", inputEnded, nullptr, ""},
+      {"", "", "$", inputEnded, nullptr, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message + " after " + c.input);
+    std::filesystem::remove_all(prefix());
+    ASSERT_NO_FATAL_FAILURE(makeServer(kServer));
+    if (*c.directoryMade != '\0') makeDirectories(drive(c.directoryMade));
+    if (*c.removed != '\0')
+      std::filesystem::remove_all(prefix() + "/" + c.removed);
+    const ProcessResult result = run(c.input);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.standardError, c.message);
+    const std::string reportPath = start() + "/" + kReportName;
+    EXPECT_EQ(fileExists(reportPath), c.report != nullptr);
+    if (c.report != nullptr) {
+      EXPECT_EQ(readFile(reportPath), *c.report);
+    }
+    EXPECT_EQ(leftovers(), c.left);
+    EXPECT_FALSE(fileExists(viewerLog()));
+  }
 }
 
 }  // namespace

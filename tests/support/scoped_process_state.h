@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace shgs {
 namespace testing_support {
 
@@ -57,6 +59,22 @@ class ScopedEnvironment {
 
   std::string name_;
   std::optional<std::string> saved_;
+};
+
+// Sets the time zone (TZ) for the object's lifetime; conversions follow it at
+// once, and follow the zone before again afterwards.
+class ScopedTimeZone {
+ public:
+  explicit ScopedTimeZone(const std::string& zone) : zone_("TZ", zone) {
+    reloadTimeZone();
+  }
+
+ private:
+  // Destroyed after "zone_", so it reloads the zone that was restored.
+  struct Reload {
+    ~Reload() { reloadTimeZone(); }
+  } reload_;
+  ScopedEnvironment zone_;
 };
 
 }  // namespace testing_support

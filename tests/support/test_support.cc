@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -167,6 +168,22 @@ bool fileExists(const std::string& path) {
 }
 
 void makeDirectories(const std::string& path) { fs::create_directories(path); }
+
+std::vector<std::string> leftoverFiles(const std::string& root) {
+  std::vector<std::string> found;
+  std::error_code ignored;
+  for (auto it = fs::recursive_directory_iterator(root, ignored);
+       it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+    std::string name = it->path().filename().string();
+    for (char& c : name) {
+      c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    if (name == "qil.tmp" || name == "qilerror.txt") {
+      found.push_back(it->path().string());
+    }
+  }
+  return found;
+}
 
 }  // namespace testing_support
 }  // namespace shgs

@@ -45,6 +45,10 @@ void writeFile(const std::string& path, const std::string& content);
 bool fileExists(const std::string& path);
 void makeDirectories(const std::string& path);
 
+// Paths of the files below "root" that a completed run removes again: the
+// registry capture and the error logs, whatever the case of their names.
+std::vector<std::string> leftoverFiles(const std::string& root);
+
 }  // namespace testing_support
 }  // namespace shgs
 

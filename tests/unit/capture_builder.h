@@ -1,33 +1,27 @@
 #ifndef SHGS_TESTS_UNIT_CAPTURE_BUILDER_H_
 #define SHGS_TESTS_UNIT_CAPTURE_BUILDER_H_
 
-#include <ostream>
 #include <string>
 
 namespace shgs {
 namespace testing_support {
 
-// How the registry tool lays out a value line, and the line end it writes.
+// How the registry tool lays out a value line ("    Name" separator
+// "REG_SZ" separator "Text") and the line end it writes.
 struct CaptureStyle {
-  enum class Layout {
-    kTab,     // "    Name\tREG_SZ\tText"
-    kBlanks,  // "    Name    REG_SZ    Text", as current tools write it
-  };
-  Layout layout;
+  const char* separator;
   const char* lineEnd;
   const char* name;  // names the style in test output
 };
 
+// The older tab layout, the blank layout of current tools, each with both
+// line ends.
 inline const CaptureStyle kCaptureStyles[] = {
-    {CaptureStyle::Layout::kTab, "\n", "TabLf"},
-    {CaptureStyle::Layout::kTab, "\r\n", "TabCrLf"},
-    {CaptureStyle::Layout::kBlanks, "\n", "BlanksLf"},
-    {CaptureStyle::Layout::kBlanks, "\r\n", "BlanksCrLf"},
+    {"\t", "\n", "tabs, LF"},
+    {"\t", "\r\n", "tabs, CRLF"},
+    {"    ", "\n", "blanks, LF"},
+    {"    ", "\r\n", "blanks, CRLF"},
 };
-
-inline std::ostream& operator<<(std::ostream& out, const CaptureStyle& style) {
-  return out << style.name;
-}
 
 inline const char kServerKeyPath[] =
     "HKEY_LOCAL_MACHINE\\Software\\Orbital Forge Software\\Starhaul Deluxe "
@@ -47,9 +41,12 @@ class CaptureBuilder {
 
   // A REG_SZ value line of the current key.
   CaptureBuilder& value(const std::string& name, const std::string& text) {
-    const bool tab = style_.layout == CaptureStyle::Layout::kTab;
-    const char* separator = tab ? "\t" : "    ";
-    return line("    " + name + separator + "REG_SZ" + separator + text);
+    return line(valueLine(name, text));
+  }
+  // The same as the capture's last line, without a line end.
+  CaptureBuilder& lastValue(const std::string& name, const std::string& text) {
+    text_ += valueLine(name, text);
+    return *this;
   }
 
   CaptureBuilder& line(const std::string& raw) {
@@ -57,15 +54,15 @@ class CaptureBuilder {
     return *this;
   }
 
-  // Bytes appended as they are, without a line end.
-  CaptureBuilder& raw(const std::string& bytes) {
-    text_ += bytes;
-    return *this;
-  }
-
   const std::string& text() const { return text_; }
 
  private:
+  std::string valueLine(const std::string& name,
+                        const std::string& text) const {
+    return "    " + name + style_.separator + "REG_SZ" + style_.separator +
+           text;
+  }
+
   CaptureStyle style_;
   std::string text_;
 };

@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "support/fake_platform.h"
+#include "unit/capture_builder.h"
 
 namespace shgs {
 namespace {
 
+using testing_support::CaptureBuilder;
 using testing_support::FakePlatform;
 
 struct TestGame {
@@ -20,64 +22,45 @@ struct TestGame {
   std::string deleted = "F";
 };
 
-constexpr char kRootKey[] =
-    "HKEY_LOCAL_MACHINE\\Software\\Orbital Forge Software\\Starhaul Deluxe "
-    "Game Server";
-
-std::string valueLine(const std::string& name, const std::string& text) {
-  return "    " + name + "    REG_SZ    " + text + "\n";
-}
-
-ServerSnapshot snapshotOf(const std::vector<TestGame>& games) {
-  std::string capture = std::string("\n") + kRootKey + "\n" +
-                        valueLine("ServerRoot", "C:\\SHGS") + "\n" + kRootKey +
-                        "\\Games\n";
-  for (const TestGame& game : games) {
-    capture += std::string("\n") + kRootKey + "\\Games\\" + game.letter + "\n" +
-               valueLine("Deleted", game.deleted) +
-               valueLine("Directory", game.directory) +
-               valueLine("Title", game.title);
-  }
-  return ServerSnapshot::fromCapture(capture);
-}
-
-std::vector<TestGame> gamesABC() {
-  return {{'A', "Alpha", "C:\\SHGS\\GAME\\A"},
-          {'B', "Beta", "C:\\SHGS\\GAME\\B"},
-          {'C', "Gamma", "C:\\SHGS\\GAME\\C"}};
-}
-
 struct MenuRun {
   MenuResult result;
   ExportOptions options;
-  std::string console;
+  std::string console;  // "<cls>" where the console was cleared
+  std::ios::fmtflags flags;
   int clears;
 };
 
 MenuRun runMenu(const std::vector<TestGame>& games, const std::string& input) {
-  const ServerSnapshot snapshot = snapshotOf(games);
+  CaptureBuilder capture(testing_support::kCaptureStyles[2]);
+  capture.serverKey().value("ServerRoot", "C:\\SHGS");
+  for (const TestGame& game : games) {
+    capture.gameKey(game.letter)
+        .value("Deleted", game.deleted)
+        .value("Directory", game.directory)
+        .value("Title", game.title);
+  }
+  const ServerSnapshot snapshot = ServerSnapshot::fromCapture(capture.text());
   std::istringstream in(input);
   std::ostringstream out;
   FakePlatform platform(&out);
-  MenuRun run{MenuResult::kFinished, ExportOptions(), "", 0};
+  MenuRun run{MenuResult::kFinished, ExportOptions(), "", {}, 0};
   run.result = runOptionsMenu(snapshot, run.options, in, out, platform);
   run.console = out.str();
+  run.flags = out.flags();
   run.clears = platform.clearCount;
   return run;
 }
 
-std::string selection(const ExportOptions& options) {
-  return std::string(options.selectedGames.begin(),
-                     options.selectedGames.end());
-}
+const std::vector<TestGame> kGamesABC = {{'A', "Alpha", "C:\\SHGS\\GAME\\A"},
+                                         {'B', "Beta", "C:\\SHGS\\GAME\\B"},
+                                         {'C', "Gamma", "C:\\SHGS\\GAME\\C"}};
 
 const char kBanner[] =
-    "Welcome to the Starhaul Game Server Game Data Exporter, brought to you "
-    "by\n"
+    "<cls>Welcome to the Starhaul Game Server Game Data Exporter, brought to "
+    "you by\n"
     "Dana Whitlock (aka Quillon).  Simply choose the games you wish included "
     "in\n"
-    "the output file.\n"
-    "\n"
+    "the output file.\n\n"
     "    Game                           Directory                              "
     "  \n";
 
@@ -94,152 +77,131 @@ std::string optionLines(const std::string& included, bool global, bool forum,
 }
 
 const char kPostingInstructions[] =
-    "\nTo post onto the OFS forum:  Open the output file in notepad, press\n"
+    "<cls>\nTo post onto the OFS forum:  Open the output file in notepad, "
+    "press\n"
     "Ctrl-A followed by Ctrl-C to copy the entire file into the clipboard,\n"
     "then (with the cursor in an OFS forum post textbox) press Ctrl-V to\n"
     "paste the table into the forum.\n";
 
 const char kAlignmentHint[] =
-    "\nIf the notepad output does not appear properly aligned, change the\n"
+    "<cls>\nIf the notepad output does not appear properly aligned, change "
+    "the\n"
     "font to Lucida Console or Terminal.  These are fixed-width fonts\n"
     "and will allow for proper formatting.\n";
 
-TEST(OptionsMenuTest, DrawsTheScreenWithCutAndPaddedColumns) {
+TEST(OptionsMenu, DrawsTheScreenByteForByte) {
   const std::vector<TestGame> games = {
       {'A', "Alpha", "C:\\SHGS\\GAME\\A"},
       {'B', "Gone", "C:\\SHGS\\GAME\\B", "T"},
       {'C', "A title of more than thirty characters",
        "C:\\A directory path of more than forty characters"}};
-  const MenuRun run = runMenu(games, "!\n");
-
-  const std::string expected =
-      std::string("<cls>") + kBanner +
+  const std::string gameLines =
       "(A) Alpha                          C:\\SHGS\\GAME\\A                    "
       "       \n"
       "(C) A title of more than thirty ch C:\\A directory path of more than "
-      "forty c \n" +
-      optionLines("None!", true, true, false, "SHGS Game Data.TXT") + "<cls>" +
-      kPostingInstructions;
-  EXPECT_EQ(run.console, expected);
-  EXPECT_EQ(run.result, MenuResult::kFinished);
-}
-
-TEST(OptionsMenuTest, ListsNoGameAndIgnoresLettersWhenNoneIsAvailable) {
-  const MenuRun run = runMenu({}, "ABZ!\n");
-  EXPECT_EQ(run.console,
-            std::string("<cls>") + kBanner +
-                optionLines("None!", true, true, false, "SHGS Game Data.TXT") +
-                "<cls>" + kPostingInstructions);
-  EXPECT_TRUE(run.options.selectedGames.empty());
-}
-
-TEST(OptionsMenuTest, GameLinesAreSeventySixCharactersLong) {
-  const MenuRun run = runMenu(gamesABC(), "!\n");
-  std::istringstream lines(run.console);
-  std::string line;
-  int gameLines = 0;
-  while (std::getline(lines, line)) {
-    if (line.rfind("(A) ", 0) == 0 || line.rfind("(B) ", 0) == 0 ||
-        line.rfind("(C) ", 0) == 0) {
-      EXPECT_EQ(line.size(), 76u) << line;
-      ++gameLines;
-    }
-  }
-  EXPECT_EQ(gameLines, 3);
-}
-
-struct KeyCase {
-  const char* input;
-  const char* selected;
-  int passes;
-};
-
-TEST(OptionsMenuTest, ActsOnEveryAcceptedKeyOfAWord) {
-  const KeyCase cases[] = {
-      {"^!\n", "ABC", 1},    // toggles every listed game
-      {"A\n^!\n", "BC", 2},  // toggles, not selects
-      {"^^!\n", "", 1},      // twice is no change
-      {"aA!\n", "", 1},      // both cases name the same game
-      {"a!\n", "A", 1},      //
-      {"A!\n", "A", 1},      // finishes in the same pass
-      {"!A\n", "A", 1},      // the scan goes on after "!"
-      {"A B !\n", "AB", 3},  // one word per pass
-      {"D1x?A!\n", "A", 1},  // unlisted letters and other keys ignored
-      {"CAB!\n", "ABC", 1},  // held in letter order
+      "forty c \n";
+  const std::string file = "SHGS Game Data.TXT";
+  const struct {
+    std::vector<TestGame> games;
+    const char* input;
+    std::string console;
+  } cases[] = {
+      {games, "!\n",
+       kBanner + gameLines + optionLines("None!", true, true, false, file) +
+           kPostingInstructions},
+      {{},
+       "ABZ!\n",
+       kBanner + optionLines("None!", true, true, false, file) +
+           kPostingInstructions},
+      {games, "%cA!\n",
+       kBanner + gameLines + optionLines("None!", true, true, false, file) +
+           kAlignmentHint},
   };
-  for (const KeyCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.input);
-    const MenuRun run = runMenu(gamesABC(), c.input);
+    const MenuRun run = runMenu(c.games, c.input);
     EXPECT_EQ(run.result, MenuResult::kFinished);
-    EXPECT_EQ(selection(run.options), c.selected);
-    EXPECT_EQ(run.clears, 2 * c.passes);
+    EXPECT_EQ(run.console, c.console);
+    EXPECT_TRUE(run.flags & std::ios::left);
+    EXPECT_TRUE(run.flags & std::ios::boolalpha);
   }
 }
 
-TEST(OptionsMenuTest, OptionKeysToggleTheirOptions) {
-  const MenuRun once = runMenu(gamesABC(), "*%#!\n");
-  EXPECT_FALSE(once.options.globalDataIncluded);
-  EXPECT_FALSE(once.options.forumFormatted);
-  EXPECT_TRUE(once.options.includeStockPriceData);
-
-  const MenuRun twice = runMenu(gamesABC(), "**%%##!\n");
-  EXPECT_TRUE(twice.options.globalDataIncluded);
-  EXPECT_TRUE(twice.options.forumFormatted);
-  EXPECT_FALSE(twice.options.includeStockPriceData);
+// The selected letters; then "*", "%" and "#" for the options turned from
+// their defaults, and a file name other than the default, each after a blank.
+std::string stateOf(const ExportOptions& options) {
+  std::string state(options.selectedGames.begin(), options.selectedGames.end());
+  if (!options.globalDataIncluded) state += " *";
+  if (!options.forumFormatted) state += " %";
+  if (options.includeStockPriceData) state += " #";
+  if (options.outputFileName != ExportOptions().outputFileName) {
+    state += " " + options.outputFileName;
+  }
+  return state;
 }
 
-TEST(OptionsMenuTest, RedrawsWithTheChoicesOfThePreviousPass) {
-  const MenuRun run = runMenu(gamesABC(), "A *\n!\n");
-  EXPECT_NE(run.console.find(
-                optionLines("A", false, true, false, "SHGS Game Data.TXT")),
-            std::string::npos);
+TEST(OptionsMenu, ActsOnEveryAcceptedKeyOfAWord) {
+  const struct {
+    const char* input;
+    int passes;
+    const char* state;
+    const char* shown;  // on the console too
+  } cases[] = {
+      {"^!\n", 1, "ABC", ""},    // every listed game
+      {"A\n^!\n", 2, "BC", ""},  // toggles, not selects
+      {"^^!\n", 1, "", ""},
+      {"aA!\n", 1, "", ""},  // either case
+      {"A!\n", 1, "A", ""},
+      {"!A\n", 1, "A", ""},      // the word goes on after "!"
+      {"A B !\n", 3, "AB", ""},  // one word a pass
+      {"D1x?A!\n", 1, "A", ""},  // the rest is ignored
+      {"CAB!\n", 1, "ABC", ""},
+      {"*%#!\n", 1, " * % #", ""},
+      {"**%%##!\n", 1, "", ""},
+      {"A *\n!\n", 3, "A *",
+       "included: A\n\n(^) Toggle all games\n(*) Global data included: false"},
+      {"$ report.txt\n!\n", 2, " report.txt",
+       "Enter new output filename: <cls>"},
+      // The name is the next word; the rest of "$cab" is still read.
+      {"$cab out.txt !\n", 2, "ABC out.txt", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.input);
+    const MenuRun run = runMenu(kGamesABC, c.input);
+    EXPECT_EQ(run.result, MenuResult::kFinished);
+    EXPECT_EQ(stateOf(run.options), c.state);
+    EXPECT_EQ(run.clears, 2 * c.passes);
+    EXPECT_NE(run.console.find(c.shown), std::string::npos);
+  }
 }
 
-TEST(OptionsMenuTest, TakesTheFileNameFromTheSameLine) {
-  const MenuRun run = runMenu(gamesABC(), "$ report.txt\n!\n");
-  EXPECT_EQ(run.options.outputFileName, "report.txt");
-  EXPECT_EQ(run.clears, 4);  // "$" and "!" took a pass each
-  EXPECT_NE(run.console.find("Enter new output filename: <cls>"),
-            std::string::npos);
-}
+const std::vector<TestGame> kSixGames = {{'A', "a", "a"}, {'B', "b", "b"},
+                                         {'C', "c", "c"}, {'D', "d", "d"},
+                                         {'E', "e", "e"}, {'F', "f", "f"}};
 
-TEST(OptionsMenuTest, GoesOnScanningTheWordAfterTheFileName) {
-  const std::vector<TestGame> games = {{'L', "El", "C:\\L"},
-                                       {'T', "Tee", "C:\\T"}};
-  const MenuRun run = runMenu(games, "$list out.txt !\n");
-  EXPECT_EQ(run.options.outputFileName, "out.txt");
-  EXPECT_EQ(selection(run.options), "LT");
-}
-
-TEST(OptionsMenuTest, WarnsAboutMoreThanFiveGamesInAForumPost) {
-  const std::vector<TestGame> games = {{'A', "a", "a"}, {'B', "b", "b"},
-                                       {'C', "c", "c"}, {'D', "d", "d"},
-                                       {'E', "e", "e"}, {'F', "f", "f"}};
+TEST(OptionsMenu, AsksBeforeMoreThanFiveGamesGoIntoAForumPost) {
   const std::string warning =
-      "\nOver 5 games per output intended for posting on the OFS forum is "
-      "not\n"
-      "recommended due to OFS forum software limitations.  For best "
-      "results,\n"
-      "consider producing one file per 5 games, with globals included only\n"
-      "in the first file.  Proceed anyway? ";
-  struct WarningCase {
+      "<cls>\nOver 5 games per output intended for posting on the OFS forum "
+      "is not\nrecommended due to OFS forum software limitations.  For best "
+      "results,\nconsider producing one file per 5 games, with globals "
+      "included only\nin the first file.  Proceed anyway? ";
+  const struct {
     const char* input;
     bool warned;
     int passes;
     bool forum;
     std::size_t selected;
-  };
-  const WarningCase cases[] = {
-      {"ABCDE!\n", false, 1, true, 5},  // five is still fine
+  } cases[] = {
+      {"ABCDE!\n", false, 1, true, 5},
       {"ABCDEF!\nyes\n", true, 1, true, 6},
       {"ABCDEF!\nY\n", true, 1, true, 6},
       {"ABCDEF!\nno\n!\nyes\n", true, 2, true, 6},  // back to the menu
       {"ABCDEF!\nx\n%!\n", true, 2, false, 6},      // plain: no warning
       {"%ABCDEF!\n", false, 1, false, 6},
   };
-  for (const WarningCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.input);
-    const MenuRun run = runMenu(games, c.input);
+    const MenuRun run = runMenu(kSixGames, c.input);
     EXPECT_EQ(run.result, MenuResult::kFinished);
     EXPECT_EQ(run.console.find(warning) != std::string::npos, c.warned);
     EXPECT_EQ(run.clears, 2 * c.passes);
@@ -248,33 +210,11 @@ TEST(OptionsMenuTest, WarnsAboutMoreThanFiveGamesInAForumPost) {
   }
 }
 
-TEST(OptionsMenuTest, EndsWithTheAlignmentHintInPlainMode) {
-  const MenuRun run = runMenu(gamesABC(), "%!\n");
-  const std::string hint = kAlignmentHint;
-  ASSERT_GE(run.console.size(), hint.size());
-  EXPECT_EQ(run.console.substr(run.console.size() - hint.size()), hint);
-  EXPECT_EQ(run.console.find(kPostingInstructions), std::string::npos);
-}
-
-TEST(OptionsMenuTest, ReportsTheEndOfInputAtEveryPrompt) {
-  const std::vector<TestGame> games = {{'A', "a", "a"}, {'B', "b", "b"},
-                                       {'C', "c", "c"}, {'D', "d", "d"},
-                                       {'E', "e", "e"}, {'F', "f", "f"}};
+TEST(OptionsMenu, ReportsTheEndOfInputAtEveryPrompt) {
   for (const char* input : {"", "A B\n", "$", "$ \n", "ABCDEF!\n"}) {
-    SCOPED_TRACE(input);
-    EXPECT_EQ(runMenu(games, input).result, MenuResult::kInputEnded);
+    EXPECT_EQ(runMenu(kSixGames, input).result, MenuResult::kInputEnded)
+        << input;
   }
-}
-
-TEST(OptionsMenuTest, LeavesTheStreamLeftAlignedWithWordTruthValues) {
-  const ServerSnapshot snapshot = snapshotOf(gamesABC());
-  std::istringstream in("!\n");
-  std::ostringstream out;
-  FakePlatform platform;
-  ExportOptions options;
-  runOptionsMenu(snapshot, options, in, out, platform);
-  EXPECT_TRUE(out.flags() & std::ios::left);
-  EXPECT_TRUE(out.flags() & std::ios::boolalpha);
 }
 
 }  // namespace

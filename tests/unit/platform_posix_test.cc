@@ -82,47 +82,37 @@ TEST(PosixPlatform, RemovesFilesButNotDirectories) {
   EXPECT_TRUE(platform.isDirectory(dir / "folder"));
 }
 
-constexpr char kServerSection[] =
-    "[Software\\\\Orbital Forge Software\\\\Starhaul Deluxe Game Server] 1\n"
-    "\"ServerRoot\"=\"C:\\\\SHGS\"\n";
-constexpr char kServerListing[] =
-    "\nHKEY_LOCAL_MACHINE\\Software\\Orbital Forge Software\\Starhaul Deluxe "
-    "Game Server\n    ServerRoot    REG_SZ    C:\\SHGS\n\n";
-
-// The capture lands in the working directory, replacing an older one.
-std::string captureIn(const TempDir& work) {
-  writeFile(work / "qil.tmp", std::string(500, 'x'));
-  const ScopedWorkingDirectory inWork(work.path());
-  EXPECT_TRUE(inWork.entered());
-  hostPlatform().captureRegistry();
-  return readFile(work / "qil.tmp");
-}
-
-TEST(PosixPlatform, CapturesTheServerKeyFromTheNamedPrefix) {
-  TempDir prefix, work;
-  writeFile(
-      prefix / "system.reg",
-      std::string("WINE REGISTRY Version 2\n#arch=win32\n\n") + kServerSection);
-  const ScopedEnvironment winePrefix("WINEPREFIX", prefix.path());
-  EXPECT_EQ(captureIn(work), kServerListing);
-}
-
-TEST(PosixPlatform, FindsThePrefixInTheHomeDirectoryByDefault) {
+// The capture lands in the working directory, replacing an older one; the
+// prefix is WINEPREFIX, else ~/.wine.
+TEST(PosixPlatform, CapturesTheServerKeyFromThePrefix) {
+  const std::string section =
+      "[Software\\\\Orbital Forge Software\\\\Starhaul Deluxe Game Server] 1\n"
+      "\"ServerRoot\"=\"C:\\\\SHGS\"\n";
+  const std::string listing =
+      "\nHKEY_LOCAL_MACHINE\\Software\\Orbital Forge Software\\Starhaul "
+      "Deluxe Game Server\n    ServerRoot    REG_SZ    C:\\SHGS\n\n";
   TempDir home, work;
-  makeDirectories(home / ".wine/dosdevices");
-  writeFile(home / ".wine/system.reg", kServerSection);
-  const ScopedEnvironment noPrefix("WINEPREFIX", std::nullopt);
+  makeDirectories(home / "named");
+  makeDirectories(home / ".wine");
+  writeFile(home / "named/system.reg", section);
+  writeFile(home / ".wine/system.reg", section);
+  const struct {
+    std::optional<std::string> prefix;
+    std::string capture;
+  } cases[] = {{home / "named", listing},
+               {std::nullopt, listing},
+               {home / "missing", ""}};
   const ScopedEnvironment homeDir("HOME", home.path());
-  EXPECT_EQ(captureIn(work), kServerListing);
-  EXPECT_EQ(hostPlatform().hostPath("C:\\SHGS"),
-            home.path() + "/.wine/dosdevices/c:/SHGS");
-}
-
-TEST(PosixPlatform, WritesAnEmptyCaptureWithoutAPrefix) {
-  TempDir work;
-  const ScopedEnvironment winePrefix("WINEPREFIX", work / "no-such-prefix");
-  EXPECT_EQ(captureIn(work), "");
-  EXPECT_TRUE(fileExists(work / "qil.tmp"));
+  const ScopedWorkingDirectory inWork(work.path());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.prefix.value_or("default"));
+    const ScopedEnvironment winePrefix("WINEPREFIX", c.prefix);
+    writeFile(work / "qil.tmp", std::string(500, 'x'));
+    hostPlatform().captureRegistry();
+    EXPECT_EQ(readFile(work / "qil.tmp"), c.capture);
+    EXPECT_EQ(hostPlatform().hostPath("C:\\SHGS"),
+              c.prefix.value_or(home / ".wine") + "/dosdevices/c:/SHGS");
+  }
 }
 
 // Viewer stand-ins: each records its arguments, one per line, in "record"
@@ -162,45 +152,36 @@ class ViewerTest : public ::testing::Test {
   TempDir bin_, work_;
 };
 
-TEST_F(ViewerTest, RunsTheEditorOnTheFileWithoutParsingItsName) {
+// The file name is never parsed: quotes, a command substitution or a leading
+// dash reach the viewer as they are, as one argument.
+TEST_F(ViewerTest, StartsTheFirstViewerThereIsOnTheFile) {
+  const std::string v = viewer();
+  const std::string odd = "a'b\"c $(touch pwned); `touch pwned` *.txt";
   const struct {
-    std::string visual, editor, fileName, recorded;
+    std::string visual, editor;
+    const char *display, *wayland;
+    std::string fileName, recorded, error;
   } cases[] = {
-      {viewer(), "", "SHGS Game Data.TXT", "SHGS Game Data.TXT\n"},
-      {viewer() + " --wait -n", "", "report.txt", "--wait\n-n\nreport.txt\n"},
-      {"", viewer(), "a'b\"c $(touch pwned); `touch pwned` *.txt",
-       "a'b\"c $(touch pwned); `touch pwned` *.txt\n"},
-      {viewer(), "/bin/false", "-r.txt", "./-r.txt\n"},
-      {viewer(), "", "+q.txt", "./+q.txt\n"},
-      {viewer(), "", "/abs/-r.txt", "/abs/-r.txt\n"},
+      {v, "", ":0", nullptr, "SHGS Game Data.TXT", "SHGS Game Data.TXT\n", ""},
+      {v + " --wait -n", "", ":0", nullptr, "r.txt", "--wait\n-n\nr.txt\n", ""},
+      {"", v, ":0", nullptr, odd, odd + "\n", ""},
+      {v, "/bin/false", nullptr, nullptr, "-r.txt", "./-r.txt\n", ""},
+      {v, "", nullptr, nullptr, "+q.txt", "./+q.txt\n", ""},
+      {v, "", nullptr, nullptr, "/abs/-r.txt", "/abs/-r.txt\n", ""},
+      {"", "", ":0", nullptr, "out.txt", "xdg-open\nout.txt\n", ""},
+      {"", "", nullptr, "wayland-0", "out.txt", "xdg-open\nout.txt\n", ""},
+      {"", "", "", "", "-out.txt", "", "Report written to -out.txt\n"},
   };
+  const ScopedWorkingDirectory inWork(work_.path());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fileName);
     std::remove(record().c_str());
-    const ScopedWorkingDirectory inWork(work_.path());
-    EXPECT_EQ(startViewer(c.fileName, c.visual.c_str(), c.editor.c_str(), ":0"),
-              "");
+    EXPECT_EQ(startViewer(c.fileName, c.visual.c_str(), c.editor.c_str(),
+                          c.display, c.wayland),
+              c.error);
     EXPECT_EQ(readFile(record()), c.recorded);
     EXPECT_FALSE(fileExists(work_ / "pwned"));
   }
-}
-
-TEST_F(ViewerTest, OpensTheFileOnTheDesktopWithoutAnEditor) {
-  const struct {
-    const char* display;
-    const char* wayland;
-  } cases[] = {{":0", nullptr}, {nullptr, "wayland-0"}, {"", "wayland-0"}};
-  for (const auto& c : cases) {
-    std::remove(record().c_str());
-    EXPECT_EQ(startViewer("out.txt", "", nullptr, c.display, c.wayland), "");
-    EXPECT_EQ(readFile(record()), "xdg-open\nout.txt\n");
-  }
-}
-
-TEST_F(ViewerTest, NamesTheReportWhenThereIsNoViewer) {
-  EXPECT_EQ(startViewer("-out.txt", nullptr, "", nullptr, ""),
-            "Report written to -out.txt\n");
-  EXPECT_FALSE(fileExists(record()));
 }
 
 // The interrupt key reaches the whole foreground group: the viewer, not the

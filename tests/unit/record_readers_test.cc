@@ -2,13 +2,14 @@
 // tests make the working directory (the readers resolve their file there).
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <functional>
 #include <string>
 
 #include "datafiles/config_data.h"
 #include "datafiles/global_data.h"
 #include "platform/platform.h"
+#include "support/scoped_process_state.h"
 #include "support/test_support.h"
 
 namespace shgs {
@@ -16,24 +17,18 @@ namespace {
 
 using testing_support::fileExists;
 using testing_support::readFile;
+using testing_support::ScopedWorkingDirectory;
 using testing_support::TempDir;
 using testing_support::writeFile;
 
 class RecordReadersTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char buffer[4096];
-    ASSERT_NE(getcwd(buffer, sizeof buffer), nullptr);
-    savedDirectory_ = buffer;
-    ASSERT_EQ(chdir(directory_.path().c_str()), 0);
-  }
-  void TearDown() override { ASSERT_EQ(chdir(savedDirectory_.c_str()), 0); }
+  void SetUp() override { ASSERT_TRUE(inDirectory_.entered()); }
 
   std::string path(const std::string& name) const { return directory_ / name; }
 
- private:
   TempDir directory_;
-  std::string savedDirectory_;
+  ScopedWorkingDirectory inDirectory_{directory_.path()};
 };
 
 // Bytes that differ from their neighbours and are never zero.
@@ -45,14 +40,13 @@ std::string patternOfSize(std::size_t size) {
   return bytes;
 }
 
-void expectRecordIsFileStart(const RecordBytes& record,
-                             const std::string& file) {
-  for (std::size_t i = 0; i < record.size(); ++i) {
-    const std::uint8_t expected =
-        i < file.size() ? static_cast<std::uint8_t>(file[i]) : 0;
-    ASSERT_EQ(record[i], expected)
-        << "byte " << i << " of a file of " << file.size() << " bytes";
+// The file's first 4096 bytes, zeros past its end.
+RecordBytes recordOf(const std::string& file) {
+  RecordBytes record{};
+  for (std::size_t i = 0; i < record.size() && i < file.size(); ++i) {
+    record[i] = static_cast<std::uint8_t>(file[i]);
   }
+  return record;
 }
 
 TEST_F(RecordReadersTest, LoadTheFirst4096BytesAndZerosPastAShortFile) {
@@ -61,10 +55,9 @@ TEST_F(RecordReadersTest, LoadTheFirst4096BytesAndZerosPastAShortFile) {
     const std::string content = patternOfSize(size);
     writeFile(path("shcfig.dat"), content);
     writeFile(path("shglob.dat"), content);
-    const ConfigData config(hostPlatform());
-    expectRecordIsFileStart(config.record().bytes(), content);
-    const GlobalData global(hostPlatform());
-    expectRecordIsFileStart(global.record().bytes(), content);
+    EXPECT_EQ(ConfigData(hostPlatform()).record().bytes(), recordOf(content));
+    EXPECT_EQ(GlobalData(hostPlatform()).record().bytes(), recordOf(content));
+    EXPECT_EQ(readFile(path("shcfig.dat")), content);
   }
 }
 
@@ -88,9 +81,7 @@ TEST_F(RecordReadersTest, FindTheFileWhateverTheCaseOfItsName) {
   ASSERT_TRUE(fileExists(hostPlatform().hostPath("shcfig.dat")));
   ASSERT_TRUE(fileExists(hostPlatform().hostPath("shglob.dat")));
   EXPECT_EQ(ConfigData(hostPlatform()).record().sectors(), 0x1234);
-  const GlobalData global(hostPlatform());
-  EXPECT_EQ(global.record().versionMajor(), 2);
-  EXPECT_EQ(global.record().versionMinor(), 6);
+  EXPECT_EQ(GlobalData(hostPlatform()).record().versionMinor(), 6);
 }
 
 TEST_F(RecordReadersTest, KeepTheErrorLogOnlyWhileTheReaderLives) {
@@ -109,29 +100,22 @@ TEST_F(RecordReadersTest, KeepTheErrorLogOnlyWhileTheReaderLives) {
   EXPECT_FALSE(fileExists(path("qilerror.txt")));
 }
 
-TEST_F(RecordReadersTest, LeaveTheDataFilesAsTheyWere) {
-  const std::string content = patternOfSize(5000);
-  writeFile(path("shcfig.dat"), content);
-  { const ConfigData config(hostPlatform()); }
-  EXPECT_EQ(readFile(path("shcfig.dat")), content);
-}
-
-TEST_F(RecordReadersTest, EndTheRunWhenTheConfigurationCannotBeOpened) {
-  EXPECT_EXIT(ConfigData config(hostPlatform()), ::testing::ExitedWithCode(1),
-              "^Configuration data failed to open\\.$");
-  // The run ended inside the reader, so its log stays behind.
-  EXPECT_TRUE(fileExists(path("qilerror.txt")));
-}
-
-TEST_F(RecordReadersTest, EndTheRunWhenTheGlobalDataCannotBeOpened) {
-  EXPECT_EXIT(GlobalData global(hostPlatform()), ::testing::ExitedWithCode(1),
-              "^Global data failed to open\\.$");
-}
-
-TEST_F(RecordReadersTest, TreatADirectoryOfTheFilesNameAsUnopenable) {
-  testing_support::makeDirectories(path("shcfig.dat"));
-  EXPECT_EXIT(ConfigData config(hostPlatform()), ::testing::ExitedWithCode(1),
-              "^Configuration data failed to open\\.$");
+// The run ends inside the reader, so its log stays behind.
+TEST_F(RecordReadersTest, EndTheRunWhenTheirFileCannotBeOpened) {
+  testing_support::makeDirectories(path("shglob.dat"));
+  const struct {
+    std::function<void()> read;
+    const char* message;
+  } cases[] = {
+      {[] { ConfigData config(hostPlatform()); },
+       "^Configuration data failed to open\\.$"},
+      {[] { GlobalData global(hostPlatform()); },  // a directory of its name
+       "^Global data failed to open\\.$"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EXIT(c.read(), ::testing::ExitedWithCode(1), c.message);
+    EXPECT_TRUE(fileExists(path("qilerror.txt")));
+  }
 }
 
 }  // namespace

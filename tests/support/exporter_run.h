@@ -1,0 +1,60 @@
+#ifndef SHGS_TESTS_SUPPORT_EXPORTER_RUN_H_
+#define SHGS_TESTS_SUPPORT_EXPORTER_RUN_H_
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "support/test_support.h"
+
+namespace shgs {
+namespace testing_support {
+
+using Environment = std::map<std::string, std::string>;
+
+// Whole runs of the built exporter on a sample server that shgs-make-server
+// builds from a description, in a Wine-style prefix below a temporary
+// directory. The exporter starts in start(), a directory on the prefix's
+// drive C (so that a game may name it), with nothing in its environment but
+// the prefix, the home directory, PATH and what a test adds. Header-only: the
+// programs come from the test target's SHGS_EXPORTER_PATH and
+// SHGS_MAKE_SERVER_PATH.
+class ExporterRunTest : public ::testing::Test {
+ protected:
+  void makeServerFromFile(const std::string& descriptionFile) {
+    const ProcessResult made =
+        runProcess({SHGS_MAKE_SERVER_PATH, descriptionFile, prefix()},
+                   temp_.path(), {}, "");
+    ASSERT_EQ(made.exitCode, 0)
+        << descriptionFile << ": " << made.standardError;
+    makeDirectories(start());
+  }
+
+  void makeServer(const std::string& description) {
+    writeFile(temp_ / "server.txt", description);
+    makeServerFromFile(temp_ / "server.txt");
+  }
+
+  ProcessResult runExporter(const std::string& input,
+                            const Environment& extra = {}) {
+    Environment environment = {{"WINEPREFIX", prefix()},
+                               {"HOME", temp_.path()},
+                               {"PATH", "/usr/bin:/bin"}};
+    for (const auto& [name, value] : extra) environment[name] = value;
+    return runProcess({SHGS_EXPORTER_PATH}, start(), environment, input);
+  }
+
+  std::string prefix() const { return temp_ / "prefix"; }
+  std::string drive(const std::string& path) const {
+    return prefix() + "/drive_c/" + path;
+  }
+  std::string start() const { return drive("start"); }
+
+  TempDir temp_;
+};
+
+}  // namespace testing_support
+}  // namespace shgs
+
+#endif  // SHGS_TESTS_SUPPORT_EXPORTER_RUN_H_
