@@ -74,3 +74,8 @@ add_dependencies(exporter_golden_tests shgs-exporter shgs-make-server)
 gtest_discover_tests(exporter_golden_tests
   DISCOVERY_MODE PRE_TEST
   PROPERTIES LABELS golden)
+
+# The Windows executables under Wine; see tests/wine/wine.cmake.
+if(SHGS_WINE_TESTS)
+  include(tests/wine/wine.cmake)
+endif()

@@ -1,6 +1,7 @@
-// shgs-make-server DESCRIPTION PREFIX: builds a sample server (registry,
-// data files, description files) inside a Wine-style prefix from a readable
-// description. The format is in tools/README.md.
+// shgs-make-server [--reg FILE] DESCRIPTION PREFIX: builds a sample server
+// (registry, data files, description files) inside a Wine-style prefix from a
+// readable description, and with --reg also the server's keys as a .reg file
+// for a registry editor. The format is in tools/README.md.
 
 #include <algorithm>
 #include <cctype>
@@ -252,6 +253,22 @@ void writeSystemReg(std::ostream& out, std::vector<RegistryKey> keys,
   }
 }
 
+// The keys as a registry editor imports them: REGEDIT4, CR LF line ends,
+// every key named in full below HKEY_LOCAL_MACHINE.
+void writeRegFile(std::ostream& out, std::vector<RegistryKey> keys) {
+  out << "REGEDIT4\r\n";
+  std::sort(keys.begin(), keys.end(), keyOrder);
+  for (const RegistryKey& key : keys) {
+    out << "\r\n[HKEY_LOCAL_MACHINE";
+    for (const auto& component : key.path) out << "\\" << component;
+    out << "]\r\n";
+    for (const auto& [name, value] : key.values) {
+      out << '"' << escaped(name, "\"") << "\"=\"" << escaped(value, "\"")
+          << "\"\r\n";
+    }
+  }
+}
+
 // ---- The whole server -------------------------------------------------------
 
 struct Record {
@@ -262,7 +279,8 @@ struct Record {
 
 class ServerBuilder {
  public:
-  explicit ServerBuilder(fs::path prefix) : prefix_(std::move(prefix)) {}
+  ServerBuilder(fs::path prefix, fs::path regFile)
+      : prefix_(std::move(prefix)), regFile_(std::move(regFile)) {}
   bool build(const std::vector<Section>& sections, Failure* err);
 
  private:
@@ -275,9 +293,10 @@ class ServerBuilder {
   bool writeSectionFiles(const Section& section, Failure* err);
   bool writeRecord(const fs::path& directory, const Record& record,
                    Failure* err);
-  std::vector<RegistryKey> registryKeys() const;
+  std::vector<RegistryKey> registryKeys(bool inWow6432Node) const;
 
   fs::path prefix_;
+  fs::path regFile_;  // empty: no .reg file
   Values serverValues_;
   std::map<std::string, Values> games_;  // by the letter as written
   std::string view_ = "default";
@@ -345,10 +364,10 @@ std::string lookup(const Values& values, const std::string& name) {
   return std::string();
 }
 
-std::vector<RegistryKey> ServerBuilder::registryKeys() const {
+std::vector<RegistryKey> ServerBuilder::registryKeys(bool inWow6432Node) const {
   std::vector<std::string> root = {"Software", "Orbital Forge Software",
                                    "Starhaul Deluxe Game Server"};
-  if (view_ == "32") root.insert(root.begin() + 1, "Wow6432Node");
+  if (inWow6432Node) root.insert(root.begin() + 1, "Wow6432Node");
   std::vector<RegistryKey> keys = {{root, serverValues_, !games_.empty()}};
   if (!games_.empty()) {
     std::vector<std::string> gamesPath = root;
@@ -367,10 +386,18 @@ bool ServerBuilder::writeRegistry(Failure* err) {
   const fs::path path = prefix_ / "system.reg";
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   std::vector<RegistryKey> keys;
-  if (!absent_) keys = registryKeys();
+  if (!absent_) keys = registryKeys(view_ == "32");
   writeSystemReg(out, keys, view_ != "default");
   out.close();
-  return out ? true : fileFailure(err, 0, "write", path);
+  if (!out) return fileFailure(err, 0, "write", path);
+  if (regFile_.empty()) return true;
+  // The importer picks the view (reg import FILE /reg:32), so the .reg file
+  // names the keys below Software whatever @view says.
+  std::ofstream reg(regFile_, std::ios::binary | std::ios::trunc);
+  if (!absent_) keys = registryKeys(false);
+  writeRegFile(reg, keys);
+  reg.close();
+  return reg ? true : fileFailure(err, 0, "write", regFile_);
 }
 
 bool ServerBuilder::writeSectionFiles(const Section& section, Failure* err) {
@@ -481,20 +508,27 @@ bool ServerBuilder::writeRecord(const fs::path& directory, const Record& record,
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::cerr << "usage: shgs-make-server DESCRIPTION PREFIX\n";
+  std::vector<std::string> args(argv + 1, argv + argc);
+  std::string regFile;
+  if (args.size() == 4 && args[0] == "--reg") {
+    regFile = args[1];
+    args.erase(args.begin(), args.begin() + 2);
+  }
+  if (args.size() != 2 || args[0].rfind("--", 0) == 0) {
+    std::cerr << "usage: shgs-make-server [--reg FILE] DESCRIPTION PREFIX\n";
     return 2;
   }
-  std::ifstream in(argv[1], std::ios::binary);
+  const std::string& description = args[0];
+  std::ifstream in(description, std::ios::binary);
   if (!in) {
-    std::cerr << "shgs-make-server: cannot read " << argv[1] << "\n";
+    std::cerr << "shgs-make-server: cannot read " << description << "\n";
     return 1;
   }
   std::vector<Section> sections;
   Failure failure{0, ""};
   if (!DescriptionParser().parse(in, &sections, &failure) ||
-      !ServerBuilder(argv[2]).build(sections, &failure)) {
-    std::cerr << "shgs-make-server: " << argv[1];
+      !ServerBuilder(args[1], regFile).build(sections, &failure)) {
+    std::cerr << "shgs-make-server: " << description;
     if (failure.line > 0) std::cerr << ":" << failure.line;
     std::cerr << ": " << failure.message << "\n";
     return 1;

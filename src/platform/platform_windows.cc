@@ -1,4 +1,5 @@
 #include <direct.h>
+#include <io.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -28,7 +29,11 @@ void runCommand(const std::string& command) {
 
 class WindowsPlatform final : public Platform {
  public:
-  void clearConsole() override { runCommand("cls"); }
+  // Redirected, "cls" writes a form feed into the output; only a console is
+  // cleared.
+  void clearConsole() override {
+    if (_isatty(_fileno(stdout))) runCommand("cls");
+  }
 
   void captureRegistry() override { runCommand(kCaptureCommand); }
 

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/test_support.h"
 
@@ -31,7 +32,7 @@ class MakeServerTest : public ::testing::Test {
     return prefix() + "/" + relative;
   }
 
- private:
+ protected:
   TempDir directory_;
 };
 
@@ -85,6 +86,55 @@ TEST_F(MakeServerTest, PlacesTheKeysOfEachView) {
       EXPECT_NE(reg.find(c.keyStart), std::string::npos) << reg;
     }
   }
+}
+
+TEST_F(MakeServerTest, WritesTheKeysForARegistryEditorWhenAsked) {
+  const std::string root =
+      "[HKEY_LOCAL_MACHINE\\Software\\Orbital Forge Software\\Starhaul "
+      "Deluxe Game Server";
+  const std::string allKeys = "REGEDIT4\r\n\r\n" + root +
+                              "]\r\n\"Port\"=\"a \\\\ \\\"b\\\"\"\r\n\r\n" +
+                              root + "\\Games]\r\n\r\n" + root +
+                              "\\Games\\A]\r\n\"Title\"=\"  x  \"\r\n";
+  const struct {
+    const char* options;
+    std::string expected;
+  } cases[] = {
+      {"", allKeys},
+      // The importer chooses the view: no Wow6432Node in the file.
+      {"@view = 32\n", allKeys},
+      {"@absent = true\n", "REGEDIT4\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    writeFile(directory_ / "server.txt",
+              std::string("[registry]\n") + c.options +
+                  "Port = \"a \\\\ \\\"b\\\"\"\n[game A]\nTitle = \"  x  \"\n");
+    const auto result =
+        runProcess({SHGS_MAKE_SERVER_PATH, "--reg", directory_ / "server.reg",
+                    directory_ / "server.txt", prefix()},
+                   directory_.path(), {}, "");
+    ASSERT_EQ(result.exitCode, 0) << result.standardError;
+    EXPECT_EQ(readFile(directory_ / "server.reg"), c.expected);
+    EXPECT_TRUE(fileExists(inPrefix("system.reg")));
+  }
+}
+
+TEST_F(MakeServerTest, RefusesUnknownOptionsAndMissingArguments) {
+  const std::vector<std::vector<std::string>> calls = {
+      {"--reg", directory_ / "x.reg", directory_ / "server.txt"},
+      {"--registry", directory_ / "server.txt", prefix()},
+      {directory_ / "server.txt"},
+  };
+  writeFile(directory_ / "server.txt", "[registry]\nPort = 1\n");
+  for (const auto& call : calls) {
+    std::vector<std::string> argv = {SHGS_MAKE_SERVER_PATH};
+    argv.insert(argv.end(), call.begin(), call.end());
+    const auto result = runProcess(argv, directory_.path(), {}, "");
+    EXPECT_EQ(result.exitCode, 2) << call.front();
+    EXPECT_NE(result.standardError.find("usage:"), std::string::npos);
+  }
+  EXPECT_FALSE(fileExists(prefix()));
 }
 
 TEST_F(MakeServerTest, WritesRecordsWhereTheRegistrySaysAndAsDescribed) {

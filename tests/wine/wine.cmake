@@ -1,0 +1,71 @@
+# The Windows executables run under Wine (scripts/test-wine, label "wine"):
+# the golden reports, the fatal paths and the release zip, through Wine's own
+# registry, command processor and C runtime. The executables and the zip come
+# from the mingw-i686 and mingw-x86_64 builds, made before these tests run.
+
+set(SHGS_WINE_EXPORTER_I686
+    "${PROJECT_SOURCE_DIR}/build/mingw-i686/shgs-exporter.exe"
+    CACHE FILEPATH "The i686 Windows executable the Wine tests run")
+set(SHGS_WINE_EXPORTER_X86_64
+    "${PROJECT_SOURCE_DIR}/build/mingw-x86_64/shgs-exporter.exe"
+    CACHE FILEPATH "The x86_64 Windows executable the Wine tests run")
+set(SHGS_WINE_RELEASE_ZIP
+    "${PROJECT_SOURCE_DIR}/build/mingw-i686/shgs-exporter-${PROJECT_VERSION}-win32.zip"
+    CACHE FILEPATH "The release zip the Wine tests unpack and run")
+find_program(SHGS_MINGW_I686_CXX i686-w64-mingw32-g++ REQUIRED)
+
+set(wine_helpers "${CMAKE_CURRENT_BINARY_DIR}/wine-helpers")
+
+# The Notepad stand-in, a Windows program of its own.
+add_custom_command(
+  OUTPUT "${wine_helpers}/notepad.exe"
+  COMMAND "${CMAKE_COMMAND}" -E make_directory "${wine_helpers}"
+  COMMAND "${SHGS_MINGW_I686_CXX}" -std=c++17 -O2 -Wall -Wextra -Werror
+          -static -s -o "${wine_helpers}/notepad.exe"
+          "${PROJECT_SOURCE_DIR}/tests/wine/notepad_stub.cc"
+  DEPENDS tests/wine/notepad_stub.cc
+  COMMENT "Building the Notepad stand-in for the Wine tests")
+
+# The clock-shifting preload library, for 32-bit and 64-bit Wine processes,
+# in the directories Debian's dynamic loader names by $LIB.
+set(clock_shift_libraries)
+foreach(bits 32 64)
+  if(bits EQUAL 32)
+    set(lib_dir "lib/i386-linux-gnu")
+  else()
+    set(lib_dir "lib/x86_64-linux-gnu")
+  endif()
+  set(library "${wine_helpers}/${lib_dir}/libshgs_clock_shift.so")
+  add_custom_command(
+    OUTPUT "${library}"
+    COMMAND "${CMAKE_COMMAND}" -E make_directory "${wine_helpers}/${lib_dir}"
+    COMMAND "${CMAKE_CXX_COMPILER}" -m${bits} -std=c++17 -O2 -Wall -Wextra
+            -Werror -fPIC -shared -nostdlib -fno-exceptions -fno-rtti
+            -fno-threadsafe-statics -fno-stack-protector -o "${library}"
+            "${PROJECT_SOURCE_DIR}/tests/wine/clock_shift.cc"
+    DEPENDS tests/wine/clock_shift.cc
+    COMMENT "Building the ${bits}-bit clock shift for the Wine tests")
+  list(APPEND clock_shift_libraries "${library}")
+endforeach()
+
+add_custom_target(shgs_wine_helpers
+  DEPENDS "${wine_helpers}/notepad.exe" ${clock_shift_libraries})
+
+add_executable(exporter_wine_tests
+  tests/wine/wine_session.cc
+  tests/wine/wine_test.cc
+)
+target_link_libraries(exporter_wine_tests PRIVATE shgs_test_support GTest::gtest)
+target_compile_definitions(exporter_wine_tests PRIVATE
+  SHGS_WINE_EXPORTER_I686="${SHGS_WINE_EXPORTER_I686}"
+  SHGS_WINE_EXPORTER_X86_64="${SHGS_WINE_EXPORTER_X86_64}"
+  SHGS_WINE_RELEASE_ZIP="${SHGS_WINE_RELEASE_ZIP}"
+  SHGS_WINE_HELPERS_DIR="${wine_helpers}"
+  SHGS_MAKE_SERVER_PATH="$<TARGET_FILE:shgs-make-server>"
+  SHGS_CMAKE_COMMAND="${CMAKE_COMMAND}"
+  SHGS_TESTDATA_DIR="${PROJECT_SOURCE_DIR}/tests/testdata")
+add_dependencies(exporter_wine_tests shgs-make-server shgs_wine_helpers)
+
+# One process for the whole tier: every test shares one Wine prefix.
+add_test(NAME WineTier COMMAND exporter_wine_tests)
+set_tests_properties(WineTier PROPERTIES LABELS wine TIMEOUT 1500)

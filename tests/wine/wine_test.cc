@@ -1,0 +1,440 @@
+// The Windows executables run under Wine, on Windows' own components: Wine's
+// registry filled by its reg.exe, its command processor running the capture
+// and Notepad commands, and its C runtime with text-mode CR LF line ends and
+// its time-zone handling. The golden reports (tests/testdata/golden) must
+// come out byte for byte, with CR LF line ends.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+#include "wine/wine_session.h"
+
+namespace shgs {
+namespace wine_testing {
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::fileExists;
+using testing_support::makeDirectories;
+using testing_support::ProcessResult;
+using testing_support::readFile;
+using testing_support::TempDir;
+using testing_support::writeFile;
+
+constexpr char kReportName[] = "SHGS Game Data.TXT";
+// What the Notepad stand-in records in the directory it runs in.
+constexpr char kNotepadArguments[] = "notepad-args.txt";
+constexpr char kNotepadCopy[] = "notepad-saw.txt";
+constexpr char kServerKey[] =
+    "HKLM\\Software\\Orbital Forge Software\\Starhaul Deluxe Game Server";
+
+std::string goldenDirectory() {
+  return std::string(SHGS_TESTDATA_DIR) + "/golden";
+}
+
+std::string casePath(const std::string& caseName, const std::string& file) {
+  return goldenDirectory() + "/" + caseName + "/" + file;
+}
+
+// The moment the golden reports were made for: noon on 6 December 2026 in
+// EST5EDT, which is 17:00 UTC.
+std::int64_t pinnedTime() {
+  std::tm moment{};
+  moment.tm_year = 2026 - 1900;
+  moment.tm_mon = 11;
+  moment.tm_mday = 6;
+  moment.tm_hour = 17;
+  return static_cast<std::int64_t>(timegm(&moment));
+}
+
+// Makes a Wine program read the wall clock as the pinned moment plus the
+// seconds since this call. libfaketime does not reach the 64-bit time calls
+// of Wine's 32-bit side, so a preload library of the tests' own shifts the
+// clock, in both bitnesses (the dynamic loader picks one through $LIB).
+ProcessEnvironment pinnedClock() {
+  const std::int64_t shift = pinnedTime() - std::time(nullptr);
+  return {{"LD_PRELOAD",
+           wineSession().helpersDirectory() + "/$LIB/libshgs_clock_shift.so"},
+          {"SHGS_CLOCK_SHIFT", std::to_string(shift)}};
+}
+
+std::string replaceAll(std::string text, const std::string& from,
+                       const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos;
+       at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+std::string padded(const std::string& text, std::size_t width) {
+  return text + std::string(width - std::min(width, text.size()), ' ');
+}
+
+// A text file as the Windows C runtime writes it in text mode.
+std::string withCrLf(const std::string& text) {
+  return replaceAll(text, "\n", "\r\n");
+}
+
+// The expected standard error of a completed run: the POSIX build tells
+// where the report is when it has no viewer to start, Windows starts
+// Notepad instead and says nothing.
+std::string windowsStandardError(std::string posix) {
+  const std::string note = std::string("Report written to ") + kReportName;
+  const std::size_t at = posix.rfind(note);
+  if (at != std::string::npos) posix.erase(at);
+  return withCrLf(posix);
+}
+
+// Bytes a terminal would hide, CR and the forum fill byte among them, as <XX>.
+std::string visible(const std::string& text) {
+  std::string shown;
+  for (unsigned char c : text) {
+    if (c >= 0x20 && c < 0x7f) {
+      shown += static_cast<char>(c);
+    } else {
+      static const char kHex[] = "0123456789ABCDEF";
+      shown += std::string("<") + kHex[c >> 4] + kHex[c & 0xf] + ">";
+    }
+  }
+  return shown;
+}
+
+// Empty when equal; otherwise the first differing line of each.
+std::string firstDifference(const std::string& expected,
+                            const std::string& actual) {
+  if (expected == actual) return std::string();
+  std::size_t lineStart = 0;
+  for (std::size_t i = 0; i < expected.size() && i < actual.size(); ++i) {
+    if (expected[i] != actual[i]) break;
+    if (expected[i] == '\n') lineStart = i + 1;
+  }
+  auto lineAt = [lineStart](const std::string& text) {
+    if (lineStart >= text.size()) return std::string("<end of file>");
+    return visible(
+        text.substr(lineStart, text.find('\n', lineStart) + 1 - lineStart));
+  };
+  return "first difference at byte " + std::to_string(lineStart) +
+         " (expected " + std::to_string(expected.size()) + " bytes, got " +
+         std::to_string(actual.size()) + ")\n  expected: " + lineAt(expected) +
+         "\n  actual:   " + lineAt(actual);
+}
+
+std::vector<std::string> sortedNames(const std::string& directory,
+                                     bool directories) {
+  std::vector<std::string> names;
+  std::error_code ignored;
+  for (const auto& entry : fs::directory_iterator(directory, ignored)) {
+    if (entry.is_directory() == directories) {
+      names.push_back(entry.path().filename().string());
+    }
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Paths of capture and error-log files below "roots", in any letter case.
+std::vector<std::string> leftoverFiles(const std::vector<std::string>& roots) {
+  std::vector<std::string> found;
+  for (const std::string& root : roots) {
+    std::error_code ignored;
+    for (auto it = fs::recursive_directory_iterator(root, ignored);
+         it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+      std::string name = it->path().filename().string();
+      std::transform(name.begin(), name.end(), name.begin(),
+                     [](unsigned char c) { return std::tolower(c); });
+      if (name == "qil.tmp" || name == "qilerror.txt") {
+        found.push_back(it->path().string());
+      }
+    }
+  }
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+// A test with a start directory of its own, holding the Notepad stand-in
+// (which the command processor finds there before any other).
+class WineRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::copy_file(wineSession().helpersDirectory() + "/notepad.exe",
+                  start_ / "notepad.exe");
+  }
+
+  ProcessResult runExporter(const WindowsBuild& build,
+                            const std::string& input) {
+    return runExecutable(build, build.executable, input);
+  }
+
+  ProcessResult runExecutable(const WindowsBuild& build,
+                              const std::string& executable,
+                              const std::string& input) {
+    SCOPED_TRACE(build.name);
+    return wineSession().run({build.loader, executable}, start_.path(), input,
+                             pinnedClock());
+  }
+
+  std::string report() const { return readFile(start_ / kReportName); }
+
+  std::vector<std::string> leftovers() const {
+    std::vector<std::string> roots = wineSession().installedEntries();
+    roots.push_back(start_.path());
+    return leftoverFiles(roots);
+  }
+
+  // Notepad was started once, on the finished report.
+  void expectNotepadShowedTheReport() const {
+    EXPECT_EQ(readFile(start_ / kNotepadArguments),
+              std::string(kReportName) + "\n");
+    EXPECT_TRUE(readFile(start_ / kNotepadCopy) == report())
+        << "Notepad saw another file, or the report before it was complete";
+  }
+
+  TempDir start_;
+};
+
+struct GoldenRun {
+  std::string caseName;
+  std::string runName;
+};
+
+void PrintTo(const GoldenRun& run, std::ostream* out) {
+  *out << run.caseName << "/" << run.runName;
+}
+
+std::vector<GoldenRun> goldenRuns() {
+  std::vector<GoldenRun> runs;
+  for (const std::string& caseName : sortedNames(goldenDirectory(), true)) {
+    for (const std::string& file :
+         sortedNames(goldenDirectory() + "/" + caseName, false)) {
+      const fs::path path(file);
+      if (path.extension() == ".input") {
+        runs.push_back({caseName, path.stem().string()});
+      }
+    }
+  }
+  return runs;
+}
+
+std::string goldenRunName(const ::testing::TestParamInfo<GoldenRun>& info) {
+  return info.param.caseName + "_" + info.param.runName;
+}
+
+class GoldenReportUnderWine : public WineRunTest,
+                              public ::testing::WithParamInterface<GoldenRun> {
+ protected:
+  std::string golden(const std::string& suffix) const {
+    return readFile(casePath(GetParam().caseName, GetParam().runName + suffix));
+  }
+};
+
+TEST_P(GoldenReportUnderWine, ThirtyTwoBitBuildWritesTheExpectedBytes) {
+  ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
+      casePath(GetParam().caseName, "server.txt"), View::k32));
+  const ProcessResult result = runExporter(i686Build(), golden(".input"));
+  ASSERT_EQ(result.exitCode, 0) << visible(result.standardError);
+  ASSERT_TRUE(fileExists(start_ / kReportName)) << "no report written";
+  const std::string difference =
+      firstDifference(withCrLf(golden(".expected")), report());
+  EXPECT_TRUE(difference.empty()) << difference;
+  EXPECT_EQ(visible(result.standardError),
+            visible(windowsStandardError(golden(".stderr"))));
+  expectNotepadShowedTheReport();
+  EXPECT_EQ(leftovers(), std::vector<std::string>());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GoldenReportUnderWine,
+                         ::testing::ValuesIn(goldenRuns()), goldenRunName);
+
+TEST_F(WineRunTest, SixtyFourBitBuildReadsTheKeysOfTheSixtyFourBitView) {
+  const GoldenRun runs[] = {{"six_games", "forum"}, {"stock_server", "plain"}};
+  for (const GoldenRun& run : runs) {
+    SCOPED_TRACE(run.caseName + "/" + run.runName);
+    ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
+        casePath(run.caseName, "server.txt"), View::k64));
+    const ProcessResult result =
+        runExporter(x86_64Build(),
+                    readFile(casePath(run.caseName, run.runName + ".input")));
+    ASSERT_EQ(result.exitCode, 0) << visible(result.standardError);
+    const std::string difference = firstDifference(
+        withCrLf(readFile(casePath(run.caseName, run.runName + ".expected"))),
+        report());
+    EXPECT_TRUE(difference.empty()) << difference;
+    expectNotepadShowedTheReport();
+    EXPECT_EQ(leftovers(), std::vector<std::string>());
+  }
+}
+
+// Each build looks in its own view only, so a server whose keys are in the
+// other view is not installed as far as it can tell.
+TEST_F(WineRunTest, ServerInTheOtherViewEndsTheRunWithTheServerRootMessage) {
+  const struct {
+    WindowsBuild build;
+    View serverView;
+  } cases[] = {{i686Build(), View::k64}, {x86_64Build(), View::k32}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.build.name);
+    ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
+        casePath("stock_server", "server.txt"), c.serverView));
+    const ProcessResult result = runExporter(c.build, "%A!\n");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(visible(result.standardError),
+              visible("Failed to open registry data; ServerRoot key not "
+                      "found.\r\nMake sure SHGS is installed on this PC."));
+    EXPECT_EQ(result.standardOutput, "") << "the menu was drawn";
+    EXPECT_FALSE(fileExists(start_ / kReportName));
+    EXPECT_FALSE(fileExists(start_ / kNotepadArguments));
+    // A fatal end cleans nothing up.
+    EXPECT_EQ(leftovers(), (std::vector<std::string>{start_ / "qil.tmp",
+                                                     start_ / "qilerror.txt"}));
+    fs::remove(start_ / "qil.tmp");
+    fs::remove(start_ / "qilerror.txt");
+  }
+}
+
+TEST_F(WineRunTest, MissingConfigurationRecordEndsTheRunAfterTheMenu) {
+  ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
+      casePath("stock_server", "server.txt"), View::k32));
+  const std::string gameDirectory = wineSession().driveC() + "/SHGS/Stock";
+  ASSERT_TRUE(fs::remove(gameDirectory + "/shcfig.dat"));
+  wineSession().serverChanged();
+  const ProcessResult result = runExporter(i686Build(), "*%A!\n");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(visible(result.standardError),
+            "Configuration data failed to open.");
+  // The banner was written before the game's record was looked for.
+  EXPECT_EQ(visible(report()),
+            visible(withCrLf(std::string("\n") + std::string(80, '*') +
+                             "\nLocal (game) settings\n" +
+                             std::string(80, '-') + "\n")));
+  EXPECT_FALSE(fileExists(start_ / kNotepadArguments));
+  // Each reader's error log stays where it was opened.
+  std::vector<std::string> logs = {gameDirectory + "/qilerror.txt",
+                                   start_ / "qilerror.txt"};
+  std::sort(logs.begin(), logs.end());
+  EXPECT_EQ(leftovers(), logs);
+}
+
+// A server whose values have blanks where the capture's layout has them.
+constexpr char kBlankValuesServer[] = R"([registry]
+ServerRoot = C:\Blank  Server
+LimitIP = F
+IPAddr = 192.0.2.44
+NameAddr = ""
+Port = 4000
+NodeMax = 3
+
+[game A]
+Deleted = F
+Active = T
+Directory = C:\Blank  Server\Game    A
+Description = about.txt
+Title = "  Four    REG_SZ    Blanks  "
+
+[shglob]
+serverName = Blanks
+
+[shcfig A]
+sectors = 1000
+
+[file C:\Blank  Server\DescFile\about.txt]
+Values arrive whole.
+[end]
+)";
+
+TEST_F(WineRunTest, CaptureInWinesBlankSeparatedLayoutGivesTheStoredTexts) {
+  const std::string title = "  Four    REG_SZ    Blanks  ";
+  writeFile(start_ / "blanks.txt", kBlankValuesServer);
+  ASSERT_NO_FATAL_FAILURE(
+      wineSession().installServer(start_ / "blanks.txt", View::k32));
+  // What the capture command writes: type names set off by four blanks.
+  const ProcessResult listing =
+      wineSession().run({i686Build().loader, "reg", "query", kServerKey, "/s"},
+                        start_.path(), "");
+  ASSERT_EQ(listing.exitCode, 0) << listing.standardError;
+  EXPECT_NE(
+      listing.standardOutput.find("    Title    REG_SZ    " + title + "\r\n"),
+      std::string::npos)
+      << visible(listing.standardOutput);
+  EXPECT_NE(listing.standardOutput.find("    NameAddr    REG_SZ    \r\n"),
+            std::string::npos);
+
+  const ProcessResult result = runExporter(i686Build(), "%A!\n");
+  ASSERT_EQ(result.exitCode, 0) << visible(result.standardError);
+  // The menu lists the title and the directory in columns of 31 and 41.
+  const std::string directory = "C:\\Blank  Server\\Game    A";
+  EXPECT_NE(result.standardOutput.find("(A) " + padded(title, 31) +
+                                       padded(directory, 41) + "\r\n"),
+            std::string::npos)
+      << visible(result.standardOutput);
+  const std::string text = report();
+  EXPECT_NE(text.find("\r\nGame A - " + title + " - 1000 sectors"),
+            std::string::npos);
+  // An empty host name leaves the address to the links.
+  EXPECT_NE(text.find("\r\ntelnet:\\\\192.0.2.44:4000\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\nValues arrive whole.\r\n"), std::string::npos);
+  EXPECT_EQ(leftovers(), std::vector<std::string>());
+}
+
+// Wine's own Notepad cannot open a window here and ends at once; its result
+// is not the run's.
+TEST_F(WineRunTest, RunSucceedsWhateverNotepadDoes) {
+  fs::remove(start_ / "notepad.exe");
+  ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
+      casePath("stock_server", "server.txt"), View::k32));
+  const ProcessResult result = runExporter(i686Build(), "%A!\n");
+  EXPECT_EQ(result.exitCode, 0) << visible(result.standardError);
+  const std::string difference = firstDifference(
+      withCrLf(readFile(casePath("stock_server", "plain.expected"))), report());
+  EXPECT_TRUE(difference.empty()) << difference;
+  EXPECT_EQ(leftovers(), std::vector<std::string>());
+}
+
+// The zip an operator downloads: the program alone runs as unpacked.
+TEST_F(WineRunTest, ReleaseZipHoldsTheProgramThatRunsAsUnpacked) {
+  const std::string zip = SHGS_WINE_RELEASE_ZIP;
+  ASSERT_TRUE(fileExists(zip)) << zip << " is missing: build the package";
+  TempDir unpacked;
+  const ProcessResult listing = testing_support::runProcess(
+      {SHGS_CMAKE_COMMAND, "-E", "tar", "xf", zip}, unpacked.path(), {}, "");
+  ASSERT_EQ(listing.exitCode, 0) << listing.standardError;
+  // One folder, named after the release, with everything in it.
+  const std::vector<std::string> folders = sortedNames(unpacked.path(), true);
+  ASSERT_EQ(folders.size(), 1u);
+  const std::string folder = unpacked / folders.front();
+  EXPECT_EQ(sortedNames(folder, false),
+            (std::vector<std::string>{"QUICKSTART.txt", "README.md",
+                                      "shgs-exporter.exe"}));
+  for (const char* guide : {"QUICKSTART.txt", "README.md"}) {
+    const std::string text = readFile(folder + "/" + guide);
+    EXPECT_EQ(withCrLf(replaceAll(text, "\r\n", "\n")), text)
+        << guide << " does not have CR LF line ends throughout";
+  }
+  ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
+      casePath("stock_server", "server.txt"), View::k32));
+  const ProcessResult result =
+      runExecutable(i686Build(), folder + "/shgs-exporter.exe", "%A!\n");
+  EXPECT_EQ(result.exitCode, 0) << visible(result.standardError);
+  EXPECT_TRUE(firstDifference(withCrLf(readFile(
+                                  casePath("stock_server", "plain.expected"))),
+                              report())
+                  .empty());
+}
+
+}  // namespace
+}  // namespace wine_testing
+}  // namespace shgs
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  // One Wine prefix for every test: a new one takes several seconds.
+  ::testing::AddGlobalTestEnvironment(new shgs::wine_testing::WineSession);
+  return RUN_ALL_TESTS();
+}
