@@ -37,9 +37,25 @@ target_include_directories(shgs_test_support PUBLIC tests)
 target_link_libraries(shgs_test_support PUBLIC GTest::gtest shgs_warnings)
 target_link_libraries(exporter_tests PRIVATE shgs_test_support)
 
-# End-to-end tests: the built program run as a separate process on sample
-# servers made by shgs-make-server, in temporary directories.
-add_executable(exporter_e2e_tests
+# A test binary that runs the built programs as separate processes.
+function(shgs_add_program_tests target label)
+  add_executable(${target} ${ARGN})
+  target_link_libraries(${target} PRIVATE shgs_test_support GTest::gtest_main)
+  target_compile_definitions(${target} PRIVATE
+    SHGS_EXPORTER_PATH="$<TARGET_FILE:shgs-exporter>"
+    SHGS_MAKE_SERVER_PATH="$<TARGET_FILE:shgs-make-server>"
+    SHGS_TESTDATA_DIR="${PROJECT_SOURCE_DIR}/tests/testdata"
+    SHGS_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    SHGS_HOME_PAGE_URL="${SHGS_HOME_PAGE_URL}")
+  add_dependencies(${target} shgs-exporter shgs-make-server)
+  gtest_discover_tests(${target}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES LABELS ${label})
+endfunction()
+
+# End-to-end tests: the built program run on sample servers made by
+# shgs-make-server, in temporary directories.
+shgs_add_program_tests(exporter_e2e_tests e2e
   tests/e2e/bad_input_test.cc
   tests/e2e/make_server_test.cc
   tests/e2e/read_only_test.cc
@@ -47,33 +63,13 @@ add_executable(exporter_e2e_tests
   tests/e2e/run_test.cc
   tests/e2e/sample_run.cc
 )
-target_link_libraries(exporter_e2e_tests PRIVATE shgs_test_support GTest::gtest_main)
-target_compile_definitions(exporter_e2e_tests PRIVATE
-  SHGS_EXPORTER_PATH="$<TARGET_FILE:shgs-exporter>"
-  SHGS_MAKE_SERVER_PATH="$<TARGET_FILE:shgs-make-server>"
-  SHGS_TESTDATA_DIR="${PROJECT_SOURCE_DIR}/tests/testdata"
-  SHGS_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-add_dependencies(exporter_e2e_tests shgs-exporter shgs-make-server)
-gtest_discover_tests(exporter_e2e_tests
-  DISCOVERY_MODE PRE_TEST
-  PROPERTIES LABELS e2e)
 
 # Golden reports: complete sample servers and the exact report each run must
 # write, compared byte for byte (tests/testdata/golden). The clock is pinned
 # with libfaketime, from the faketime package.
-add_executable(exporter_golden_tests
+shgs_add_program_tests(exporter_golden_tests golden
   tests/golden/golden_test.cc
 )
-target_link_libraries(exporter_golden_tests PRIVATE shgs_test_support GTest::gtest_main)
-target_compile_definitions(exporter_golden_tests PRIVATE
-  SHGS_EXPORTER_PATH="$<TARGET_FILE:shgs-exporter>"
-  SHGS_MAKE_SERVER_PATH="$<TARGET_FILE:shgs-make-server>"
-  SHGS_TESTDATA_DIR="${PROJECT_SOURCE_DIR}/tests/testdata"
-  SHGS_HOME_PAGE_URL="${SHGS_HOME_PAGE_URL}")
-add_dependencies(exporter_golden_tests shgs-exporter shgs-make-server)
-gtest_discover_tests(exporter_golden_tests
-  DISCOVERY_MODE PRE_TEST
-  PROPERTIES LABELS golden)
 
 # The Windows executables under Wine; see tests/wine/wine.cmake.
 if(SHGS_WINE_TESTS)

@@ -116,7 +116,7 @@ TEST_P(ReadOnlyTest, LeavesTheServerAsItWas) {
   EXPECT_EQ(result.exitCode, run.exitCode) << result.standardError;
   std::string logs;
   for (const std::string& log : run.logsLeft) {
-    logs += "added prefix/drive_c/" + log + "\n";
+    logs += "added drive_c/" + log + "\n";
   }
   EXPECT_EQ(treeDifferences(before, serverState()), logs);
   EXPECT_EQ(entriesOf(start()), run.startEntries);

@@ -11,11 +11,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using testing_support::makeDirectories;
-using testing_support::ProcessResult;
 using testing_support::readFile;
-using testing_support::runProcess;
-using testing_support::writeFile;
 
 std::string permissionsOf(const fs::file_status& status) {
   std::ostringstream text;
@@ -81,30 +77,12 @@ std::set<std::string> entriesOf(const std::string& directory) {
   return names;
 }
 
-void SampleRunTest::makeServer(const std::string& description) {
-  writeFile(temp_ / "server.txt", description);
-  const ProcessResult made =
-      runProcess({SHGS_MAKE_SERVER_PATH, temp_ / "server.txt", prefix()},
-                 temp_.path(), {}, "");
-  ASSERT_EQ(made.exitCode, 0) << made.standardError;
-  fs::remove(temp_ / "server.txt");
-  makeDirectories(start());
-  makeDirectories(temp_ / "home");
-}
-
-ProcessResult SampleRunTest::runExporter(const std::string& input) {
-  return runProcess(
-      {SHGS_EXPORTER_PATH}, start(),
-      {{"WINEPREFIX", prefix()}, {"HOME", temp_ / "home"}, {"TZ", "UTC"}},
-      input);
-}
-
 TreeState SampleRunTest::serverState() const {
-  TreeState state;
-  for (const char* part : {"prefix", "home"}) {
-    for (const auto& [path, entry] : treeStateOf(temp_ / part)) {
-      state[std::string(part) + "/" + path] = entry;
-    }
+  TreeState state = treeStateOf(prefix());
+  const std::string startPath = "drive_c/start";
+  for (auto it = state.begin(); it != state.end();) {
+    const bool inStart = it->first.compare(0, startPath.size(), startPath) == 0;
+    it = inStart ? state.erase(it) : std::next(it);
   }
   return state;
 }

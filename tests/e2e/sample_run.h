@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "support/exporter_run.h"
 #include "support/test_support.h"
 
 namespace shgs {
@@ -26,34 +27,21 @@ std::string treeDifferences(const TreeState& before, const TreeState& after);
 // The names of the entries directly inside "directory".
 std::set<std::string> entriesOf(const std::string& directory);
 
-// A whole run on a sample server: shgs-make-server builds the server in a
-// Wine-style prefix inside a temporary directory; the exporter starts in a
-// directory beside the prefix, with a home of its own and no viewer, so a
-// completed run tells on standard error where the report is.
-class SampleRunTest : public ::testing::Test {
+// A whole run on a sample server (see ExporterRunTest), in UTC, with no
+// viewer, so a completed run tells on standard error where the report is.
+class SampleRunTest : public testing_support::ExporterRunTest {
  protected:
-  // Builds the server that "description" describes (tools/README.md).
-  void makeServer(const std::string& description);
-
-  std::string prefix() const { return temp_ / "prefix"; }
-  // The host path of a file or directory below the prefix's drive C.
-  std::string drive(const std::string& path) const {
-    return prefix() + "/drive_c/" + path;
-  }
-  std::string start() const { return temp_ / "start"; }
   std::string startFile(const std::string& name) const {
     return start() + "/" + name;
   }
 
-  // Runs the exporter in the start directory with "input" on standard
-  // input.
-  testing_support::ProcessResult runExporter(const std::string& input);
+  testing_support::ProcessResult runExporter(const std::string& input) {
+    return ExporterRunTest::runExporter(input, {{"TZ", "UTC"}});
+  }
 
-  // What everything outside the start directory holds: the prefix with the
-  // server and its registry, and the home directory.
+  // What the prefix, with the server and its registry, holds outside the
+  // start directory.
   TreeState serverState() const;
-
-  testing_support::TempDir temp_;
 };
 
 }  // namespace e2e
