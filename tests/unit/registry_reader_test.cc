@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 
+#include "support/fake_platform.h"
 #include "support/test_support.h"
 
 namespace shgs {
@@ -28,12 +29,11 @@ constexpr char kServerKeyLine[] =
 
 // A platform whose capture command writes "capture" as it is. File names
 // are matched regardless of case, as on the server's file systems.
-class RawCapturePlatform : public Platform {
+class RawCapturePlatform : public testing_support::FakePlatform {
  public:
   explicit RawCapturePlatform(std::string capture)
       : capture_(std::move(capture)) {}
 
-  void clearConsole() override {}
   void captureRegistry() override { writeFile("qil.tmp", capture_); }
   bool removeFile(const std::string& hostPath) override {
     return std::filesystem::remove(hostPath);
@@ -41,21 +41,11 @@ class RawCapturePlatform : public Platform {
   std::string currentDirectory() override {
     return std::filesystem::current_path().string();
   }
-  bool changeDirectory(const std::string&) override { return false; }
   std::string hostPath(const std::string& windowsPath) override {
     std::string path = windowsPath;
     for (char& c : path) c = static_cast<char>(std::tolower(c));
     return path;
   }
-  std::string joinPath(const std::string& directory,
-                       const std::string& name) override {
-    return directory + "/" + name;
-  }
-  bool isRegularFile(const std::string& hostPath) override {
-    std::error_code ignored;
-    return std::filesystem::is_regular_file(hostPath, ignored);
-  }
-  void startViewer(const std::string&) override {}
 
  private:
   std::string capture_;
