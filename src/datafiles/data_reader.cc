@@ -9,17 +9,14 @@ constexpr char kErrorLogName[] = "qilerror.txt";
 
 }  // namespace
 
-DataReader::DataReader(Platform& platform) : platform_(platform) {
-  logDirectory_ = platform.currentDirectory();
-  errorLog_.open(kErrorLogName, std::ios::out | std::ios::app);
-  if (!errorLog_.is_open()) fatal("Error log failed to open.");
+DataReader::DataReader(Platform& platform)
+    : platform_(platform), errorLog_(platform.openErrorLog(kErrorLogName)) {
+  if (errorLog_ == nullptr) fatal("Error log failed to open.");
 }
 
-// Removed by full path, so the working directory need not change.
-DataReader::~DataReader() {
-  errorLog_.close();
-  platform_.removeFile(platform_.joinPath(logDirectory_, kErrorLogName));
-}
+// Removed from the directory it was made in, so the working directory need
+// not change.
+DataReader::~DataReader() { errorLog_->remove(); }
 
 RecordBytes DataReader::readRecordOrEnd(
     const std::string& fileName, const std::string& failureMessage) const {

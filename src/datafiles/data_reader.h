@@ -1,7 +1,7 @@
 #ifndef SHGS_DATAFILES_DATA_READER_H_
 #define SHGS_DATAFILES_DATA_READER_H_
 
-#include <fstream>
+#include <memory>
 #include <string>
 
 #include "datafiles/record_encoding.h"
@@ -12,8 +12,9 @@ namespace shgs {
 // Base of every reader of the server's data. It owns the error log
 // "qilerror.txt": opened for appending in the directory that is current when
 // the reader is built, removed from that same directory when it is destroyed.
-// Nothing writes into the log; a directory where it cannot be created stops
-// the run with "Error log failed to open.".
+// Nothing writes into the log; a directory where it cannot be created, or
+// where that name is a link, a FIFO or a device, stops the run with
+// "Error log failed to open.".
 class DataReader {
  public:
   DataReader(const DataReader&) = delete;
@@ -33,8 +34,7 @@ class DataReader {
 
  private:
   Platform& platform_;
-  std::ofstream errorLog_;
-  std::string logDirectory_;
+  std::unique_ptr<WorkFile> errorLog_;
 };
 
 }  // namespace shgs

@@ -1,8 +1,9 @@
 #include "datafiles/record_encoding.h"
 
 #include <ctime>
-#include <fstream>
 #include <limits>
+#include <memory>
+#include <streambuf>
 
 #include "platform/platform.h"
 
@@ -136,11 +137,12 @@ std::string decodeLengthPrefixed(const RecordBytes& record,
 bool readRecordFile(Platform& platform, const std::string& fileName,
                     RecordBytes* record) {
   record->fill(0);
-  std::ifstream in;
-  if (!openForReading(platform, fileName, std::ios::binary, &in)) return false;
+  const std::unique_ptr<std::streambuf> in =
+      platform.openForReading(platform.hostPath(fileName));
+  if (in == nullptr) return false;
   // A short read leaves the rest of the record zero.
-  in.read(reinterpret_cast<char*>(record->data()),
-          static_cast<std::streamsize>(record->size()));
+  in->sgetn(reinterpret_cast<char*>(record->data()),
+            static_cast<std::streamsize>(record->size()));
   return true;
 }
 

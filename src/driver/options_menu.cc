@@ -78,20 +78,25 @@ class OptionsMenu {
                        options_.selectedGames.end());
   }
 
-  // Acts on every accepted character of "word"; "^" lengthens it. False when
-  // the input ended at the file name prompt.
-  bool actOnWord(std::string word) {
-    for (std::size_t i = 0; i < word.size(); ++i) {
-      const char key = word[i];
+  // Acts on every accepted character of "word". Each "^" stands for the
+  // listed letters appended to the word, which toggle every listed game once
+  // at its end; only the number of carets matters, so none is appended.
+  // False when the input ended at the file name prompt.
+  bool actOnWord(const std::string& word) {
+    bool toggleAll = false;
+    for (const char key : word) {
       if (acceptedChars_.find(key) == std::string::npos) continue;
       if (key == '^') {
-        word += listedLetters_;
+        toggleAll = !toggleAll;
       } else if (key == '$') {
         out_ << "Enter new output filename: " << std::flush;
         if (!(in_ >> options_.outputFileName)) return false;
       } else {
         actOnKey(key);
       }
+    }
+    if (toggleAll) {
+      for (const char letter : listedLetters_) toggleGame(letter);
     }
     return true;
   }

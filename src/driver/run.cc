@@ -1,6 +1,5 @@
 #include "driver/run.h"
 
-#include <cctype>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -10,6 +9,7 @@
 #include "driver/export_options.h"
 #include "driver/fatal.h"
 #include "driver/options_menu.h"
+#include "driver/report_target.h"
 #include "registry/registry_reader.h"
 #include "report/game_section.h"
 #include "report/server_section.h"
@@ -22,17 +22,6 @@ void enterDirectory(Platform& platform, const std::string& windowsPath) {
   if (!platform.changeDirectory(platform.hostPath(windowsPath))) {
     fatal("Failed to enter directory " + windowsPath);
   }
-}
-
-// The readers remove their error logs and the capture when they end, so a
-// report under one of those names would be deleted right after it was
-// written. Compared without regard to case, as Windows file names are.
-bool namesTemporaryFile(const std::string& fileName) {
-  const std::size_t slash = fileName.find_last_of("/\\");
-  std::string name =
-      slash == std::string::npos ? fileName : fileName.substr(slash + 1);
-  for (char& c : name) c = static_cast<char>(std::tolower(c));
-  return name == "qilerror.txt" || name == "qil.tmp";
 }
 
 void tellOutputLocation(const std::string& startDirectory) {
@@ -100,7 +89,8 @@ int run(Platform& platform) {
   }
   const std::string startDirectory = platform.currentDirectory();
   tellOutputLocation(startDirectory);
-  if (namesTemporaryFile(options.outputFileName)) {
+  if (!mayWriteReportAs(platform, options.outputFileName, snapshot, options,
+                        startDirectory)) {
     fatal("Failed to create output file.");
   }
   std::ofstream file(options.outputFileName, std::ios::out | std::ios::trunc);
@@ -108,7 +98,10 @@ int run(Platform& platform) {
   if (!writeReport(file, platform, snapshot, options)) {
     fatal("Failed to write output file.");
   }
-  platform.changeDirectory(startDirectory);
+  // The viewer is to show the file the report went to, named as typed.
+  if (!platform.changeDirectory(startDirectory)) {
+    fatal("Failed to enter directory " + startDirectory);
+  }
   platform.startViewer(options.outputFileName);
   return 0;
 }

@@ -19,6 +19,13 @@ bool hasDriveLetter(std::string_view path) {
   return path.size() >= 2 && letter >= 'a' && letter <= 'z' && path[1] == ':';
 }
 
+// A single backslash and no drive: the root of the current drive. A slash
+// there names the host's own root, and two separators a network share.
+bool startsAtDriveRoot(std::string_view path) {
+  return !path.empty() && path[0] == '\\' &&
+         (path.size() == 1 || !isSeparator(path[1]));
+}
+
 // The components between separators; empty ones (doubled or trailing
 // separators) mean nothing.
 std::vector<std::string_view> splitComponents(std::string_view path) {
@@ -39,8 +46,7 @@ std::string appendName(std::string path, const std::string& name) {
 
 // The entry of "directory" that "name" denotes on a case-insensitive file
 // system: "name" itself when it exists as written, else the first entry in
-// sorted order that differs from it only in letter case, else "name" (so that
-// opening it fails as usual).
+// sorted order that differs from it only in letter case, else "" (none).
 std::string matchEntry(const std::string& directory, const std::string& name) {
   const std::string parent = directory.empty() ? "." : directory;
   std::error_code error;
@@ -54,6 +60,24 @@ std::string matchEntry(const std::string& directory, const std::string& name) {
     if (equalsIgnoringCase(entry, name) && (match.empty() || entry < match)) {
       match = entry;
     }
+  }
+  return match;
+}
+
+// Windows drops trailing dots and blanks from every name it is given.
+std::string withoutTrailingDotsAndBlanks(std::string name) {
+  const std::size_t end = name.find_last_not_of(". ");
+  name.erase(end == std::string::npos ? 0 : end + 1);
+  return name;
+}
+
+// The entry that "name" denotes, as Windows would find it; "name" as written
+// when nothing matches (so that opening it fails as usual).
+std::string findEntry(const std::string& directory, const std::string& name) {
+  std::string match = matchEntry(directory, name);
+  const std::string trimmed = withoutTrailingDotsAndBlanks(name);
+  if (match.empty() && !trimmed.empty() && trimmed != name) {
+    match = matchEntry(directory, trimmed);
   }
   return match.empty() ? name : match;
 }
@@ -80,7 +104,7 @@ struct Mapping {
       }
       return;
     }
-    names.push_back(matchEntry(path(), std::string(component)));
+    names.push_back(findEntry(path(), std::string(component)));
   }
 };
 
@@ -93,6 +117,9 @@ std::string mapWindowsPath(const std::string& windowsPath,
   if (hasDriveLetter(rest)) {
     mapping.base = winePrefix + "/dosdevices/" + asciiLower(rest[0]) + ":";
     rest.remove_prefix(2);
+  } else if (startsAtDriveRoot(rest)) {
+    // "\SHGS" is on the current drive, which for the server is drive C.
+    mapping.base = winePrefix + "/dosdevices/c:";
   } else if (!rest.empty() && isSeparator(rest[0])) {
     mapping.base = "/";
   }

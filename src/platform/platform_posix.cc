@@ -1,3 +1,7 @@
+#include "platform/platform_posix.h"
+
+#include <fcntl.h>
+#include <limits.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -5,17 +9,22 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <iostream>
+#include <istream>
 #include <limits>
 #include <sstream>
+#include <system_error>
 #include <vector>
 
 #include "platform/host_path.h"
-#include "platform/platform.h"
 #include "platform/wine_registry.h"
 
 namespace shgs {
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr char kServerKey[] =
     "Software\\Orbital Forge Software\\Starhaul Deluxe Game Server";
@@ -25,19 +34,251 @@ std::string environment(const char* name) {
   return value == nullptr ? std::string() : std::string(value);
 }
 
-// The prefix the server runs in, as Wine itself finds it.
-std::string winePrefix() {
-  std::string prefix = environment("WINEPREFIX");
-  if (prefix.empty()) prefix = environment("HOME") + "/.wine";
-  return prefix;
+bool isBlank(const std::string& text) {
+  return text.find_first_not_of(" \t\n\v\f\r") == std::string::npos;
 }
 
-std::string readWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  if (in) text << in.rdbuf();
-  return text.str();
+// "path" made absolute against the working directory of this moment.
+std::string absolutePath(const std::string& path) {
+  std::error_code error;
+  const fs::path absolute = fs::absolute(path, error);
+  if (error) return path;
+  std::string text = absolute.lexically_normal().string();
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text;
 }
+
+// The prefix the server runs in, as Wine itself finds it.
+std::string winePrefixFromEnvironment() {
+  std::string prefix = environment("WINEPREFIX");
+  if (prefix.empty()) prefix = environment("HOME") + "/.wine";
+  return absolutePath(prefix);
+}
+
+FileIdentity identityOf(const struct stat& info) {
+  return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                      static_cast<std::uint64_t>(info.st_ino)};
+}
+
+bool closeChecked(int fd) { return close(fd) == 0 || errno == EINTR; }
+
+// ---- Interruption --------------------------------------------------------
+
+constexpr int kHandledSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Blocks the handled signals for the object's lifetime.
+class ScopedSignalBlock {
+ public:
+  ScopedSignalBlock() {
+    sigset_t block;
+    sigemptyset(&block);
+    for (int signal : kHandledSignals) sigaddset(&block, signal);
+    sigprocmask(SIG_BLOCK, &block, &saved_);
+  }
+  ~ScopedSignalBlock() { sigprocmask(SIG_SETMASK, &saved_, nullptr); }
+  ScopedSignalBlock(const ScopedSignalBlock&) = delete;
+  ScopedSignalBlock& operator=(const ScopedSignalBlock&) = delete;
+
+ private:
+  sigset_t saved_;
+};
+
+// The work files that an interruption removes. A signal handler may call
+// only async-signal-safe functions, so each path lives in fixed storage,
+// changed only while the handled signals are blocked. A run holds at most
+// three at once: the start directory's log, a reader's log and the capture.
+class InterruptCleanup {
+ public:
+  int add(const std::string& path, const FileIdentity& identity) {
+    if (path.empty() || path[0] != '/' || path.size() >= sizeof(Slot::path)) {
+      return -1;
+    }
+    ScopedSignalBlock block;
+    for (int i = 0; i < kSlots; ++i) {
+      if (slots_[i].used) continue;
+      std::memcpy(slots_[i].path, path.c_str(), path.size() + 1);
+      slots_[i].identity = identity;
+      slots_[i].used = 1;
+      return i;
+    }
+    return -1;
+  }
+
+  void drop(int slot) {
+    if (slot < 0) return;
+    ScopedSignalBlock block;
+    slots_[slot].used = 0;
+  }
+
+  // Runs in the signal handler.
+  void removeAll() {
+    for (Slot& slot : slots_) {
+      struct stat info;
+      if (slot.used && lstat(slot.path, &info) == 0 &&
+          identityOf(info) == slot.identity) {
+        unlink(slot.path);
+      }
+    }
+  }
+
+ private:
+  static constexpr int kSlots = 8;
+  struct Slot {
+    volatile sig_atomic_t used = 0;
+    FileIdentity identity;
+    char path[PATH_MAX] = {};
+  };
+  Slot slots_[kSlots];
+};
+
+InterruptCleanup& interruptCleanup() {
+  static InterruptCleanup cleanup;
+  return cleanup;
+}
+
+extern "C" void endInterruptedRun(int signal) {
+  interruptCleanup().removeAll();
+  // Ends the process as the signal would have, so the parent sees it.
+  ::signal(signal, SIG_DFL);
+  raise(signal);
+}
+
+// Leaves a signal that was ignored at start ignored, as nohup wants.
+void handleInterruptions() {
+  interruptCleanup();  // built before any handler can run
+  for (int signal : kHandledSignals) {
+    struct sigaction previous {};
+    sigaction(signal, nullptr, &previous);
+    if (previous.sa_handler == SIG_IGN) continue;
+    struct sigaction handler {};
+    handler.sa_handler = endInterruptedRun;
+    sigemptyset(&handler.sa_mask);
+    sigaction(signal, &handler, nullptr);
+  }
+}
+
+// ---- Files ---------------------------------------------------------------
+
+// A work file open on "fd" at the absolute "path".
+class PosixWorkFile final : public WorkFile {
+ public:
+  PosixWorkFile(int fd, std::string path, const FileIdentity& identity)
+      : fd_(fd), path_(std::move(path)), identity_(identity) {
+    slot_ = interruptCleanup().add(path_, identity_);
+  }
+  ~PosixWorkFile() override {
+    closeFile();
+    interruptCleanup().drop(slot_);
+  }
+  PosixWorkFile(const PosixWorkFile&) = delete;
+  PosixWorkFile& operator=(const PosixWorkFile&) = delete;
+
+  int fd() const { return fd_; }
+
+  // False when the system reports that the file's data were not all kept.
+  bool closeFile() {
+    if (fd_ < 0) return true;
+    const bool closed = closeChecked(fd_);
+    fd_ = -1;
+    return closed;
+  }
+
+  void remove() override {
+    closeFile();
+    struct stat info;
+    if (lstat(path_.c_str(), &info) == 0 && identityOf(info) == identity_) {
+      unlink(path_.c_str());
+    }
+    interruptCleanup().drop(slot_);
+    slot_ = -1;
+  }
+
+ private:
+  int fd_;
+  std::string path_;
+  FileIdentity identity_;
+  int slot_ = -1;
+};
+
+// Reads a regular file up to the size it had when it was opened: a file
+// that grows meanwhile, or one the kernel makes up as it is read, gives no
+// more than that.
+class BoundedFileBuffer final : public std::streambuf {
+ public:
+  BoundedFileBuffer(int fd, std::uint64_t size) : fd_(fd), remaining_(size) {}
+  ~BoundedFileBuffer() override { close(fd_); }
+  BoundedFileBuffer(const BoundedFileBuffer&) = delete;
+  BoundedFileBuffer& operator=(const BoundedFileBuffer&) = delete;
+
+ protected:
+  int_type underflow() override {
+    if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+    if (remaining_ == 0) return traits_type::eof();
+    const std::size_t wanted = static_cast<std::size_t>(
+        std::min<std::uint64_t>(sizeof buffer_, remaining_));
+    ssize_t n;
+    do {
+      n = read(fd_, buffer_, wanted);
+    } while (n < 0 && errno == EINTR);
+    if (n <= 0) {
+      remaining_ = 0;
+      return traits_type::eof();
+    }
+    remaining_ -= static_cast<std::uint64_t>(n);
+    setg(buffer_, buffer_, buffer_ + n);
+    return traits_type::to_int_type(*gptr());
+  }
+
+ private:
+  int fd_;
+  std::uint64_t remaining_;
+  char buffer_[8192];
+};
+
+// Opens "path" for reading when it is a regular file; a FIFO does not block
+// the open. Returns -1 with "*error" set to errno, or to 0 for a file that
+// is not regular.
+int openRegularFile(const std::string& path, struct stat* info, int* error) {
+  const int fd =
+      open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) {
+    *error = errno;
+    return -1;
+  }
+  if (fstat(fd, info) != 0 || !S_ISREG(info->st_mode)) {
+    close(fd);
+    *error = 0;
+    return -1;
+  }
+  return fd;
+}
+
+bool writeAll(int fd, const std::string& bytes) {
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    written += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// The whole file open on "fd", read from its start.
+bool readBack(int fd, std::size_t size, std::string* bytes) {
+  bytes->assign(size, '\0');
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n =
+        pread(fd, &(*bytes)[done], size - done, static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// ---- Programs ------------------------------------------------------------
 
 // Like system(), the caller ignores the terminal's interrupt and quit keys
 // while it waits, so that they end only the child and the run can still
@@ -65,7 +306,8 @@ class ScopedIgnoreInterrupts {
   struct sigaction savedQuit_ {};
 };
 
-// Runs "argv" without a shell and waits for it; the result is not needed.
+// Runs the program at the full path argv[0], without a shell, and waits for
+// it; the result is not needed.
 void runAndWait(const std::vector<std::string>& argv) {
   std::cout.flush();
   std::cerr.flush();
@@ -78,7 +320,7 @@ void runAndWait(const std::vector<std::string>& argv) {
   const pid_t child = fork();
   if (child == 0) {
     interrupts.restore();
-    execvp(args[0], args.data());
+    execv(args[0], args.data());
     _exit(127);
   }
   if (child < 0) return;
@@ -95,74 +337,157 @@ std::string asViewerArgument(const std::string& fileName) {
   return fileName;
 }
 
-class PosixPlatform final : public Platform {
- public:
-  void clearConsole() override {
-    if (!isatty(STDOUT_FILENO)) return;
-    std::cout << "\x1b[2J\x1b[H" << std::flush;
+// The editor the operator named; a name of blanks alone names none.
+std::string chosenEditor() {
+  for (const char* name : {"VISUAL", "EDITOR"}) {
+    const std::string editor = environment(name);
+    if (!isBlank(editor)) return editor;
   }
-
-  void captureRegistry() override {
-    const std::string systemReg = readWholeFile(winePrefix() + "/system.reg");
-    std::ofstream capture("qil.tmp", std::ios::binary | std::ios::trunc);
-    if (!capture) return;  // Opening it for reading then fails, as on Windows.
-    writeRegistryListing(systemReg, kServerKey, capture);
-  }
-
-  // unlink, not remove: a directory of that name is not a file to delete.
-  bool removeFile(const std::string& hostPath) override {
-    return unlink(hostPath.c_str()) == 0;
-  }
-
-  std::string currentDirectory() override {
-    std::vector<char> buffer(4096);
-    while (getcwd(buffer.data(), buffer.size()) == nullptr) {
-      if (errno != ERANGE) return std::string();
-      buffer.resize(buffer.size() * 2);
-    }
-    return std::string(buffer.data());
-  }
-
-  bool changeDirectory(const std::string& hostPath) override {
-    return chdir(hostPath.c_str()) == 0;
-  }
-
-  std::string hostPath(const std::string& windowsPath) override {
-    return mapWindowsPath(windowsPath, winePrefix());
-  }
-
-  std::string joinPath(const std::string& directory,
-                       const std::string& name) override {
-    if (!directory.empty() && directory.back() == '/') return directory + name;
-    return directory + "/" + name;
-  }
-
-  bool isRegularFile(const std::string& hostPath) override {
-    struct stat info;
-    return stat(hostPath.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-  }
-
-  // The editor text may carry arguments (as git allows), so a shell splits
-  // it; the file name travels as a positional argument and is never parsed.
-  void startViewer(const std::string& fileName) override {
-    std::string editor = environment("VISUAL");
-    if (editor.empty()) editor = environment("EDITOR");
-    const std::string argument = asViewerArgument(fileName);
-    if (!editor.empty()) {
-      runAndWait({"/bin/sh", "-c", editor + " \"$@\"", "sh", argument});
-    } else if (!environment("DISPLAY").empty() ||
-               !environment("WAYLAND_DISPLAY").empty()) {
-      runAndWait({"xdg-open", argument});
-    } else {
-      std::cerr << "Report written to " << fileName << std::endl;
-    }
-  }
-};
+  return std::string();
+}
 
 }  // namespace
 
+PosixPlatform::PosixPlatform(std::string desktopOpener)
+    : winePrefix_(winePrefixFromEnvironment()),
+      desktopOpener_(std::move(desktopOpener)) {
+  handleInterruptions();
+}
+
+void PosixPlatform::clearConsole() {
+  if (!isatty(STDOUT_FILENO)) return;
+  std::cout << "\x1b[2J\x1b[H" << std::flush;
+}
+
+// Like reg.exe, which reports its own errors before the run's message, the
+// listing says on standard error why it found no key.
+std::string PosixPlatform::registryListing() {
+  const std::string path = systemRegPath();
+  struct stat info;
+  int error = 0;
+  const int fd = openRegularFile(path, &info, &error);
+  if (fd < 0) {
+    std::cerr << path << ": "
+              << (error == 0 ? "not a regular file" : std::strerror(error))
+              << '\n';
+    return std::string();
+  }
+  BoundedFileBuffer buffer(fd, static_cast<std::uint64_t>(info.st_size));
+  std::ostringstream text;
+  text << &buffer;
+  std::ostringstream listing;
+  writeRegistryListing(text.str(), kServerKey, listing);
+  if (listing.str().empty()) {
+    std::cerr << path << ": no key HKLM\\" << kServerKey << '\n';
+  }
+  return listing.str();
+}
+
+// The capture is created afresh, never through a link, and read back from
+// the same open file: no planted or stale file, nor another run's capture,
+// can stand in for it.
+std::unique_ptr<WorkFile> PosixPlatform::captureRegistry(
+    const std::string& name, std::string* listing) {
+  listing->clear();
+  unlink(name.c_str());
+  const int fd = open(name.c_str(),
+                      O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  struct stat info;
+  if (fd < 0) return nullptr;
+  if (fstat(fd, &info) != 0) {
+    close(fd);
+    return nullptr;
+  }
+  auto capture =
+      std::make_unique<PosixWorkFile>(fd, absolutePath(name), identityOf(info));
+  const std::string written = registryListing();
+  std::string read;
+  if (!writeAll(fd, written) || !readBack(fd, written.size(), &read) ||
+      !capture->closeFile()) {
+    return nullptr;
+  }
+  *listing = std::move(read);
+  return capture;
+}
+
+std::unique_ptr<WorkFile> PosixPlatform::openErrorLog(const std::string& name) {
+  const int fd = open(name.c_str(),
+                      O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK |
+                          O_CLOEXEC | O_NOCTTY,
+                      0666);
+  if (fd < 0) return nullptr;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return nullptr;
+  }
+  return std::make_unique<PosixWorkFile>(fd, absolutePath(name),
+                                         identityOf(info));
+}
+
+std::unique_ptr<std::streambuf> PosixPlatform::openForReading(
+    const std::string& hostPath) {
+  struct stat info;
+  int error = 0;
+  const int fd = openRegularFile(hostPath, &info, &error);
+  if (fd < 0) return nullptr;
+  return std::make_unique<BoundedFileBuffer>(
+      fd, static_cast<std::uint64_t>(info.st_size));
+}
+
+bool PosixPlatform::fileIdentity(const std::string& hostPath,
+                                 FileIdentity* identity) {
+  struct stat info;
+  if (stat(hostPath.c_str(), &info) != 0) return false;
+  *identity = identityOf(info);
+  return true;
+}
+
+std::string PosixPlatform::storedFileName(const std::string& path) {
+  std::error_code error;
+  const fs::path resolved = fs::weakly_canonical(path, error);
+  return (error ? fs::path(path) : resolved).filename().string();
+}
+
+std::vector<std::string> PosixPlatform::registryFiles() {
+  return {systemRegPath()};
+}
+
+std::string PosixPlatform::currentDirectory() {
+  std::vector<char> buffer(4096);
+  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) return std::string();
+    buffer.resize(buffer.size() * 2);
+  }
+  return std::string(buffer.data());
+}
+
+bool PosixPlatform::changeDirectory(const std::string& hostPath) {
+  return chdir(hostPath.c_str()) == 0;
+}
+
+std::string PosixPlatform::hostPath(const std::string& windowsPath) {
+  return mapWindowsPath(windowsPath, winePrefix_);
+}
+
+// The editor text may carry arguments (as git allows), so a shell splits
+// it; the file name travels as a positional argument and is never parsed.
+void PosixPlatform::startViewer(const std::string& fileName) {
+  const std::string editor = chosenEditor();
+  const std::string argument = asViewerArgument(fileName);
+  const bool desktop = !environment("DISPLAY").empty() ||
+                       !environment("WAYLAND_DISPLAY").empty();
+  if (!editor.empty()) {
+    runAndWait({"/bin/sh", "-c", editor + " \"$@\"", "sh", argument});
+  } else if (desktop && access(desktopOpener_.c_str(), X_OK) == 0) {
+    runAndWait({desktopOpener_, argument});
+  } else {
+    std::cerr << "Report written to " << fileName << std::endl;
+  }
+}
+
 Platform& hostPlatform() {
-  static PosixPlatform platform;
+  static PosixPlatform platform("/usr/bin/xdg-open");
   return platform;
 }
 

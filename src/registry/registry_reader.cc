@@ -1,7 +1,6 @@
 #include "registry/registry_reader.h"
 
-#include <fstream>
-#include <sstream>
+#include <memory>
 #include <string>
 
 #include "driver/fatal.h"
@@ -10,32 +9,22 @@
 namespace shgs {
 namespace {
 
-// The capture command writes "qil.tmp"; it is read as "QIL.TMP", the same
-// file on the case-insensitive file systems the server lives on.
-constexpr char kCaptureWritten[] = "qil.tmp";
-constexpr char kCaptureRead[] = "QIL.TMP";
-
-std::string readCapture(Platform& platform) {
-  std::ifstream capture;
-  if (!openForReading(platform, kCaptureRead, std::ios::binary, &capture)) {
-    fatal("Failed to initialize registry data.");
-  }
-  std::ostringstream text;
-  text << capture.rdbuf();
-  return text.str();
-}
+constexpr char kCaptureName[] = "qil.tmp";
 
 }  // namespace
 
 RegistryReader::RegistryReader(Platform& platform) : DataReader(platform) {
-  platform.captureRegistry();
-  snapshot_ = ServerSnapshot::fromCapture(readCapture(platform));
+  std::string listing;
+  const std::unique_ptr<WorkFile> capture =
+      platform.captureRegistry(kCaptureName, &listing);
+  if (capture == nullptr) fatal("Failed to initialize registry data.");
+  snapshot_ = ServerSnapshot::fromCapture(std::move(listing));
   if (snapshot_.serverRoot() == kNotFound) {
     fatal(
         "Failed to open registry data; ServerRoot key not found.\n"
         "Make sure SHGS is installed on this PC.");
   }
-  platform.removeFile(platform.hostPath(kCaptureWritten));
+  capture->remove();
 }
 
 }  // namespace shgs

@@ -7,12 +7,12 @@
 
 namespace shgs {
 
-// Captures the server's registry key tree into "qil.tmp" in the current
-// directory, reads it into a ServerSnapshot and deletes it again. Ends the
-// run with "Failed to initialize registry data." when the capture cannot be
-// opened, and with the ServerRoot message when it holds no ServerRoot value
-// (the capture then stays). Lives for the whole run, keeping its error log
-// open in the start directory.
+// Captures the server's registry key tree into a fresh "qil.tmp" in the
+// current directory, reads it into a ServerSnapshot and deletes it again.
+// Ends the run with "Failed to initialize registry data." when the capture
+// cannot be made or written whole, and with the ServerRoot message when it
+// holds no ServerRoot value (the capture then stays). Lives for the whole run,
+// keeping its error log open in the start directory.
 class RegistryReader : public DataReader {
  public:
   // "platform" must outlive the reader.

@@ -1,7 +1,7 @@
 #include "report/game_section.h"
 
 #include <algorithm>
-#include <fstream>
+#include <memory>
 #include <streambuf>
 
 #include "datafiles/record_encoding.h"
@@ -37,17 +37,24 @@ bool endsWithTxt(const std::string& path) {
   return path.size() >= 3 && path.compare(path.size() - 3, 3, "txt") == 0;
 }
 
+// Old text files end at a Ctrl-Z byte, as the Windows C runtime's text mode
+// reads them; nothing after it belongs to the text.
+constexpr int kEndOfText = 0x1A;
+
 // Reads the next line of "in" into "*line", keeping at most "limit"
 // characters; a longer line is left partly unread. LF ends a line, and so
 // does CR-LF, of which neither byte belongs to the line; a lone CR is an
 // ordinary character. Returns false when "in" is at its end.
 bool readLine(std::streambuf& in, std::size_t limit, std::string* line) {
   using Traits = std::streambuf::traits_type;
+  const auto atEnd = [](Traits::int_type c) {
+    return Traits::eq_int_type(c, Traits::eof()) || c == kEndOfText;
+  };
   line->clear();
-  if (Traits::eq_int_type(in.sgetc(), Traits::eof())) return false;
-  while (line->size() < limit) {
+  if (atEnd(in.sgetc())) return false;
+  while (line->size() < limit && !atEnd(in.sgetc())) {
     const Traits::int_type c = in.sbumpc();
-    if (Traits::eq_int_type(c, Traits::eof()) || c == '\n') break;
+    if (c == '\n') break;
     if (c == '\r' && in.sgetc() == '\n') {
       in.sbumpc();
       break;
@@ -337,13 +344,19 @@ void writeGameSectionStart(std::ostream& out, char letter,
   writeFirstRowGroups(out, config, now);
 }
 
+std::string descriptionFilePath(const ServerSnapshot& snapshot, char letter) {
+  const std::string path = lowered(snapshot.serverRoot() + "\\DescFile\\" +
+                                   snapshot.gameDescription(letter));
+  return endsWithTxt(path) ? path : std::string();
+}
+
 void writeDescriptionExcerpt(std::ostream& out, Platform& platform,
                              std::string path) {
   path = lowered(std::move(path));
   if (!endsWithTxt(path)) return;
-  std::ifstream in;
-  if (!openForReading(platform, path, std::ios::binary, &in)) return;
-  writeExcerptOf(out, *in.rdbuf());
+  const std::unique_ptr<std::streambuf> in =
+      platform.openForReading(platform.hostPath(path));
+  if (in != nullptr) writeExcerptOf(out, *in);
 }
 
 void addCost(std::vector<CostEntry>& costList, const ExportOptions& options,

@@ -26,9 +26,15 @@ void writeGameSectionStart(std::ostream& out, char letter,
                            const ExportOptions& options, std::int64_t now,
                            Platform& platform);
 
+// The Windows path of game "letter"'s description file, lowered, as its
+// excerpt reads it; empty when the name does not end in "txt", so that no
+// file is read.
+std::string descriptionFilePath(const ServerSnapshot& snapshot, char letter);
+
 // The excerpt of the description file at "path" (Windows-style; lowered
 // before use; only names ending in "txt" are read). Each excerpt line starts
-// with a line end.
+// with a line end; the text ends at the file's size when opened or at a
+// Ctrl-Z byte.
 void writeDescriptionExcerpt(std::ostream& out, Platform& platform,
                              std::string path);
 

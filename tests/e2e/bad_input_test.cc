@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -34,6 +35,12 @@ using testing_support::writeFile;
 constexpr char kMissingServerRoot[] =
     "Failed to open registry data; ServerRoot key not found.\n"
     "Make sure SHGS is installed on this PC.";
+// Where a message names the Wine prefix, which each test makes anew.
+constexpr char kPrefixMark[] = "<prefix>";
+const std::string kNoKey =
+    std::string(kPrefixMark) +
+    "/system.reg: no key HKLM\\Software\\Orbital Forge Software\\Starhaul "
+    "Deluxe Game Server\n";
 constexpr char kInputEnded[] =
     "Input ended before the options were confirmed; no report was written.";
 constexpr char kReportWritten[] = "Report written to out.txt\n";
@@ -199,11 +206,11 @@ std::vector<BadInput> registryCases() {
   return {
       BadInput("NoServerKey")
           .withRegistry(std::string(kRegistry) + "@absent = true\n")
-          .stops(kMissingServerRoot, kCaptureAndLog),
+          .stops(kNoKey + kMissingServerRoot, kCaptureAndLog),
       BadInput("SystemRegOfNoise")
           .spoiledBy(
               [](const Paths& p) { writeFile(p.systemReg, noise(10 << 20)); })
-          .stops(kMissingServerRoot, kCaptureAndLog),
+          .stops(kNoKey + kMissingServerRoot, kCaptureAndLog),
       BadInput("TenMegabytesOfUnrelatedKeys")
           .spoiledBy([](const Paths& p) {
             writeFile(p.systemReg, readFile(p.systemReg) + unrelatedKeys());
@@ -264,13 +271,13 @@ void replaceGameDirectory(const Paths& p, const std::string& text) {
 
 std::vector<BadInput> descriptionCases() {
   return {
+      // The Ctrl-Z byte of the signature ends the text.
       BadInput("BinaryDescription")
           .spoiledBy([](const Paths& p) {
             writeFile(p.description,
                       std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff", 17));
           })
-          .completes({std::string(kHeadingEnd) + "\n\x89PNG\n\x1a\n" +
-                      std::string("\0\0\0\rIHDR\xff", 9) + kLinkStart}),
+          .completes({std::string(kHeadingEnd) + "\n\x89PNG" + kLinkStart}),
       BadInput("EmptyDescription")
           .spoiledBy([](const Paths& p) { writeFile(p.description, ""); })
           .completes({std::string(kHeadingEnd) + kLinkStart}),
@@ -418,7 +425,12 @@ TEST_P(BadInputTest, EndsAsDefinedAndChangesNothingOfTheServer) {
   const ProcessResult result = runExporter(c.input);
 
   EXPECT_EQ(result.exitCode, c.exitCode);
-  EXPECT_EQ(result.standardError, c.standardError);
+  std::string standardError = c.standardError;
+  const std::size_t mark = standardError.find(kPrefixMark);
+  if (mark != std::string::npos) {
+    standardError.replace(mark, std::strlen(kPrefixMark), prefix());
+  }
+  EXPECT_EQ(result.standardError, standardError);
   EXPECT_EQ(entriesOf(start()), c.startEntries);
   EXPECT_EQ(treeDifferences(before, serverState()), "");
   const std::string report = readFile(startFile("out.txt"));

@@ -156,8 +156,9 @@ TEST_F(RunTest, ProblemsEndTheRunWithTheirMessage) {
       {"start/qil.tmp", "", "*!\n", "Failed to initialize registry data.",
        nullptr, "start/qil.tmp start/qilerror.txt "},
       {"", "system.reg", "*!\n",
-       "Failed to open registry data; ServerRoot key not found.\n"
-       "Make sure SHGS is installed on this PC.",
+       prefix() + "/system.reg: No such file or directory\n" +
+           "Failed to open registry data; ServerRoot key not found.\n"
+           "Make sure SHGS is installed on this PC.",
        nullptr, "start/qil.tmp start/qilerror.txt "},
       {"", "", "$ missing/report.txt\n*!\n", "Failed to create output file.",
        nullptr, "start/qilerror.txt "},

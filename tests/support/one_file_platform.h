@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/platform.h"
+#include "support/fake_platform.h"
 
 namespace shgs {
 namespace testing_support {
@@ -50,23 +51,15 @@ class ScratchFile {
   std::string path_;
 };
 
-// A platform on which every path the program names is the one file "path",
+// A platform on which every file the program reads is the one file "path",
 // and nothing else reaches the machine.
-class OneFilePlatform : public Platform {
+class OneFilePlatform : public InertPlatform {
  public:
   explicit OneFilePlatform(std::string path) : path_(std::move(path)) {}
 
-  void clearConsole() override {}
-  void captureRegistry() override {}
-  bool removeFile(const std::string&) override { return false; }
-  std::string currentDirectory() override { return "/"; }
-  bool changeDirectory(const std::string&) override { return false; }
-  std::string hostPath(const std::string&) override { return path_; }
-  std::string joinPath(const std::string&, const std::string&) override {
-    return path_;
+  std::unique_ptr<std::streambuf> openForReading(const std::string&) override {
+    return openPlainFile(path_);
   }
-  bool isRegularFile(const std::string&) override { return true; }
-  void startViewer(const std::string&) override {}
 
  private:
   std::string path_;

@@ -91,16 +91,29 @@ TEST_F(HostPathTest, MapsPathsWithoutDriveAgainstTheWorkingDirectory) {
   for (const Case& c : cases) expectMapped(c, "");
 }
 
-TEST_F(HostPathTest, MapsRootedPathsFromTheFileSystemRoot) {
-  std::string backslashed = prefix_.path() + "/DRIVE_C/shgs/GAME/";
-  for (char& c : backslashed) c = c == '/' ? '\\' : c;
+// One backslash without a drive is the root of drive C; a slash is the
+// host's own root.
+TEST_F(HostPathTest, MapsRootedPathsOntoDriveCOrTheHostRoot) {
   const std::string climbing = prefix_.path() + "/drive_c/SHGS/../../drive_c";
   const Case cases[] = {
-      {backslashed.c_str(), "/drive_c/SHGS/GAME"},
+      {"\\shgs\\GAME\\", "/dosdevices/c:/SHGS/GAME"},
+      {"\\..\\..", "/dosdevices/c:"},
       {climbing.c_str(), "/drive_c"},
   };
   for (const Case& c : cases) expectMapped(c, prefix_.path());
-  EXPECT_EQ(mapWindowsPath("\\..\\..", prefix_.path()), "/");
+  EXPECT_EQ(mapWindowsPath("/", prefix_.path()), "/");
+}
+
+// Windows ignores trailing dots and blanks in names; an entry that exists
+// as written still wins.
+TEST_F(HostPathTest, FindsNamesWithoutTheirTrailingDotsAndBlanks) {
+  makeDirectories(prefix_ / "drive_c/Dots.");
+  const Case cases[] = {
+      {"C:\\SHGS.\\game. .\\shglob.dat ", "c:/SHGS/GAME/shglob.dat"},
+      {"C:\\Dots.", "c:/Dots."},
+      {"C:\\SHGS\\...", "c:/SHGS/..."},
+  };
+  for (const Case& c : cases) expectMapped(c, prefix_.path() + "/dosdevices/");
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+#include "platform/platform_posix.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -6,9 +8,13 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iostream>
+#include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 
 #include "platform/platform.h"
@@ -70,53 +76,150 @@ TEST(PosixPlatform, ClearsTheConsoleOnlyWhenOutputIsATerminal) {
   close(master);
 }
 
-TEST(PosixPlatform, RemovesFilesButNotDirectories) {
+// Error logs are the run's own files: never a link's target, never a FIFO
+// or a device, and removed only while their name still denotes them.
+TEST(PosixPlatform, OpensErrorLogsOnlyAsRegularFilesOfTheirOwn) {
   TempDir dir;
-  writeFile(dir / "qilerror.txt", "");
-  makeDirectories(dir / "folder");
-  Platform& platform = hostPlatform();
-  EXPECT_TRUE(platform.removeFile(dir / "qilerror.txt"));
-  EXPECT_FALSE(fileExists(dir / "qilerror.txt"));
-  EXPECT_FALSE(platform.removeFile(dir / "qilerror.txt"));
-  EXPECT_FALSE(platform.removeFile(dir / "folder"));
-  EXPECT_FALSE(platform.isRegularFile(dir / "folder"));
-  writeFile(dir / "file", "");
-  mkfifo((dir / "fifo").c_str(), 0644);
-  EXPECT_TRUE(platform.isRegularFile(dir / "file"));
-  EXPECT_FALSE(platform.isRegularFile(dir / "fifo"));
-  EXPECT_FALSE(platform.isRegularFile(dir / "missing"));
+  writeFile(dir / "target", "someone else's");
+  const struct {
+    const char* name;
+    std::function<void(const std::string&)> make;  // given the log's path
+    bool opens;
+  } cases[] = {
+      {"absent", [](const std::string&) {}, true},
+      {"regular", [](const std::string& p) { writeFile(p, "old"); }, true},
+      {"link to a file",
+       [&](const std::string& p) {
+         symlink((dir / "target").c_str(), p.c_str());
+       },
+       false},
+      {"dangling link",
+       [&](const std::string& p) {
+         symlink((dir / "gone").c_str(), p.c_str());
+       },
+       false},
+      {"FIFO", [](const std::string& p) { mkfifo(p.c_str(), 0644); }, false},
+      {"directory", [](const std::string& p) { makeDirectories(p); }, false},
+  };
+  const ScopedWorkingDirectory inDir(dir.path());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string log = dir / "qilerror.txt";
+    c.make(log);
+    std::unique_ptr<WorkFile> opened =
+        hostPlatform().openErrorLog("qilerror.txt");
+    EXPECT_EQ(opened != nullptr, c.opens);
+    if (opened != nullptr) {
+      opened->remove();
+      EXPECT_FALSE(fileExists(log));
+    }
+    EXPECT_EQ(readFile(dir / "target"), "someone else's");
+    EXPECT_FALSE(fileExists(dir / "gone"));
+    std::filesystem::remove_all(log);
+  }
 }
 
-// The capture lands in the working directory, replacing an older one; the
-// prefix is WINEPREFIX, else ~/.wine.
-TEST(PosixPlatform, CapturesTheServerKeyFromThePrefix) {
-  const std::string section =
-      "[Software\\\\Orbital Forge Software\\\\Starhaul Deluxe Game Server] 1\n"
-      "\"ServerRoot\"=\"C:\\\\SHGS\"\n";
-  const std::string listing =
-      "\nHKEY_LOCAL_MACHINE\\Software\\Orbital Forge Software\\Starhaul "
-      "Deluxe Game Server\n    ServerRoot    REG_SZ    C:\\SHGS\n\n";
+TEST(PosixPlatform, LeavesAWorkFileThatWasReplacedMeanwhile) {
+  TempDir dir;
+  const ScopedWorkingDirectory inDir(dir.path());
+  std::unique_ptr<WorkFile> log = hostPlatform().openErrorLog("qilerror.txt");
+  ASSERT_NE(log, nullptr);
+  std::filesystem::remove(dir / "qilerror.txt");
+  writeFile(dir / "qilerror.txt", "another run's");
+  log->remove();
+  EXPECT_EQ(readFile(dir / "qilerror.txt"), "another run's");
+}
+
+// What is read ends at the size the file had when it was opened.
+TEST(PosixPlatform, ReadsRegularFilesUpToTheirSizeWhenOpened) {
+  TempDir dir;
+  writeFile(dir / "file", "first");
+  makeDirectories(dir / "folder");
+  mkfifo((dir / "fifo").c_str(), 0644);
+  Platform& platform = hostPlatform();
+  for (const char* name : {"folder", "fifo", "missing"}) {
+    EXPECT_EQ(platform.openForReading(dir / name), nullptr) << name;
+  }
+  std::unique_ptr<std::streambuf> file = platform.openForReading(dir / "file");
+  ASSERT_NE(file, nullptr);
+  std::ofstream(dir / "file", std::ios::app) << " and more";
+  std::ostringstream read;
+  read << file.get();
+  EXPECT_EQ(read.str(), "first");
+}
+
+const char kServerSection[] =
+    "[Software\\\\Orbital Forge Software\\\\Starhaul Deluxe Game Server] 1\n"
+    "\"ServerRoot\"=\"C:\\\\SHGS\"\n";
+const char kServerListing[] =
+    "\nHKEY_LOCAL_MACHINE\\Software\\Orbital Forge Software\\Starhaul "
+    "Deluxe Game Server\n    ServerRoot    REG_SZ    C:\\SHGS\n\n";
+
+// The capture is made afresh in the working directory, whatever stood
+// there under its name, and says on standard error why it found no key; the
+// prefix is WINEPREFIX, else ~/.wine, made absolute when the platform is
+// made.
+TEST(PosixPlatform, CapturesTheServerKeyIntoAFreshFile) {
   TempDir home, work;
   makeDirectories(home / "named");
   makeDirectories(home / ".wine");
-  writeFile(home / "named/system.reg", section);
-  writeFile(home / ".wine/system.reg", section);
+  writeFile(home / "named/system.reg", kServerSection);
+  writeFile(home / ".wine/system.reg", kServerSection);
+  makeDirectories(home / "empty");
+  writeFile(home / "empty/system.reg", "WINE REGISTRY Version 2\n");
+  makeDirectories(home / "fifo");
+  mkfifo((home / "fifo/system.reg").c_str(), 0644);
+  writeFile(work / "target", "someone else's");
+  const std::string noKey =
+      ": no key HKLM\\Software\\Orbital Forge Software\\Starhaul Deluxe "
+      "Game Server\n";
   const struct {
     std::optional<std::string> prefix;
-    std::string capture;
-  } cases[] = {{home / "named", listing},
-               {std::nullopt, listing},
-               {home / "missing", ""}};
+    std::string planted;  // what stands at qil.tmp: "file", "link" or "fifo"
+    std::string expectedPrefix, listing, error;
+  } cases[] = {
+      {home / "named", "file", home / "named", kServerListing, ""},
+      {std::nullopt, "link", home / ".wine", kServerListing, ""},
+      {"named/", "fifo", home / "named", kServerListing, ""},
+      {"missing", "file", home / "missing", "",
+       home / "missing/system.reg: No such file or directory\n"},
+      {"fifo", "file", home / "fifo", "",
+       home / "fifo/system.reg: not a regular file\n"},
+      {"empty", "file", home / "empty", "", home / "empty/system.reg" + noKey},
+  };
   const ScopedEnvironment homeDir("HOME", home.path());
   const ScopedWorkingDirectory inWork(work.path());
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.prefix.value_or("default"));
+    SCOPED_TRACE(c.expectedPrefix + " over a " + c.planted);
+    const std::string capture = work / "qil.tmp";
+    if (c.planted == "file") writeFile(capture, std::string(500, 'x'));
+    if (c.planted == "link") {
+      ASSERT_EQ(symlink((work / "target").c_str(), capture.c_str()), 0);
+    }
+    if (c.planted == "fifo") mkfifo(capture.c_str(), 0644);
+    writeFile(work / "QIL.TMP", "planted");
     const ScopedEnvironment winePrefix("WINEPREFIX", c.prefix);
-    writeFile(work / "qil.tmp", std::string(500, 'x'));
-    hostPlatform().captureRegistry();
-    EXPECT_EQ(readFile(work / "qil.tmp"), c.capture);
-    EXPECT_EQ(hostPlatform().hostPath("C:\\SHGS"),
-              c.prefix.value_or(home / ".wine") + "/dosdevices/c:/SHGS");
+    std::optional<PosixPlatform> platform;
+    {
+      const ScopedWorkingDirectory inHome(home.path());
+      platform.emplace("/nonexistent");
+    }
+    std::string listing;
+    std::unique_ptr<WorkFile> made;
+    EXPECT_EQ(captured(2, work,
+                       [&] {
+                         made = platform->captureRegistry("qil.tmp", &listing);
+                       }),
+              c.error);
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(listing, c.listing);
+    EXPECT_EQ(readFile(capture), c.listing);
+    EXPECT_EQ(readFile(work / "target"), "someone else's");
+    EXPECT_EQ(readFile(work / "QIL.TMP"), "planted");
+    EXPECT_EQ(platform->hostPath("C:\\SHGS"),
+              c.expectedPrefix + "/dosdevices/c:/SHGS");
+    made->remove();
+    EXPECT_FALSE(fileExists(capture));
   }
 }
 
@@ -151,10 +254,12 @@ class ViewerTest : public ::testing::Test {
         {"DISPLAY", value(display)},
         {"WAYLAND_DISPLAY", value(wayland)},
         {"PATH", bin_.path() + ":/usr/bin:/bin"}};
-    return captured(2, work_, [&] { hostPlatform().startViewer(fileName); });
+    return captured(2, work_, [&] { platform_->startViewer(fileName); });
   }
 
   TempDir bin_, work_;
+  std::unique_ptr<PosixPlatform> platform_ =
+      std::make_unique<PosixPlatform>(bin_ / "xdg-open");
 };
 
 // The file name is never parsed: quotes, a command substitution or a leading
@@ -175,6 +280,7 @@ TEST_F(ViewerTest, StartsTheFirstViewerThereIsOnTheFile) {
       {v, "", nullptr, nullptr, "/abs/-r.txt", "/abs/-r.txt\n", ""},
       {"", "", ":0", nullptr, "out.txt", "xdg-open\nout.txt\n", ""},
       {"", "", nullptr, "wayland-0", "out.txt", "xdg-open\nout.txt\n", ""},
+      {" \t", "  ", ":0", nullptr, "out.txt", "xdg-open\nout.txt\n", ""},
       {"", "", "", "", "-out.txt", "", "Report written to -out.txt\n"},
   };
   const ScopedWorkingDirectory inWork(work_.path());
@@ -187,6 +293,16 @@ TEST_F(ViewerTest, StartsTheFirstViewerThereIsOnTheFile) {
     EXPECT_EQ(readFile(record()), c.recorded);
     EXPECT_FALSE(fileExists(work_ / "pwned"));
   }
+}
+
+// The desktop opener is started by its full path only; without it the
+// operator is told where the report is.
+TEST_F(ViewerTest, TellsWhereTheReportIsWithoutADesktopOpener) {
+  platform_ = std::make_unique<PosixPlatform>(bin_ / "missing-opener");
+  const ScopedWorkingDirectory inWork(work_.path());
+  EXPECT_EQ(startViewer("out.txt", nullptr, nullptr, ":0"),
+            "Report written to out.txt\n");
+  EXPECT_FALSE(fileExists(record()));
 }
 
 // The interrupt key reaches the whole foreground group: the viewer, not the

@@ -7,6 +7,8 @@
 
 #include <cctype>
 #include <filesystem>
+#include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -27,24 +29,22 @@ constexpr char kServerKeyLine[] =
     "HKEY_LOCAL_MACHINE\\Software\\Orbital Forge Software\\Starhaul Deluxe "
     "Game Server";
 
-// A platform whose capture command writes "capture" as it is. File names
-// are matched regardless of case, as on the server's file systems.
+// A platform whose capture is "capture" as it is, in "qil.tmp", and whose
+// error log is a plain "qilerror.txt", both in the working directory.
 class RawCapturePlatform : public testing_support::FakePlatform {
  public:
   explicit RawCapturePlatform(std::string capture)
       : capture_(std::move(capture)) {}
 
-  void captureRegistry() override { writeFile("qil.tmp", capture_); }
-  bool removeFile(const std::string& hostPath) override {
-    return std::filesystem::remove(hostPath);
+  std::unique_ptr<WorkFile> captureRegistry(const std::string& name,
+                                            std::string* listing) override {
+    writeFile(name, capture_);
+    *listing = capture_;
+    return std::make_unique<testing_support::NamedWorkFile>(name);
   }
-  std::string currentDirectory() override {
-    return std::filesystem::current_path().string();
-  }
-  std::string hostPath(const std::string& windowsPath) override {
-    std::string path = windowsPath;
-    for (char& c : path) c = static_cast<char>(std::tolower(c));
-    return path;
+  std::unique_ptr<WorkFile> openErrorLog(const std::string& name) override {
+    std::ofstream(name, std::ios::app);
+    return std::make_unique<testing_support::NamedWorkFile>(name);
   }
 
  private:
