@@ -12,6 +12,7 @@ add_executable(exporter_tests
   tests/unit/record_readers_test.cc
   tests/unit/registry_reader_test.cc
   tests/unit/row_writer_test.cc
+  tests/unit/run_flow_test.cc
   tests/unit/server_snapshot_test.cc
   tests/unit/value_format_test.cc
 )

@@ -253,6 +253,20 @@ int openRegularFile(const std::string& path, struct stat* info, int* error) {
   return fd;
 }
 
+// Creates "name" anew, exclusively, after removing any entry of exactly
+// that name. Another run in the same directory may create its own between
+// the two steps; its file is then removed in turn (it keeps it open).
+int createFresh(const std::string& name) {
+  constexpr int kAttempts = 100;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    unlink(name.c_str());
+    const int fd = open(
+        name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
 bool writeAll(int fd, const std::string& bytes) {
   std::size_t written = 0;
   while (written < bytes.size()) {
@@ -389,9 +403,7 @@ std::string PosixPlatform::registryListing() {
 std::unique_ptr<WorkFile> PosixPlatform::captureRegistry(
     const std::string& name, std::string* listing) {
   listing->clear();
-  unlink(name.c_str());
-  const int fd = open(name.c_str(),
-                      O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  const int fd = createFresh(name);
   struct stat info;
   if (fd < 0) return nullptr;
   if (fstat(fd, &info) != 0) {

@@ -4,15 +4,20 @@
 // case ends with its defined message and exit code, leaves exactly the
 // files its outcome says, and changes nothing of the server's.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <random>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "e2e/sample_run.h"
@@ -30,6 +35,7 @@ using testing_support::fileExists;
 using testing_support::makeDirectories;
 using testing_support::ProcessResult;
 using testing_support::readFile;
+using testing_support::runProcess;
 using testing_support::writeFile;
 
 constexpr char kMissingServerRoot[] =
@@ -113,6 +119,10 @@ void replaceInFile(const std::string& path, const std::string& from,
   writeFile(path, text.replace(at, from.size(), to));
 }
 
+void symlinkTo(const std::string& target, const std::string& link) {
+  fs::create_symlink(target, link);
+}
+
 // Cuts the file at "path" right after the first "marker".
 void cutAfter(const std::string& path, const std::string& marker) {
   const std::string text = readFile(path);
@@ -121,20 +131,20 @@ void cutAfter(const std::string& path, const std::string& marker) {
   writeFile(path, text.substr(0, at + marker.size()));
 }
 
-// 10 MB of keys below the server's key that the exporter does not read, with
-// words it looks for inside their texts.
-std::string unrelatedKeys() {
+// 10 MB of keys below "parentKey" (as system.reg writes it) that the
+// exporter does not read, with words it looks for inside their texts.
+std::string unrelatedKeys(const std::string& parentKey) {
   std::string keys;
   for (int node = 0; keys.size() < (10u << 20); ++node) {
-    keys +=
-        "\n[Software\\\\Orbital Forge Software\\\\Starhaul Deluxe Game "
-        "Server\\\\Nodes\\\\" +
-        std::to_string(node) +
-        "] 1733500000\n\"Note\"=\"Port 9 Title x Directory y\"\n"
-        "\"Counters\"=\"1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17\"\n";
+    keys += "\n[" + parentKey + "\\\\Nodes\\\\" + std::to_string(node) +
+            "] 1733500000\n\"Note\"=\"Port 9 Title x Directory y\"\n"
+            "\"Counters\"=\"1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17\"\n";
   }
   return keys;
 }
+
+const char kStoredServerKey[] =
+    "Software\\\\Orbital Forge Software\\\\Starhaul Deluxe Game Server";
 
 // Where a case's files stand once the server is built.
 struct Paths {
@@ -142,6 +152,7 @@ struct Paths {
   std::string gameA;        // the game's directory
   std::string description;  // its description file
   std::string start;
+  std::string victim;  // someone else's file on drive C, outside the start
 };
 
 // One case: the server, how it is spoilt, what the operator types, and how
@@ -161,11 +172,24 @@ struct BadInput {
     input = std::move(text);
     return *this;
   }
+  // Values may name the prefix with kPrefixMark.
+  BadInput& withEnvironment(testing_support::Environment variables) {
+    environment = std::move(variables);
+    return *this;
+  }
+  // Entries planted in the start directory that the run must leave as they
+  // are.
+  BadInput& keeping(std::set<std::string> names) {
+    kept = std::move(names);
+    startEntries.insert(kept.begin(), kept.end());
+    return *this;
+  }
   // A completed run: only the report is left, and it holds each of "texts".
   BadInput& completes(std::vector<std::string> texts) {
     exitCode = 0;
     standardError = kReportWritten;
     startEntries = {"out.txt"};
+    startEntries.insert(kept.begin(), kept.end());
     holds = std::move(texts);
     return *this;
   }
@@ -173,6 +197,7 @@ struct BadInput {
     exitCode = 1;
     standardError = std::move(message);
     startEntries = std::move(leftInStart);
+    startEntries.insert(kept.begin(), kept.end());
     return *this;
   }
   BadInput& reportLacks(std::string text) {
@@ -188,6 +213,8 @@ struct BadInput {
   std::string registry = kRegistry;         // the [registry] section
   std::function<void(const Paths&)> spoil;  // run after the build
   std::string input = kChooseA;
+  testing_support::Environment environment;
+  std::set<std::string> kept;
   int exitCode = 0;
   std::string standardError;
   std::set<std::string> startEntries;  // left in the start directory
@@ -213,7 +240,8 @@ std::vector<BadInput> registryCases() {
           .stops(kNoKey + kMissingServerRoot, kCaptureAndLog),
       BadInput("TenMegabytesOfUnrelatedKeys")
           .spoiledBy([](const Paths& p) {
-            writeFile(p.systemReg, readFile(p.systemReg) + unrelatedKeys());
+            writeFile(p.systemReg,
+                      readFile(p.systemReg) + unrelatedKeys(kStoredServerKey));
           })
           .completes(
               {"telnet:\\\\10.0.0.1:2002", "Game A - Alpha - 1000 sectors"}),
@@ -299,6 +327,20 @@ std::vector<BadInput> descriptionCases() {
             mkfifo(p.description.c_str(), 0644);
           })
           .completes({std::string(kHeadingEnd) + kLinkStart}),
+      // A file the kernel makes up as it is read has no size to read.
+      BadInput("DescriptionLinkedToTheProcessEnvironment")
+          .spoiledBy([](const Paths& p) {
+            fs::remove(p.description);
+            symlinkTo("/proc/self/environ", p.description);
+          })
+          .completes({std::string(kHeadingEnd) + kLinkStart})
+          .reportLacks("WINEPREFIX"),
+      BadInput("DescriptionEndsAtCtrlZ")
+          .spoiledBy([](const Paths& p) {
+            writeFile(p.description, "first line\nsecond\x1athird\n");
+          })
+          .completes(
+              {std::string(kHeadingEnd) + "\nfirst line\nsecond" + kLinkStart}),
   };
 }
 
@@ -333,6 +375,17 @@ std::vector<BadInput> pathCases() {
             replaceInFile(p.systemReg, "\"C:\\\\SHGS\"", "\"C:\\\\SHGS\\\\\"");
           })
           .completes({"Test Server running SHGS", excerptShown}),
+      // Windows ignores trailing dots and blanks, and "\" is on drive C.
+      BadInput("GameDirectoryWithTrailingDotsAndBlanks")
+          .spoiledBy([](const Paths& p) {
+            replaceGameDirectory(p, "\"C:\\\\SHGS\\\\GAME\\\\A. .\"");
+          })
+          .completes({excerptShown}),
+      BadInput("GameDirectoryFromTheDriveRoot")
+          .spoiledBy([](const Paths& p) {
+            replaceGameDirectory(p, "\"\\\\SHGS\\\\GAME\\\\A\"");
+          })
+          .completes({excerptShown}),
       BadInput("ServerRootWithForwardSlashes")
           .spoiledBy([](const Paths& p) {
             replaceInFile(p.systemReg, "\"C:\\\\SHGS\"", "\"C:/SHGS\"");
@@ -385,6 +438,10 @@ std::vector<BadInput> outputAndInputCases() {
       BadInput("OutputFileOnAFullDevice")
           .typing("$ /dev/full\nA!\n")
           .stops("Failed to write output file.", {"qilerror.txt"}),
+      // Blanks name no editor, so no command is run on the report's name.
+      BadInput("BlankEditorIsNoEditor")
+          .withEnvironment({{"EDITOR", " "}, {"VISUAL", "\t"}})
+          .completes({"Game A - Alpha"}),
       BadInput("InputEndsAtTheFirstPrompt").typing("").stops(kInputEnded, {}),
       BadInput("InputEndsInTheMenu").typing("A\n*").stops(kInputEnded, {}),
       BadInput("InputEndsAtTheFileNamePrompt")
@@ -396,10 +453,155 @@ std::vector<BadInput> outputAndInputCases() {
   };
 }
 
+// A listing that names another server: it must never stand in for the
+// registry.
+constexpr char kForgedCapture[] =
+    "\r\nHKEY_LOCAL_MACHINE\\Software\\Orbital Forge Software\\Starhaul Deluxe "
+    "Game Server\r\n    ServerRoot    REG_SZ    C:\\SHGS\r\n"
+    "    IPAddr    REG_SZ    6.6.6.6\r\n    Port    REG_SZ    666\r\n";
+
+// Whatever stands at the capture's name, the capture is the run's own.
+std::vector<BadInput> captureCases() {
+  const std::vector<std::string> realServer = {"telnet:\\\\10.0.0.1:2002["};
+  return {
+      BadInput("PlantedUpperCaseCapture")
+          .spoiledBy([](const Paths& p) {
+            writeFile(p.start + "/QIL.TMP", kForgedCapture);
+          })
+          .keeping({"QIL.TMP"})
+          .completes(realServer)
+          .reportLacks("6.6.6.6"),
+      BadInput("PlantedMixedCaseCapture")
+          .spoiledBy([](const Paths& p) {
+            writeFile(p.start + "/Qil.tmp", kForgedCapture);
+          })
+          .keeping({"Qil.tmp"})
+          .completes(realServer)
+          .reportLacks("6.6.6.6"),
+      BadInput("CaptureIsALink")
+          .spoiledBy(
+              [](const Paths& p) { symlinkTo(p.victim, p.start + "/qil.tmp"); })
+          .completes(realServer),
+      BadInput("CaptureIsReadOnly")
+          .spoiledBy([](const Paths& p) {
+            writeFile(p.start + "/qil.tmp", kForgedCapture);
+            chmod((p.start + "/qil.tmp").c_str(), 0444);
+          })
+          .completes(realServer)
+          .reportLacks("6.6.6.6"),
+      BadInput("CaptureIsAFifo")
+          .spoiledBy([](const Paths& p) {
+            mkfifo((p.start + "/qil.tmp").c_str(), 0644);
+          })
+          .completes(realServer),
+  };
+}
+
+// An error log is never a link's target, a FIFO or a device.
+std::vector<BadInput> errorLogCases() {
+  return {
+      BadInput("ErrorLogIsALink")
+          .spoiledBy([](const Paths& p) {
+            symlinkTo(p.victim, p.start + "/qilerror.txt");
+          })
+          .stops("Error log failed to open.", {"qilerror.txt"}),
+      BadInput("ErrorLogIsADanglingLink")
+          .spoiledBy([](const Paths& p) {
+            symlinkTo(p.victim + ".new", p.start + "/qilerror.txt");
+          })
+          .stops("Error log failed to open.", {"qilerror.txt"}),
+      BadInput("ErrorLogIsAFifo")
+          .spoiledBy([](const Paths& p) {
+            mkfifo((p.start + "/qilerror.txt").c_str(), 0644);
+          })
+          .stops("Error log failed to open.", {"qilerror.txt"}),
+      BadInput("GameErrorLogIsALink")
+          .spoiledBy([](const Paths& p) {
+            symlinkTo(p.victim, p.gameA + "/qilerror.txt");
+          })
+          .stops("Error log failed to open.", kReportAndLog)
+          .reportHolds("Test Server running SHGS")
+          .reportLacks("Game A"),
+  };
+}
+
+// The registry file is read only when it is a regular file, and a run that
+// finds no key says which file it looked in.
+std::vector<BadInput> systemRegCases() {
+  const std::string notRegular = std::string(kPrefixMark) +
+                                 "/system.reg: not a regular file\n" +
+                                 kMissingServerRoot;
+  return {
+      BadInput("SystemRegIsAFifo")
+          .spoiledBy([](const Paths& p) {
+            fs::remove(p.systemReg);
+            mkfifo(p.systemReg.c_str(), 0644);
+          })
+          .stops(notRegular, kCaptureAndLog),
+      BadInput("SystemRegIsLinkedToDevZero")
+          .spoiledBy([](const Paths& p) {
+            fs::remove(p.systemReg);
+            symlinkTo("/dev/zero", p.systemReg);
+          })
+          .stops(notRegular, kCaptureAndLog),
+      BadInput("PrefixMissing")
+          .withEnvironment({{"WINEPREFIX", std::string(kPrefixMark) + "/no"}})
+          .stops(std::string(kPrefixMark) +
+                     "/no/system.reg: No such file or directory\n" +
+                     kMissingServerRoot,
+                 kCaptureAndLog),
+      // Made absolute at start: the directory changes do not move it.
+      BadInput("RelativePrefix")
+          .withEnvironment({{"WINEPREFIX", "../.."}})
+          .completes(
+              {"Test Server running SHGS",
+               std::string(kHeadingEnd) + "\nThe first game." + kLinkStart}),
+  };
+}
+
+// The report never replaces a file the run reads or removes, however the
+// name is spelled; the refusal comes before anything is truncated.
+std::vector<BadInput> reportNameCases() {
+  const std::set<std::string> logOnly = {"qilerror.txt"};
+  const std::string refused = "Failed to create output file.";
+  return {
+      BadInput("ReportNameWithANulByte")
+          .typing(std::string("$ qilerror.txt") + '\0' + "x\nA!\n")
+          .stops(refused, logOnly),
+      BadInput("ReportNamedAsTheGameRecord")
+          .typing("$ ../SHGS/GAME/A/shcfig.dat\nA!\n")
+          .stops(refused, logOnly),
+      BadInput("ReportNamedAsTheGlobalRecord")
+          .typing("$ ../SHGS/GAME/shglob.dat\nA!\n")
+          .stops(refused, logOnly),
+      BadInput("ReportNamedAsTheDescription")
+          .typing("$ ../SHGS/DescFile/Game1.txt\nA!\n")
+          .stops(refused, logOnly),
+      BadInput("ReportNamedAsSystemReg")
+          .typing("$ ../../system.reg\nA!\n")
+          .stops(refused, logOnly),
+      BadInput("ReportNameLinkedToTheErrorLog")
+          .spoiledBy([](const Paths& p) {
+            symlinkTo("qilerror.txt", p.start + "/report.txt");
+          })
+          .typing("$ report.txt\nA!\n")
+          .stops(refused, {"qilerror.txt", "report.txt"}),
+      BadInput("ReportNameHardLinkedToTheGameRecord")
+          .spoiledBy([](const Paths& p) {
+            fs::create_hard_link(p.gameA + "/shcfig.dat",
+                                 p.start + "/report.txt");
+          })
+          .typing("$ report.txt\nA!\n")
+          .stops(refused, {"qilerror.txt", "report.txt"}),
+  };
+}
+
 std::vector<BadInput> allCases() {
   std::vector<BadInput> cases;
-  for (const auto& part : {registryCases(), descriptionCases(), pathCases(),
-                           numberCases(), outputAndInputCases()}) {
+  for (const auto& part :
+       {registryCases(), captureCases(), errorLogCases(), systemRegCases(),
+        descriptionCases(), pathCases(), numberCases(), reportNameCases(),
+        outputAndInputCases()}) {
     cases.insert(cases.end(), part.begin(), part.end());
   }
   return cases;
@@ -410,29 +612,43 @@ class BadInputTest : public SampleRunTest,
  protected:
   Paths paths() const {
     return {prefix() + "/system.reg", drive("SHGS/GAME/A"),
-            drive("SHGS/DescFile/Game1.txt"), start()};
+            drive("SHGS/DescFile/Game1.txt"), start(), drive("victim.txt")};
+  }
+
+  std::string withPrefix(std::string text) const {
+    const std::size_t mark = text.find(kPrefixMark);
+    if (mark != std::string::npos) {
+      text.replace(mark, std::strlen(kPrefixMark), prefix());
+    }
+    return text;
   }
 };
 
 TEST_P(BadInputTest, EndsAsDefinedAndChangesNothingOfTheServer) {
   const BadInput& c = GetParam();
   ASSERT_NO_FATAL_FAILURE(makeServer(c.registry + kServerFiles));
+  writeFile(paths().victim, "someone else's\n");
   if (c.spoil) {
     ASSERT_NO_FATAL_FAILURE(c.spoil(paths()));
   }
   const e2e::TreeState before = serverState();
+  const e2e::TreeState startBefore = e2e::treeStateOf(start());
+  testing_support::Environment environment = c.environment;
+  for (auto& variable : environment)
+    variable.second = withPrefix(variable.second);
 
-  const ProcessResult result = runExporter(c.input);
+  const ProcessResult result = runExporter(c.input, environment);
 
   EXPECT_EQ(result.exitCode, c.exitCode);
-  std::string standardError = c.standardError;
-  const std::size_t mark = standardError.find(kPrefixMark);
-  if (mark != std::string::npos) {
-    standardError.replace(mark, std::strlen(kPrefixMark), prefix());
-  }
-  EXPECT_EQ(result.standardError, standardError);
+  EXPECT_EQ(result.standardError, withPrefix(c.standardError));
   EXPECT_EQ(entriesOf(start()), c.startEntries);
   EXPECT_EQ(treeDifferences(before, serverState()), "");
+  const e2e::TreeState startAfter = e2e::treeStateOf(start());
+  for (const std::string& name : c.kept) {
+    EXPECT_EQ(startAfter.count(name) ? startAfter.at(name) : "gone",
+              startBefore.at(name))
+        << name;
+  }
   const std::string report = readFile(startFile("out.txt"));
   for (const std::string& text : c.holds) {
     EXPECT_NE(report.find(text), std::string::npos)
@@ -446,6 +662,109 @@ TEST_P(BadInputTest, EndsAsDefinedAndChangesNothingOfTheServer) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, BadInputTest, ::testing::ValuesIn(allCases()),
                          [](const auto& info) { return info.param.name; });
+
+// A capture cut short by a full disk is no capture: the run stops as for one
+// that cannot be made. The start directory is a small file system of its
+// own, too small for a listing that holds a long value.
+class FullDiskTest : public SampleRunTest {
+ protected:
+  void TearDown() override {
+    if (mounted_) umount2(start().c_str(), MNT_DETACH);
+  }
+  bool mounted_ = false;
+};
+
+TEST_F(FullDiskTest, CaptureCutShortStopsTheRun) {
+  ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) +
+                                     "Motd = " + std::string(256 * 1024, 'm') +
+                                     "\n" + kServerFiles));
+  mounted_ =
+      mount("tmpfs", start().c_str(), "tmpfs", 0, "size=64k,mode=0777") == 0;
+  if (!mounted_) {
+    GTEST_SKIP() << "cannot mount a small file system here: "
+                 << std::strerror(errno);
+  }
+  const e2e::TreeState before = serverState();
+
+  const ProcessResult result = runExporter(kChooseA);
+
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.standardError, "Failed to initialize registry data.");
+  EXPECT_EQ(entriesOf(start()), kCaptureAndLog);
+  EXPECT_EQ(treeDifferences(before, serverState()), "");
+}
+
+// Two runs in one directory at once, each on its own server: each reports
+// its own, and neither leaves a file behind. Repeated to give a race room.
+TEST_F(SampleRunTest, TwoRunsInOneDirectoryEachReportTheirOwnServer) {
+  ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
+  std::string other = std::string(kRegistry) + kServerFiles;
+  other.replace(other.find("10.0.0.1"), 8, "10.0.0.2");
+  writeFile(temp_ / "other.txt", other);
+  const ProcessResult made =
+      runProcess({SHGS_MAKE_SERVER_PATH, temp_ / "other.txt", temp_ / "other"},
+                 temp_.path(), {}, "");
+  ASSERT_EQ(made.exitCode, 0) << made.standardError;
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    ProcessResult second;
+    std::thread otherRun([&] {
+      second =
+          runExporter("$ other.txt\nA!\n", {{"WINEPREFIX", temp_ / "other"}});
+    });
+    const ProcessResult first = runExporter("$ own.txt\nA!\n");
+    otherRun.join();
+    EXPECT_EQ(first.exitCode, 0) << first.standardError;
+    EXPECT_EQ(second.exitCode, 0) << second.standardError;
+    EXPECT_NE(readFile(startFile("own.txt")).find("telnet:\\\\10.0.0.1:"),
+              std::string::npos);
+    EXPECT_NE(readFile(startFile("other.txt")).find("telnet:\\\\10.0.0.2:"),
+              std::string::npos);
+    EXPECT_EQ(entriesOf(start()),
+              (std::set<std::string>{"other.txt", "own.txt"}));
+  }
+}
+
+// Ctrl-C and its kin at the menu remove the files the run holds, and the
+// run ends as the signal ends a program.
+TEST_F(SampleRunTest, InterruptionRemovesTheFilesTheRunHolds) {
+  ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
+  const e2e::TreeState before = serverState();
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(strsignal(signal));
+    testing_support::ProcessOptions options;
+    options.signalAfter = "option(s) to toggle: ";
+    options.signal = signal;
+
+    const ProcessResult result = runExporter(options);
+
+    EXPECT_EQ(result.endedBySignal, signal);
+    EXPECT_EQ(entriesOf(start()), std::set<std::string>());
+    EXPECT_EQ(treeDifferences(before, serverState()), "");
+  }
+}
+
+// A registry file that cannot be read is named with the reason. Permission
+// bits do not stop the root user, so as root the run is made as nobody.
+TEST_F(SampleRunTest, UnreadableSystemRegIsNamed) {
+  constexpr int kNobody = 65534;
+  ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
+  chmod((prefix() + "/system.reg").c_str(), 0);
+  testing_support::ProcessOptions options;
+  options.input = kChooseA;
+  if (geteuid() == 0) {
+    options.userId = kNobody;
+    chmod(temp_.path().c_str(), 0755);
+    chmod(start().c_str(), 0777);
+  }
+
+  const ProcessResult result = runExporter(options);
+
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.standardError,
+            prefix() + "/system.reg: Permission denied\n" + kMissingServerRoot);
+  EXPECT_EQ(entriesOf(start()), kCaptureAndLog);
+}
 
 // Records of any length: the first 4096 bytes count and missing bytes read as
 // zero, so a record file cut short or padded gives the report of the same
@@ -528,12 +847,13 @@ constexpr bool kSanitized = false;
 constexpr bool kSanitized = false;
 #endif
 
-// A 200 MB description file of one line (zero bytes, written sparse): the
-// excerpt reads only its budget, and the whole run stays small. Sanitized
-// builds keep shadow memory, so only plain builds are measured.
-class DescriptionSizeTest : public SampleRunTest {};
+// Whole runs on inputs of many megabytes stay small. Sanitized builds keep
+// shadow memory, so only plain builds are measured.
+class MemoryUseTest : public SampleRunTest {};
 
-TEST_F(DescriptionSizeTest, HugeOneLineFileKeepsTheRunSmall) {
+// A 200 MB description file of one line (zero bytes, written sparse): the
+// excerpt reads only its budget.
+TEST_F(MemoryUseTest, HugeOneLineDescriptionKeepsTheRunSmall) {
   ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
   const std::string description = drive("SHGS/DescFile/Game1.txt");
   writeFile(description, "");
@@ -550,6 +870,47 @@ TEST_F(DescriptionSizeTest, HugeOneLineFileKeepsTheRunSmall) {
       std::string::npos);
   if (!kSanitized) {
     EXPECT_LT(result.peakMemoryKb, 16 * 1024);
+  }
+}
+
+// A 100 MB registry file, nearly all of it other keys: the listing keeps only
+// the server's key, so the run stays small.
+TEST_F(MemoryUseTest, HugeSystemRegKeepsTheRunSmall) {
+  ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
+  const std::string systemReg = prefix() + "/system.reg";
+  std::string keys = unrelatedKeys("Software\\\\Other Vendor\\\\Product");
+  {
+    std::ofstream out(systemReg, std::ios::binary | std::ios::app);
+    for (int i = 0; i < 10; ++i) out << keys;
+  }
+  keys.clear();
+  keys.shrink_to_fit();
+
+  const ProcessResult result = runExporter(kChooseA);
+
+  ASSERT_EQ(result.exitCode, 0) << result.standardError;
+  EXPECT_NE(readFile(startFile("out.txt")).find("Game A - Alpha"),
+            std::string::npos);
+  if (!kSanitized) {
+    EXPECT_LT(result.peakMemoryKb, 32 * 1024);
+  }
+}
+
+// Each caret toggles the listed games; millions of them cost no memory for
+// the letters they stand for (an even number leaves the selection as it
+// was).
+TEST_F(MemoryUseTest, ManyCaretsKeepTheMenuSmall) {
+  ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
+
+  const ProcessResult result =
+      runExporter("$ out.txt\n" + std::string(5 << 20, '^') + "A!\n");
+
+  ASSERT_EQ(result.exitCode, 0) << result.standardError;
+  const std::string report = readFile(startFile("out.txt"));
+  EXPECT_NE(report.find("Game A - Alpha"), std::string::npos);
+  EXPECT_EQ(report.find("Game B - "), std::string::npos);
+  if (!kSanitized) {
+    EXPECT_LT(result.peakMemoryKb, 24 * 1024);
   }
 }
 

@@ -117,6 +117,21 @@ TEST_F(RunTest, CompletedRunWritesTheReportWhereItSaysAndShowsIt) {
   EXPECT_FALSE(fileExists(start() + "/evil2"));
 }
 
+// The viewer gets no descriptor of the run's files: it could not remove the
+// error log then, nor keep it open on Windows.
+TEST_F(RunTest, ViewerInheritsNoFileOfTheRun) {
+  const std::string lister = temp_ / "lister.sh";
+  writeFile(lister, "#!/bin/sh\nls -l /proc/$$/fd > \"" + viewerLog() + "\"\n");
+  chmod(lister.c_str(), 0755);
+  const ProcessResult result =
+      runExporter("$ out.txt\nS!\n", {{"EDITOR", lister}});
+  ASSERT_EQ(result.exitCode, 0) << result.standardError;
+  const std::string descriptors = readFile(viewerLog());
+  EXPECT_NE(descriptors.find("->"), std::string::npos) << descriptors;
+  EXPECT_EQ(descriptors.find("qil"), std::string::npos) << descriptors;
+  EXPECT_EQ(descriptors.find("out.txt"), std::string::npos) << descriptors;
+}
+
 // The readers alive when the run ends keep their logs; game A was written
 // before game B stopped the run, game C never was.
 TEST_F(RunTest, MissingConfigurationStopsAfterTheGamesBeforeIt) {

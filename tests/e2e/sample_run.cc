@@ -46,7 +46,7 @@ TreeState treeStateOf(const std::string& root) {
   // into itself.
   for (auto it = fs::recursive_directory_iterator(root, ignored);
        it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-    state[fs::relative(it->path(), root).string()] = entryState(*it);
+    state[it->path().lexically_relative(root).string()] = entryState(*it);
   }
   return state;
 }

@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "support/exporter_run.h"
 #include "support/test_support.h"
@@ -35,8 +36,18 @@ class SampleRunTest : public testing_support::ExporterRunTest {
     return start() + "/" + name;
   }
 
-  testing_support::ProcessResult runExporter(const std::string& input) {
-    return ExporterRunTest::runExporter(input, {{"TZ", "UTC"}});
+  testing_support::ProcessResult runExporter(
+      const std::string& input, testing_support::Environment extra = {}) {
+    testing_support::ProcessOptions options;
+    options.input = input;
+    return runExporter(options, std::move(extra));
+  }
+
+  testing_support::ProcessResult runExporter(
+      const testing_support::ProcessOptions& options,
+      testing_support::Environment extra = {}) {
+    extra.emplace("TZ", "UTC");
+    return ExporterRunTest::runExporter(options, extra);
   }
 
   // What the prefix, with the server and its registry, holds outside the

@@ -38,11 +38,18 @@ class ExporterRunTest : public ::testing::Test {
 
   ProcessResult runExporter(const std::string& input,
                             const Environment& extra = {}) {
+    ProcessOptions options;
+    options.input = input;
+    return runExporter(options, extra);
+  }
+
+  ProcessResult runExporter(const ProcessOptions& options,
+                            const Environment& extra) {
     Environment environment = {{"WINEPREFIX", prefix()},
                                {"HOME", temp_.path()},
                                {"PATH", "/usr/bin:/bin"}};
     for (const auto& [name, value] : extra) environment[name] = value;
-    return runProcess({SHGS_EXPORTER_PATH}, start(), environment, input);
+    return runProcess({SHGS_EXPORTER_PATH}, start(), environment, options);
   }
 
   std::string prefix() const { return temp_ / "prefix"; }

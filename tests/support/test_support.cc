@@ -1,8 +1,10 @@
 #include "support/test_support.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -45,27 +47,33 @@ std::string TempDir::operator/(const std::string& relative) const {
 
 namespace {
 
-// Feeds "input" to "inputFd" and drains the two output pipes, without
-// deadlocking on a child that writes much before it reads.
-void exchange(int inputFd, int outputFd, int errorFd, const std::string& input,
-              ProcessResult* result) {
+// Feeds the input to "inputFd" and drains the two output pipes, without
+// deadlocking on a child that writes much before it reads; sends the signal
+// of "options" to "child" once its output holds the text it waits for.
+void exchange(pid_t child, int inputFd, int outputFd, int errorFd,
+              const ProcessOptions& options, ProcessResult* result) {
+  const std::string& input = options.input;
+  const bool keepInput = !options.signalAfter.empty();
+  bool signalled = false;
   std::size_t written = 0;
-  if (input.empty()) {
+  if (input.empty() && !keepInput) {
     close(inputFd);
     inputFd = -1;
   }
   while (outputFd >= 0 || errorFd >= 0) {
-    pollfd fds[3] = {
-        {inputFd, POLLOUT, 0}, {outputFd, POLLIN, 0}, {errorFd, POLLIN, 0}};
+    const bool writing = inputFd >= 0 && written < input.size();
+    pollfd fds[3] = {{writing ? inputFd : -1, POLLOUT, 0},
+                     {outputFd, POLLIN, 0},
+                     {errorFd, POLLIN, 0}};
     if (poll(fds, 3, -1) < 0) {
       if (errno == EINTR) continue;
       break;
     }
-    if (inputFd >= 0 && (fds[0].revents & (POLLOUT | POLLERR | POLLHUP))) {
+    if (writing && (fds[0].revents & (POLLOUT | POLLERR | POLLHUP))) {
       const ssize_t n =
           write(inputFd, input.data() + written, input.size() - written);
       if (n > 0) written += static_cast<std::size_t>(n);
-      if (n < 0 || written == input.size()) {
+      if (n < 0 || (written == input.size() && !keepInput)) {
         close(inputFd);
         inputFd = -1;
       }
@@ -84,6 +92,11 @@ void exchange(int inputFd, int outputFd, int errorFd, const std::string& input,
         close(*fdsOut[i]);
         *fdsOut[i] = -1;
       }
+    }
+    if (keepInput && !signalled &&
+        result->standardOutput.find(options.signalAfter) != std::string::npos) {
+      kill(child, options.signal);
+      signalled = true;
     }
   }
   if (inputFd >= 0) close(inputFd);
@@ -109,6 +122,15 @@ ProcessResult runProcess(const std::vector<std::string>& argv,
                          const std::string& directory,
                          const std::map<std::string, std::string>& environment,
                          const std::string& input) {
+  ProcessOptions options;
+  options.input = input;
+  return runProcess(argv, directory, environment, options);
+}
+
+ProcessResult runProcess(const std::vector<std::string>& argv,
+                         const std::string& directory,
+                         const std::map<std::string, std::string>& environment,
+                         const ProcessOptions& options) {
   int inPipe[2], outPipe[2], errPipe[2];
   if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0) {
     throw std::runtime_error("pipe failed");
@@ -131,6 +153,11 @@ ProcessResult runProcess(const std::vector<std::string>& argv,
     for (int fd :
          {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
       close(fd);
+    if (options.userId != -1 &&
+        (setgroups(0, nullptr) != 0 || setgid(options.userId) != 0 ||
+         setuid(options.userId) != 0)) {
+      _exit(125);
+    }
     if (chdir(directory.c_str()) != 0) _exit(126);
     execve(args[0], args.data(), env.data());
     _exit(127);
@@ -140,12 +167,13 @@ ProcessResult runProcess(const std::vector<std::string>& argv,
   close(errPipe[1]);
   signal(SIGPIPE, SIG_IGN);
   ProcessResult result;
-  exchange(inPipe[1], outPipe[0], errPipe[0], input, &result);
+  exchange(child, inPipe[1], outPipe[0], errPipe[0], options, &result);
   int status = 0;
   rusage usage{};
   while (wait4(child, &status, 0, &usage) < 0 && errno == EINTR) {
   }
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.endedBySignal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   result.peakMemoryKb = usage.ru_maxrss;
   return result;
 }

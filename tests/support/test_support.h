@@ -26,10 +26,21 @@ class TempDir {
 };
 
 struct ProcessResult {
-  int exitCode = -1;  // -1 when the process did not exit normally
+  int exitCode = -1;      // -1 when the process did not exit normally
+  int endedBySignal = 0;  // the signal that ended it, if one did
   std::string standardOutput;
   std::string standardError;
   long peakMemoryKb = 0;  // the largest resident set the process had
+};
+
+// How runProcess treats the process beyond its arguments and environment.
+struct ProcessOptions {
+  std::string input;  // written to standard input, which is then closed
+  // When not empty: standard input stays open, and "signal" is sent once
+  // standard output holds this text.
+  std::string signalAfter;
+  int signal = 0;
+  int userId = -1;  // when not -1, the process runs as this user and group
 };
 
 // Runs "argv" in "directory" with the environment "environment" (nothing
@@ -39,6 +50,10 @@ ProcessResult runProcess(const std::vector<std::string>& argv,
                          const std::string& directory,
                          const std::map<std::string, std::string>& environment,
                          const std::string& input);
+ProcessResult runProcess(const std::vector<std::string>& argv,
+                         const std::string& directory,
+                         const std::map<std::string, std::string>& environment,
+                         const ProcessOptions& options);
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);
