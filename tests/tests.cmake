@@ -51,7 +51,7 @@ function(shgs_add_program_tests target label)
   add_dependencies(${target} shgs-exporter shgs-make-server)
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS ${label})
+    PROPERTIES LABELS ${label} TIMEOUT 300)
 endfunction()
 
 # End-to-end tests: the built program run on sample servers made by

@@ -177,6 +177,12 @@ struct BadInput {
     environment = std::move(variables);
     return *this;
   }
+  // Runs the program as an ordinary user: permission bits do not stop the
+  // root user that tests may run as.
+  BadInput& unprivileged() {
+    asNobody = true;
+    return *this;
+  }
   // Entries planted in the start directory that the run must leave as they
   // are.
   BadInput& keeping(std::set<std::string> names) {
@@ -214,6 +220,7 @@ struct BadInput {
   std::function<void(const Paths&)> spoil;  // run after the build
   std::string input = kChooseA;
   testing_support::Environment environment;
+  bool asNobody = false;
   std::set<std::string> kept;
   int exitCode = 0;
   std::string standardError;
@@ -487,6 +494,7 @@ std::vector<BadInput> captureCases() {
             writeFile(p.start + "/qil.tmp", kForgedCapture);
             chmod((p.start + "/qil.tmp").c_str(), 0444);
           })
+          .unprivileged()
           .completes(realServer)
           .reportLacks("6.6.6.6"),
       BadInput("CaptureIsAFifo")
@@ -544,6 +552,12 @@ std::vector<BadInput> systemRegCases() {
             symlinkTo("/dev/zero", p.systemReg);
           })
           .stops(notRegular, kCaptureAndLog),
+      BadInput("SystemRegUnreadable")
+          .spoiledBy([](const Paths& p) { chmod(p.systemReg.c_str(), 0); })
+          .unprivileged()
+          .stops(std::string(kPrefixMark) + "/system.reg: Permission denied\n" +
+                     kMissingServerRoot,
+                 kCaptureAndLog),
       BadInput("PrefixMissing")
           .withEnvironment({{"WINEPREFIX", std::string(kPrefixMark) + "/no"}})
           .stops(std::string(kPrefixMark) +
@@ -615,6 +629,20 @@ class BadInputTest : public SampleRunTest,
             drive("SHGS/DescFile/Game1.txt"), start(), drive("victim.txt")};
   }
 
+  // As root, the run is made as nobody, who may write in every directory of
+  // drive C (the error logs go there) and read the server's files.
+  void runAsNobody(testing_support::ProcessOptions* options) const {
+    constexpr int kNobody = 65534;
+    if (geteuid() != 0) return;
+    options->userId = kNobody;
+    chmod(temp_.path().c_str(), 0755);
+    for (const auto& entry : fs::recursive_directory_iterator(drive(""))) {
+      if (entry.is_directory() && !entry.is_symlink()) {
+        chmod(entry.path().c_str(), 0777);
+      }
+    }
+  }
+
   std::string withPrefix(std::string text) const {
     const std::size_t mark = text.find(kPrefixMark);
     if (mark != std::string::npos) {
@@ -631,13 +659,17 @@ TEST_P(BadInputTest, EndsAsDefinedAndChangesNothingOfTheServer) {
   if (c.spoil) {
     ASSERT_NO_FATAL_FAILURE(c.spoil(paths()));
   }
+  testing_support::ProcessOptions options;
+  options.input = c.input;
+  if (c.asNobody) runAsNobody(&options);
   const e2e::TreeState before = serverState();
   const e2e::TreeState startBefore = e2e::treeStateOf(start());
   testing_support::Environment environment = c.environment;
-  for (auto& variable : environment)
+  for (auto& variable : environment) {
     variable.second = withPrefix(variable.second);
+  }
 
-  const ProcessResult result = runExporter(c.input, environment);
+  const ProcessResult result = runExporter(options, environment);
 
   EXPECT_EQ(result.exitCode, c.exitCode);
   EXPECT_EQ(result.standardError, withPrefix(c.standardError));
@@ -742,28 +774,6 @@ TEST_F(SampleRunTest, InterruptionRemovesTheFilesTheRunHolds) {
     EXPECT_EQ(entriesOf(start()), std::set<std::string>());
     EXPECT_EQ(treeDifferences(before, serverState()), "");
   }
-}
-
-// A registry file that cannot be read is named with the reason. Permission
-// bits do not stop the root user, so as root the run is made as nobody.
-TEST_F(SampleRunTest, UnreadableSystemRegIsNamed) {
-  constexpr int kNobody = 65534;
-  ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
-  chmod((prefix() + "/system.reg").c_str(), 0);
-  testing_support::ProcessOptions options;
-  options.input = kChooseA;
-  if (geteuid() == 0) {
-    options.userId = kNobody;
-    chmod(temp_.path().c_str(), 0755);
-    chmod(start().c_str(), 0777);
-  }
-
-  const ProcessResult result = runExporter(options);
-
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.standardError,
-            prefix() + "/system.reg: Permission denied\n" + kMissingServerRoot);
-  EXPECT_EQ(entriesOf(start()), kCaptureAndLog);
 }
 
 // Records of any length: the first 4096 bytes count and missing bytes read as
