@@ -32,13 +32,6 @@ std::string winePrefix() {
   return prefix;
 }
 
-std::string readWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  if (in) text << in.rdbuf();
-  return text.str();
-}
-
 // Like system(), the caller ignores the terminal's interrupt and quit keys
 // while it waits, so that they end only the child and the run can still
 // clean up after it.
@@ -103,7 +96,7 @@ class PosixPlatform final : public Platform {
   }
 
   void captureRegistry() override {
-    const std::string systemReg = readWholeFile(winePrefix() + "/system.reg");
+    std::ifstream systemReg(winePrefix() + "/system.reg", std::ios::binary);
     std::ofstream capture("qil.tmp", std::ios::binary | std::ios::trunc);
     if (!capture) return;  // Opening it for reading then fails, as on Windows.
     writeRegistryListing(systemReg, kServerKey, capture);
