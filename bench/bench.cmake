@@ -1,5 +1,7 @@
-# Benchmarks with Google Benchmark: snapshot construction, the whole report
-# and the description excerpt. Built by the "bench" preset; no test runs them.
+# Benchmarks with Google Benchmark: snapshot construction, the whole report,
+# the description excerpt and, on POSIX, the listing from a Wine prefix's
+# system.reg with its peak memory. Built by the "bench" preset; no test runs
+# them.
 find_package(benchmark REQUIRED)
 
 add_executable(shgs_benchmarks
@@ -8,6 +10,9 @@ add_executable(shgs_benchmarks
   bench/report_bench.cc
   bench/snapshot_bench.cc
 )
+if(NOT WIN32)
+  target_sources(shgs_benchmarks PRIVATE bench/wine_registry_bench.cc)
+endif()
 target_include_directories(shgs_benchmarks PRIVATE bench tests)
 target_link_libraries(shgs_benchmarks PRIVATE shgs_core shgs_sample_server
                       benchmark::benchmark

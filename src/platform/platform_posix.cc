@@ -210,6 +210,9 @@ class BoundedFileBuffer final : public std::streambuf {
   BoundedFileBuffer(const BoundedFileBuffer&) = delete;
   BoundedFileBuffer& operator=(const BoundedFileBuffer&) = delete;
 
+  // The error that ended reading early, or 0.
+  int error() const { return error_; }
+
  protected:
   int_type underflow() override {
     if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
@@ -221,6 +224,8 @@ class BoundedFileBuffer final : public std::streambuf {
       n = read(fd_, buffer_, wanted);
     } while (n < 0 && errno == EINTR);
     if (n <= 0) {
+      // The file ended before its size, or could not be read.
+      error_ = n < 0 ? errno : EIO;
       remaining_ = 0;
       return traits_type::eof();
     }
@@ -232,6 +237,7 @@ class BoundedFileBuffer final : public std::streambuf {
  private:
   int fd_;
   std::uint64_t remaining_;
+  int error_ = 0;
   char buffer_[8192];
 };
 
@@ -387,13 +393,14 @@ std::string PosixPlatform::registryListing() {
     return std::string();
   }
   BoundedFileBuffer buffer(fd, static_cast<std::uint64_t>(info.st_size));
-  std::ostringstream text;
-  text << &buffer;
+  std::istream systemReg(&buffer);
   std::ostringstream listing;
-  writeRegistryListing(text.str(), kServerKey, listing);
-  if (listing.str().empty()) {
-    std::cerr << path << ": no key HKLM\\" << kServerKey << '\n';
+  const bool listed = writeRegistryListing(systemReg, kServerKey, listing);
+  if (buffer.error() != 0) {
+    std::cerr << path << ": " << std::strerror(buffer.error()) << '\n';
+    return std::string();
   }
+  if (!listed) std::cerr << path << ": no key HKLM\\" << kServerKey << '\n';
   return listing.str();
 }
 

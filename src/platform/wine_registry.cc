@@ -1,7 +1,11 @@
 #include "platform/wine_registry.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,8 +29,8 @@ constexpr std::uint32_t kSz = 1, kExpandSz = 2, kBinary = 3, kDword = 4,
                         kDwordBigEndian = 5, kMultiSz = 7, kQword = 11;
 // Keys that hold no values but have subkeys are not stored; the listing
 // shows them as reg.exe does. A file of deep paths could make those lines
-// grow quadratically, so they may take at most this much beyond the file's
-// own size.
+// grow quadratically, so they may take at most this much beyond the size of
+// the key's own lines.
 constexpr std::size_t kImpliedKeySlack = 64 * 1024;
 
 bool startsWith(std::string_view text, std::string_view prefix) {
@@ -460,31 +464,123 @@ KeyPath wow64Path(const KeyPath& path) {
 
 // ---- Lines ---------------------------------------------------------------
 
-// The next line without its line end (LF or CRLF), leading blanks skipped.
-std::string_view nextLine(std::string_view text, std::size_t* pos) {
-  const std::size_t start = *pos;
-  std::size_t end = text.find('\n', start);
-  if (end == std::string_view::npos) end = text.size();
-  *pos = end == text.size() ? end : end + 1;
-  std::string_view line = text.substr(start, end - start);
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  const std::size_t first = line.find_first_not_of(" \t");
-  return first == std::string_view::npos ? std::string_view()
-                                         : line.substr(first);
-}
+// A line of system.reg without its line end (LF or CRLF) and leading blanks.
+struct Line {
+  // The line; of a line too long for the buffer only its first character,
+  // which tells a section from a value.
+  std::string_view text;
+  bool cut = false;
+  // Ends with a backslash: a long value goes on in the next line.
+  bool continues = false;
+};
 
-// Long hex values go on after a trailing backslash.
-std::string_view wholeValueLine(std::string_view text, std::size_t* pos,
-                                std::string_view line, std::string* joined) {
-  if (line.empty() || line.back() != '\\') return line;
-  joined->assign(line.substr(0, line.size() - 1));
-  while (*pos < text.size()) {
-    line = nextLine(text, pos);
-    const bool continues = !line.empty() && line.back() == '\\';
-    joined->append(line.substr(0, line.size() - (continues ? 1 : 0)));
-    if (!continues) break;
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Reads a stream line by line through a buffer that grows to "lineLimit"
+// bytes for long lines and no further. Leading blanks take no room in it.
+class LineReader {
+ public:
+  LineReader(std::istream& in, std::size_t lineLimit)
+      : in_(in),
+        limit_(std::max<std::size_t>(lineLimit, 1)),
+        buffer_(std::min(limit_, kFirstBufferSize)) {}
+
+  // False at the end of the stream. "line" points into the buffer and holds
+  // until the next call.
+  bool next(Line* line) {
+    if (begin_ == end_ && !fill()) return false;
+    *line = Line();
+    if (!skipBlanks()) return true;  // only blanks before the end
+    std::size_t scanned = 0;         // bytes after begin_ that hold no line end
+    for (;;) {
+      const std::size_t lineEnd = findLineEnd(begin_ + scanned);
+      if (lineEnd < end_) return takeLine(lineEnd, line);
+      scanned = end_ - begin_;
+      if (scanned == buffer_.size() && !grow()) return skipCutLine(line);
+      if (!fill()) return takeLine(end_, line);
+    }
   }
-  return *joined;
+
+ private:
+  std::size_t findLineEnd(std::size_t from) const {
+    const void* found = std::memchr(buffer_.data() + from, '\n', end_ - from);
+    if (found == nullptr) return end_;
+    return static_cast<std::size_t>(static_cast<const char*>(found) -
+                                    buffer_.data());
+  }
+
+  bool grow() {
+    if (buffer_.size() == limit_) return false;
+    buffer_.resize(std::min(limit_, 2 * buffer_.size()));
+    return true;
+  }
+
+  // Moves the bytes not yet read to the front and reads more after them;
+  // false when the stream has no more. A read error ends the stream too.
+  bool fill() {
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+    in_.read(buffer_.data() + end_,
+             static_cast<std::streamsize>(buffer_.size() - end_));
+    const auto got = static_cast<std::size_t>(in_.gcount());
+    end_ += got;
+    return got > 0;
+  }
+
+  // False when only blanks are left.
+  bool skipBlanks() {
+    for (;;) {
+      while (begin_ < end_ && isBlank(buffer_[begin_])) ++begin_;
+      if (begin_ < end_) return true;
+      if (!fill()) return false;
+    }
+  }
+
+  // The line from begin_ to "lineEnd" (a line end, or the end of the
+  // stream).
+  bool takeLine(std::size_t lineEnd, Line* line) {
+    std::string_view text(buffer_.data() + begin_, lineEnd - begin_);
+    begin_ = std::min(lineEnd + 1, end_);
+    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+    line->text = text;
+    line->continues = !text.empty() && text.back() == '\\';
+    return true;
+  }
+
+  // The line fills the buffer: its rest is read past, noting only how it
+  // ends.
+  bool skipCutLine(Line* line) {
+    first_ = buffer_[begin_];
+    char last = 0, beforeLast = 0;
+    for (;;) {
+      const std::size_t lineEnd = findLineEnd(begin_);
+      for (std::size_t i = std::max(begin_ + 2, lineEnd) - 2; i < lineEnd;
+           ++i) {
+        beforeLast = last;
+        last = buffer_[i];
+      }
+      begin_ = std::min(lineEnd + 1, end_);
+      if (lineEnd < end_ || !fill()) break;
+    }
+    line->text = std::string_view(&first_, 1);
+    line->cut = true;
+    line->continues = (last == '\r' ? beforeLast : last) == '\\';
+    return true;
+  }
+
+  static constexpr std::size_t kFirstBufferSize = 4096;
+
+  std::istream& in_;
+  const std::size_t limit_;
+  std::vector<char> buffer_;
+  std::size_t begin_ = 0;  // the bytes not yet read are [begin_, end_)
+  std::size_t end_ = 0;
+  char first_ = 0;  // the first character of a cut line
+};
+
+bool startsSection(std::string_view line) {
+  return !line.empty() && line[0] == '[';
 }
 
 bool isValueLine(std::string_view line) {
@@ -496,8 +592,12 @@ bool isValueLine(std::string_view line) {
 class ListingWriter {
  public:
   ListingWriter(const std::string& rootText, const KeyPath& root,
-                std::size_t impliedBudget, std::ostream& out)
-      : rootText_(rootText), root_(root), budget_(impliedBudget), out_(out) {}
+                std::ostream& out)
+      : rootText_(rootText), root_(root), out_(out) {}
+
+  // Implied keys may take as many bytes as the key's own lines read so far,
+  // and kImpliedKeySlack more.
+  void allowImpliedKeyBytes(std::size_t bytes) { budget_ += bytes; }
 
   // "path" lies within the root; its values follow.
   void enterKey(const KeyPath& path) {
@@ -523,6 +623,8 @@ class ListingWriter {
     if (listed_) out_ << '\n';
   }
 
+  bool listed() const { return listed_; }
+
  private:
   std::string keyLine(const KeyPath& path, std::size_t depth) const {
     std::string line = kHiveName + rootText_;
@@ -544,62 +646,181 @@ class ListingWriter {
 
   const std::string& rootText_;
   const KeyPath& root_;
-  std::size_t budget_;
+  std::size_t budget_ = kImpliedKeySlack;
   std::ostream& out_;
   bool listed_ = false;
   KeyPath previous_;
 };
 
-// True when the file comes from a 64-bit prefix and holds "root" or a key
-// below it.
-bool holdsKeyOn64Bit(std::string_view text, const KeyPath& root) {
-  bool win64 = false;
-  bool inHeader = true;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    const std::string_view line = nextLine(text, &pos);
-    if (inHeader && line == "#arch=win64") win64 = true;
-    if (line.empty() || line[0] != '[') continue;
-    inHeader = false;
-    if (!win64) return false;
-    KeyPath path;
-    if (parseSectionLine(line, &path) && isWithin(path, root)) return true;
-  }
-  return false;
-}
+// Lists the keys at or below "root" from the lines of system.reg as they
+// come; other lines are passed over.
+class KeyLister {
+ public:
+  KeyLister(const std::string& rootText, const KeyPath& root,
+            std::size_t valueLimit, std::ostream& out)
+      : root_(root), valueLimit_(valueLimit), writer_(rootText, root, out) {}
+  KeyLister(const KeyLister&) = delete;
+  KeyLister& operator=(const KeyLister&) = delete;
 
-void listKeys(std::string_view text, const KeyPath& root,
-              ListingWriter* writer) {
-  std::size_t pos = 0;
-  std::string joined;
-  bool inside = false;
-  while (pos < text.size()) {
-    std::string_view line = nextLine(text, &pos);
-    if (!line.empty() && line[0] == '[') {
-      KeyPath path;
-      inside = parseSectionLine(line, &path) && isWithin(path, root);
-      if (inside) writer->enterKey(path);
-    } else if (inside && isValueLine(line)) {
-      line = wholeValueLine(text, &pos, line, &joined);
-      Value value;
-      if (parseValueLine(line, &value)) writer->writeValue(value);
+  void read(const Line& line) {
+    if (!joining_ && startsSection(line.text)) {
+      readSectionLine(line);
+      return;
+    }
+    if (!inside_) return;
+    writer_.allowImpliedKeyBytes(line.text.size());
+    if (joining_) {
+      continueValue(line);
+    } else if (isValueLine(line.text)) {
+      startValue(line);
     }
   }
-  writer->finish();
-}
+
+  // Writes a value that the end of the file left open, and the closing
+  // line.
+  void finish() {
+    if (joining_) endValue();
+    writer_.finish();
+  }
+
+  bool listed() const { return writer_.listed(); }
+
+ private:
+  void readSectionLine(const Line& line) {
+    KeyPath path;
+    inside_ = !line.cut && parseSectionLine(line.text, &path) &&
+              isWithin(path, root_);
+    if (!inside_) return;
+    writer_.allowImpliedKeyBytes(line.text.size());
+    writer_.enterKey(path);
+  }
+
+  // A value line too long for the buffer, or one whose continued lines
+  // together outgrow it, is left out like any damaged value: a cut value
+  // would show what the server does not hold. No value the exporter reads
+  // comes near that size.
+  void startValue(const Line& line) {
+    damaged_ = line.cut;
+    if (!line.continues) {
+      if (!damaged_) writeValue(line.text);
+      return;
+    }
+    joining_ = true;
+    joined_.clear();
+    if (!damaged_) joined_.assign(line.text.substr(0, line.text.size() - 1));
+  }
+
+  void continueValue(const Line& line) {
+    const std::string_view part =
+        line.text.substr(0, line.text.size() - (line.continues ? 1 : 0));
+    damaged_ =
+        damaged_ || line.cut || joined_.size() + part.size() > valueLimit_;
+    if (damaged_) {
+      joined_.clear();
+    } else {
+      joined_.append(part);
+    }
+    if (!line.continues) endValue();
+  }
+
+  void endValue() {
+    joining_ = false;
+    if (!damaged_) writeValue(joined_);
+  }
+
+  void writeValue(std::string_view line) {
+    Value value;
+    if (parseValueLine(line, &value)) writer_.writeValue(value);
+  }
+
+  const KeyPath& root_;
+  const std::size_t valueLimit_;
+  ListingWriter writer_;
+  bool inside_ = false;
+  bool joining_ = false;  // within a value continued over several lines
+  bool damaged_ = false;
+  std::string joined_;
+};
+
+// Lists the key from the view a 32-bit program sees. Which view that is
+// shows only as the file goes on: on a 64-bit prefix the requested key's
+// listing is held back until the key below Wow6432Node turns up (then it is
+// dropped) or the file ends (then it is written).
+class ViewListing {
+ public:
+  ViewListing(const std::string& keyPath, std::size_t valueLimit,
+              std::ostream& out)
+      : keyPath_(keyPath),
+        requested_(splitKeyPath(keyPath)),
+        redirected_(wow64Path(requested_)),
+        valueLimit_(valueLimit),
+        out_(out) {}
+  ViewListing(const ViewListing&) = delete;
+  ViewListing& operator=(const ViewListing&) = delete;
+
+  void read(const Line& line) {
+    if (inHeader_) readHeaderLine(line);
+    if (inHeader_) return;
+    if (requestedView_) requestedView_->read(line);
+    if (!wowView_) return;
+    wowView_->read(line);
+    if (requestedView_ && wowView_->listed()) {
+      requestedView_.reset();
+      held_.str(std::string());
+    }
+  }
+
+  // True when a key was listed.
+  bool finish() {
+    if (wowView_ && wowView_->listed()) {
+      wowView_->finish();
+      return true;
+    }
+    if (!requestedView_) return false;  // the file has no section
+    requestedView_->finish();
+    if (!requestedView_->listed()) return false;
+    if (wowView_) out_ << held_.rdbuf();
+    return true;
+  }
+
+ private:
+  // The lines before the first section tell the prefix's architecture.
+  void readHeaderLine(const Line& line) {
+    if (line.text == "#arch=win64") win64_ = true;
+    if (!startsSection(line.text)) return;
+    inHeader_ = false;
+    const bool bothViews = win64_ && !redirected_.empty();
+    requestedView_.emplace(keyPath_, requested_, valueLimit_,
+                           bothViews ? held_ : out_);
+    if (bothViews) wowView_.emplace(keyPath_, redirected_, valueLimit_, out_);
+  }
+
+  const std::string& keyPath_;
+  const KeyPath requested_;
+  const KeyPath redirected_;
+  const std::size_t valueLimit_;
+  std::ostream& out_;
+  bool inHeader_ = true;
+  bool win64_ = false;
+  std::stringstream held_;
+  std::optional<KeyLister> requestedView_;
+  std::optional<KeyLister> wowView_;
+};
 
 }  // namespace
 
-void writeRegistryListing(const std::string& systemRegText,
-                          const std::string& keyPath, std::ostream& out) {
-  const KeyPath requested = splitKeyPath(keyPath);
-  const KeyPath redirected = wow64Path(requested);
-  const bool use32BitView =
-      !redirected.empty() && holdsKeyOn64Bit(systemRegText, redirected);
-  const KeyPath& root = use32BitView ? redirected : requested;
-  ListingWriter writer(keyPath, root, systemRegText.size() + kImpliedKeySlack,
-                       out);
-  listKeys(systemRegText, root, &writer);
+bool writeRegistryListing(std::istream& systemReg, const std::string& keyPath,
+                          std::ostream& out, std::size_t lineLimit) {
+  LineReader reader(systemReg, lineLimit);
+  ViewListing listing(keyPath, lineLimit, out);
+  Line line;
+  while (reader.next(&line)) listing.read(line);
+  return listing.finish();
+}
+
+bool writeRegistryListing(std::istream& systemReg, const std::string& keyPath,
+                          std::ostream& out) {
+  return writeRegistryListing(systemReg, keyPath, out, kSystemRegLineLimit);
 }
 
 }  // namespace shgs

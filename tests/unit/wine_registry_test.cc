@@ -35,11 +35,26 @@ std::string section(const std::string& storedPath,
   return text;
 }
 
+struct Listing {
+  bool listed;
+  std::string text;
+};
+
+// "lineLimit" 0 reads through the program's own buffer.
+Listing listKey(const std::string& systemReg,
+                const std::string& keyPath = kServerKey,
+                std::size_t lineLimit = 0) {
+  std::istringstream in(systemReg);
+  std::ostringstream out;
+  const bool listed = lineLimit == 0
+                          ? writeRegistryListing(in, keyPath, out)
+                          : writeRegistryListing(in, keyPath, out, lineLimit);
+  return {listed, out.str()};
+}
+
 std::string listing(const std::string& systemReg,
                     const std::string& keyPath = kServerKey) {
-  std::ostringstream out;
-  writeRegistryListing(systemReg, keyPath, out);
-  return out.str();
+  return listKey(systemReg, keyPath).text;
 }
 
 // One listed key with its value lines, as the listing prints it.
@@ -89,6 +104,13 @@ TEST(WineRegistry, ListsTheKeyTreeOfTheRightView) {
            listed(games + "\\B", {"Active    REG_SZ    T"})},
       {"continued hex, LF", continued, joined},
       {"continued hex, CRLF", withCrLf(continued), joined},
+      {"no values", head("win32") + section(kStored, {}), listed(root)},
+      {"no line end at the end",
+       head("win32") + section(kStored, {}) + "\"Port\"=\"23\"",
+       listed(root, {"Port    REG_SZ    23"})},
+      {"continued hex cut by the end",
+       head("win32") + section(kStored, {}) + "\"Long\"=hex:01,\\\n  02,\\",
+       listed(root, {"Long    REG_BINARY    0102"})},
       {"win64 prefers wow", head("win64") + plain + wow, asWow},
       {"win64, wow listed first", head("win64") + wow + plain, asWow},
       {"win64 without wow", head("win64") + plain, asPlain},
@@ -134,7 +156,9 @@ TEST(WineRegistry, ListsTheKeyTreeOfTheRightView) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(listing(c.file, c.keyPath), c.expected + "\n");
+    const Listing result = listKey(c.file, c.keyPath);
+    EXPECT_EQ(result.text, c.expected + "\n");
+    EXPECT_TRUE(result.listed);
   }
 }
 
@@ -151,9 +175,12 @@ TEST(WineRegistry, ListsNothingWithoutTheKey) {
       head("win64") + section("Software\\\\Other\\\\" + kStored.substr(10),
                               {"\"X\"=\"y\""}),
       head("win64") + section(kStored.substr(10), {"\"X\"=\"y\""}),
+      head("win32") + section(kWowStored, {"\"X\"=\"y\""}),
   };
   for (const std::string& file : files) {
-    EXPECT_EQ(listing(file), "") << file;
+    const Listing result = listKey(file);
+    EXPECT_EQ(result.text, "") << file;
+    EXPECT_FALSE(result.listed) << file;
   }
 }
 
@@ -224,12 +251,113 @@ TEST(WineRegistry, ReadsEveryTruncationOfAFileSafely) {
             std::string::npos);
 }
 
+// The listing may not depend on where the stream's buffer ends: the key is
+// moved across its edge a byte at a time.
+TEST(WineRegistry, ListsTheSameWhereverTheBufferEnds) {
+  std::string unrelated;
+  for (int i = 0; unrelated.size() < 3900; ++i) {
+    unrelated += section("Software\\\\Wine\\\\K" + std::to_string(i),
+                         {"\"Name\"=\"text\"", "\"Bin\"=hex:01,\\", "  02"});
+  }
+  const std::string key = withCrLf(
+      section(kStored, {"\"Plain\"=\"p\""}) +
+      section(kWowStored, {"@=\"d\"", "\"Long\"=hex:01,02,\\", "  03,04,\\",
+                           "  05", "  \"Port\"=\"2002\""}) +
+      section(kWowStored + "\\\\Games\\\\A", {"\"Title\"=\"A\""}));
+  const std::string expected =
+      listed(kListed,
+             {"(Default)    REG_SZ    d", "Long    REG_BINARY    0102030405",
+              "Port    REG_SZ    2002"}) +
+      listed(kListed + "\\Games") +
+      listed(kListed + "\\Games\\A", {"Title    REG_SZ    A"}) + "\n";
+  for (const std::size_t limit : {std::size_t{128}, std::size_t{0}}) {
+    for (std::size_t shift = 0; shift < 300; ++shift) {
+      SCOPED_TRACE("limit " + std::to_string(limit) + ", shift " +
+                   std::to_string(shift));
+      const std::string file =
+          head("win64") + unrelated + std::string(shift, '\n') + key;
+      EXPECT_EQ(listKey(file, kServerKey, limit).text, expected);
+    }
+  }
+}
+
+// Lines that do not fit the buffer are passed over without being kept; the
+// lines after them are read as usual.
+TEST(WineRegistry, PassesOverLinesTooLongForTheBuffer) {
+  const std::size_t limit = 128;
+  const std::string root = kListed, games = kListed + "\\Games";
+  const std::string port = "\"Port\"=\"23\"", name = "\"Name\"=\"";
+  const std::string portListed = "Port    REG_SZ    23";
+  const std::string x300(300, 'x');
+  // A line of zeros fits the buffer, two continued lines of them do not.
+  const std::string zeros(90, '0');
+  const std::string big(2 * kSystemRegLineLimit, 'x');
+  const std::string nuls(300, '\0');
+  const struct {
+    const char* name;
+    std::string file;
+    std::string expected;  // without the closing empty line
+    std::size_t lineLimit = limit;
+  } cases[] = {
+      {"long line before the key",
+       head("win32") + ";" + x300 + "\n" + section(kStored, {port}),
+       listed(root, {portListed})},
+      {"long line without line end after the key",
+       head("win32") + section(kStored, {port}) + ";" + x300,
+       listed(root, {portListed})},
+      {"long lines with NUL bytes around the key",
+       head("win32") + nuls + "\n" +
+           section("Software\\\\Wine", {name + nuls + "\""}) +
+           section(kStored, {port}) + "[" + nuls,
+       listed(root, {portListed})},
+      {"blanks take no room",
+       head("win32") + std::string(1000, ' ') +
+           section(kStored, {port}).substr(1),
+       listed(root, {portListed})},
+      {"long value in the key left out",
+       head("win32") + section(kStored, {name + x300 + "\"", port}),
+       listed(root, {portListed})},
+      {"continued value outgrowing the buffer left out",
+       head("win32") + section(kStored, {"\"Bin\"=hex:" + zeros + "\\",
+                                         "  " + zeros, port}),
+       listed(root, {portListed})},
+      {"lines continuing a long value are not values",
+       head("win32") +
+           section(kStored, {name + x300 + "\\", "\"Forged\"=\"1\"", port}),
+       listed(root, {portListed})},
+      {"long header like the key's is outside it",
+       head("win32") + section(kStored + "\\\\" + x300, {"\"Forged\"=\"1\""}) +
+           section(kStored + "\\\\Games", {port}),
+       listed(root) + listed(games, {portListed})},
+      {"long header like the 32-bit key's is outside it",
+       head("win64") + section(kStored, {port}) +
+           section(kWowStored + "\\\\" + x300, {"\"Forged\"=\"1\""}),
+       listed(root, {portListed})},
+      {"lines longer than the program's buffer",
+       head("win64") + big + "\n" + section(kWowStored, {port}) + "\"" + big,
+       listed(root, {portListed}), 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Listing result = listKey(c.file, kServerKey, c.lineLimit);
+    EXPECT_EQ(result.text, c.expected + "\n");
+    EXPECT_TRUE(result.listed);
+  }
+}
+
+// The lines of implied keys are bounded by the size of the key's own lines,
+// however much else the file holds.
 TEST(WineRegistry, BoundsTheLinesOfImpliedKeysForVeryDeepPaths) {
   std::string deep = kStored;
   for (int i = 0; i < 20000; ++i) deep += "\\\\k";
-  const std::string file = head("win32") + section(deep, {"\"V\"=\"1\""});
+  const std::string key = section(deep, {"\"V\"=\"1\""});
+  const std::string unrelated = section(
+      "Software\\\\Wine", {"\"Pad\"=\"" + std::string(100000, 'x') + "\""});
+  std::string file = head("win32");
+  for (int i = 0; i < 10; ++i) file += unrelated;
+  file += key;
   const std::string text = listing(file);
-  EXPECT_LT(text.size(), 3 * file.size() + 200 * 1024);
+  EXPECT_LT(text.size(), 3 * key.size() + 200 * 1024);
   // The key itself is listed whole, with its value.
   EXPECT_NE(text.find("\\k\\k\n    V    REG_SZ    1\n"), std::string::npos);
 }
