@@ -417,9 +417,8 @@ bool runRegistryTool(HANDLE capture) {
   startup.StartupInfo.hStdOutput = output.get();
   startup.StartupInfo.hStdError = error.get();
   startup.lpAttributeList = inherited.list();
-  // Without a console of ours, the tool gets one without a window.
-  DWORD flags = GetConsoleWindow() == nullptr ? CREATE_NO_WINDOW : 0;
-  if (inherited.list() != nullptr) flags |= EXTENDED_STARTUPINFO_PRESENT;
+  const DWORD flags =
+      inherited.list() != nullptr ? EXTENDED_STARTUPINFO_PRESENT : 0;
   return startAndWait(tool,
                       quoted(tool) + " query " + quoted(kServerKey) + " /s",
                       &startup.StartupInfo, TRUE, flags);
