@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "platform/platform.h"
 
 namespace shgs {
@@ -17,6 +18,11 @@ namespace {
 
 constexpr char kServerKey[] =
     "HKLM\\Software\\Orbital Forge Software\\Starhaul Deluxe Game Server";
+
+// FileDispositionInfoEx (Windows 10 1607 on), which these headers name only
+// for later targets.
+constexpr auto kFileDispositionInfoEx =
+    static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
 
 constexpr DWORD kShareAll =
     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -66,12 +72,116 @@ bool isRegularDiskFile(HANDLE handle, FileIdentity* identity) {
           (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
 }
 
-// The file open on "handle" goes when its last handle is closed, under
-// whatever name it has then; the handle needs DELETE access.
+// The file open on "handle" goes: its name at once where the file system
+// allows (so that another run may create the name anew while this file is
+// still open), the file when its last handle is closed. The handle needs
+// DELETE access.
 void markForDeletion(HANDLE handle) {
-  FILE_DISPOSITION_INFO disposition{TRUE};
-  SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
-                             sizeof disposition);
+  FILE_DISPOSITION_INFO_EX now{FILE_DISPOSITION_FLAG_DELETE |
+                               FILE_DISPOSITION_FLAG_POSIX_SEMANTICS};
+  if (SetFileInformationByHandle(handle, kFileDispositionInfoEx, &now,
+                                 sizeof now)) {
+    return;
+  }
+  FILE_DISPOSITION_INFO onClose{TRUE};
+  SetFileInformationByHandle(handle, FileDispositionInfo, &onClose,
+                             sizeof onClose);
+}
+
+// ---- Names ---------------------------------------------------------------
+
+// The result of a call that fills a buffer of a given size and returns the
+// length written, or the size it needs when the buffer is too small.
+template <typename Call>
+std::string filledBy(Call call) {
+  std::string text(MAX_PATH, '\0');
+  DWORD length = call(&text[0], static_cast<DWORD>(text.size()));
+  if (length >= text.size()) {
+    text.assign(length, '\0');
+    length = call(&text[0], static_cast<DWORD>(text.size()));
+    if (length >= text.size()) return std::string();
+  }
+  text.resize(length);
+  return text;
+}
+
+// "path" made absolute as Windows resolves it: against the working
+// directory, or that of its drive ("C:name"), trailing dots and blanks of
+// the last component dropped.
+std::string fullPathName(const std::string& path) {
+  const std::string full = filledBy([&path](char* buffer, DWORD size) {
+    return GetFullPathNameA(path.c_str(), size, buffer, nullptr);
+  });
+  return full.empty() ? path : full;
+}
+
+std::size_t lastComponentStart(const std::string& path) {
+  const std::size_t separator = path.find_last_of("\\/");
+  return separator == std::string::npos ? 0 : separator + 1;
+}
+
+// A full path without the alternate data stream its last component may
+// name ("report.txt:notes"): every stream belongs to the file.
+std::string withoutStream(std::string fullPath) {
+  const std::size_t start = lastComponentStart(fullPath);
+  const std::size_t colon = fullPath.find(':', start);
+  if (colon == std::string::npos) return fullPath;
+  fullPath.erase(colon);
+  while (fullPath.size() > start &&
+         (fullPath.back() == '.' || fullPath.back() == ' ')) {
+    fullPath.pop_back();
+  }
+  return fullPath;
+}
+
+// The path under which the file system keeps the file open on "handle",
+// links followed and 8.3 short names made long; empty when it cannot tell.
+std::string finalPathOf(HANDLE handle) {
+  return filledBy([handle](char* buffer, DWORD size) {
+    return GetFinalPathNameByHandleA(handle, buffer, size,
+                                     FILE_NAME_NORMALIZED);
+  });
+}
+
+// Opens the existing file or directory at "path", links followed, without
+// access to its data.
+HANDLE openToQuery(const std::string& path) {
+  return CreateFileA(withoutStream(fullPathName(path)).c_str(), 0, kShareAll,
+                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                     nullptr);
+}
+
+bool identityAt(const std::string& path, FileIdentity* identity) {
+  const ScopedHandle file(openToQuery(path));
+  return file.valid() && identityOf(file.get(), identity);
+}
+
+std::string directoryOf(const std::string& path) {
+  return path.substr(0, lastComponentStart(path));
+}
+
+// Whether the file open on "handle" is the entry "name" of the working
+// directory itself. Wine resolves a Unix symbolic link without showing a
+// reparse point; the file's final path then names the link's target. Where
+// the system cannot tell the final path, the entry is taken as it is.
+bool isEntryItself(HANDLE handle, const std::string& name) {
+  const std::string final = finalPathOf(handle);
+  if (final.empty()) return true;
+  const std::string full = fullPathName(name);
+  FileIdentity finalDirectory;
+  FileIdentity directory;
+  return equalsIgnoringCase(final.substr(lastComponentStart(final)),
+                            full.substr(lastComponentStart(full))) &&
+         identityAt(directoryOf(final), &finalDirectory) &&
+         identityAt(directoryOf(full), &directory) &&
+         finalDirectory == directory;
+}
+
+std::string longPathName(const std::string& path) {
+  const std::string longName = filledBy([&path](char* buffer, DWORD size) {
+    return GetLongPathNameA(path.c_str(), buffer, size);
+  });
+  return longName.empty() ? path : longName;
 }
 
 // ---- Work files and interruption ------------------------------------------
@@ -183,15 +293,51 @@ class WindowsWorkFile final : public WorkFile {
   HANDLE handle_;
 };
 
-// Takes over "handle", a file the run has just created or opened; nullptr
-// (and the handle closed) when it is not a regular disk file.
-std::unique_ptr<WindowsWorkFile> asWorkFile(HANDLE handle) {
+// Takes over "handle", the file the run has just created or opened as
+// "name" in the working directory; nullptr (and the handle closed) when it
+// is not a regular disk file kept under that name there.
+std::unique_ptr<WindowsWorkFile> asWorkFile(HANDLE handle,
+                                            const std::string& name) {
   FileIdentity identity;
-  if (!isRegularDiskFile(handle, &identity)) {
+  if (!isRegularDiskFile(handle, &identity) || !isEntryItself(handle, name)) {
     CloseHandle(handle);
     return nullptr;
   }
   return std::make_unique<WindowsWorkFile>(handle, identity);
+}
+
+// Removes the earlier entry "name" of the working directory: a link itself,
+// never its target. One that cannot be removed (read-only, in use, a
+// directory, a link Wine resolves) stays.
+void removeEntry(const std::string& name) {
+  const ScopedHandle entry(CreateFileA(
+      name.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (entry.valid() && isEntryItself(entry.get(), name)) {
+    markForDeletion(entry.get());
+  }
+}
+
+// Opens the file "name" of the working directory, creating it when there
+// is none, neither through a link: a dangling link fails both ways, where
+// opening it to create would create its target.
+HANDLE openOrCreate(const std::string& name, DWORD access) {
+  constexpr DWORD kFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+  // A second round for a file another run creates meanwhile.
+  for (int round = 0; round < 2; ++round) {
+    HANDLE handle = CreateFileA(name.c_str(), access, kShareAll, nullptr,
+                                OPEN_EXISTING, kFlags, nullptr);
+    if (handle != INVALID_HANDLE_VALUE ||
+        GetLastError() != ERROR_FILE_NOT_FOUND) {
+      return handle;
+    }
+    handle = CreateFileA(name.c_str(), access, kShareAll, nullptr, CREATE_NEW,
+                         kFlags, nullptr);
+    if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
+      return handle;
+    }
+  }
+  return INVALID_HANDLE_VALUE;
 }
 
 // ---- Reading -------------------------------------------------------------
@@ -248,73 +394,6 @@ bool readWholeFile(HANDLE handle, std::string* bytes) {
     done += n;
   }
   return true;
-}
-
-// ---- Names ---------------------------------------------------------------
-
-// The result of a call that fills a buffer of a given size and returns the
-// length written, or the size it needs when the buffer is too small.
-template <typename Call>
-std::string filledBy(Call call) {
-  std::string text(MAX_PATH, '\0');
-  DWORD length = call(&text[0], static_cast<DWORD>(text.size()));
-  if (length >= text.size()) {
-    text.assign(length, '\0');
-    length = call(&text[0], static_cast<DWORD>(text.size()));
-    if (length >= text.size()) return std::string();
-  }
-  text.resize(length);
-  return text;
-}
-
-// "path" made absolute as Windows resolves it: against the working
-// directory, or that of its drive ("C:name"), trailing dots and blanks of
-// the last component dropped.
-std::string fullPathName(const std::string& path) {
-  const std::string full = filledBy([&path](char* buffer, DWORD size) {
-    return GetFullPathNameA(path.c_str(), size, buffer, nullptr);
-  });
-  return full.empty() ? path : full;
-}
-
-std::size_t lastComponentStart(const std::string& path) {
-  const std::size_t separator = path.find_last_of("\\/");
-  return separator == std::string::npos ? 0 : separator + 1;
-}
-
-// A full path without the alternate data stream its last component may
-// name ("report.txt:notes"): every stream belongs to the file.
-std::string withoutStream(std::string fullPath) {
-  const std::size_t start = lastComponentStart(fullPath);
-  const std::size_t colon = fullPath.find(':', start);
-  if (colon == std::string::npos) return fullPath;
-  fullPath.erase(colon);
-  while (fullPath.size() > start &&
-         (fullPath.back() == '.' || fullPath.back() == ' ')) {
-    fullPath.pop_back();
-  }
-  return fullPath;
-}
-
-// The name the file system keeps for the existing file at "fullPath", links
-// followed and 8.3 short names made long; false when nothing is there.
-bool finalPathName(const std::string& fullPath, std::string* stored) {
-  const ScopedHandle file(CreateFileA(fullPath.c_str(), 0, kShareAll, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                      nullptr));
-  if (!file.valid()) return false;
-  *stored = filledBy([&file](char* buffer, DWORD size) {
-    return GetFinalPathNameByHandleA(file.get(), buffer, size,
-                                     FILE_NAME_NORMALIZED);
-  });
-  return !stored->empty();
-}
-
-std::string longPathName(const std::string& path) {
-  const std::string longName = filledBy([&path](char* buffer, DWORD size) {
-    return GetLongPathNameA(path.c_str(), buffer, size);
-  });
-  return longName.empty() ? path : longName;
 }
 
 // ---- Programs ------------------------------------------------------------
@@ -476,13 +555,13 @@ void WindowsPlatform::clearConsole() {
 std::unique_ptr<WorkFile> WindowsPlatform::captureRegistry(
     const std::string& name, std::string* listing) {
   listing->clear();
-  DeleteFileA(name.c_str());
+  removeEntry(name);
   const HANDLE handle = CreateFileA(
       name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
       FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  std::unique_ptr<WindowsWorkFile> capture = asWorkFile(handle);
+  std::unique_ptr<WindowsWorkFile> capture = asWorkFile(handle, name);
   std::string written;
   if (capture == nullptr || !runRegistryTool(capture->handle()) ||
       !readWholeFile(capture->handle(), &written)) {
@@ -495,13 +574,10 @@ std::unique_ptr<WorkFile> WindowsPlatform::captureRegistry(
 // Not inheritable, so neither the registry tool nor the viewer holds it.
 std::unique_ptr<WorkFile> WindowsPlatform::openErrorLog(
     const std::string& name) {
-  const HANDLE handle = CreateFileA(
-      name.c_str(),
-      FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | DELETE | SYNCHRONIZE, kShareAll,
-      nullptr, OPEN_ALWAYS,
-      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const HANDLE handle = openOrCreate(
+      name, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | DELETE | SYNCHRONIZE);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  return asWorkFile(handle);
+  return asWorkFile(handle, name);
 }
 
 std::unique_ptr<std::streambuf> WindowsPlatform::openForReading(
@@ -521,16 +597,13 @@ std::unique_ptr<std::streambuf> WindowsPlatform::openForReading(
 
 bool WindowsPlatform::fileIdentity(const std::string& hostPath,
                                    FileIdentity* identity) {
-  const ScopedHandle file(
-      CreateFileA(withoutStream(fullPathName(hostPath)).c_str(), 0, kShareAll,
-                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  return file.valid() && identityOf(file.get(), identity);
+  return identityAt(hostPath, identity);
 }
 
 std::string WindowsPlatform::storedFileName(const std::string& path) {
-  const std::string full = withoutStream(fullPathName(path));
-  std::string stored;
-  if (!finalPathName(full, &stored)) stored = longPathName(full);
+  const ScopedHandle file(openToQuery(path));
+  std::string stored = file.valid() ? finalPathOf(file.get()) : std::string();
+  if (stored.empty()) stored = longPathName(withoutStream(fullPathName(path)));
   return stored.substr(lastComponentStart(stored));
 }
 

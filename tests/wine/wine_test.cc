@@ -534,6 +534,46 @@ TEST_F(WineRunTest, ReadOnlyLeftoverCaptureEndsTheRunUnread) {
   EXPECT_TRUE(serverFiles() == server) << "the server's files changed";
 }
 
+// Wine shows a Unix symbolic link as the file it leads to; the run still
+// opens, creates and removes its work files never through one.
+TEST_F(WineRunTest, WorkFilesAreNeverReachedThroughALink) {
+  ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
+      casePath("stock_server", "server.txt"), View::k32));
+  const auto server = serverFiles();
+  const TempDir elsewhere;
+  const std::string target = elsewhere / "target.txt";
+  const std::string content = "someone else's file\n";
+  const struct {
+    const char* link;
+    bool targetExists;
+    const char* message;
+  } cases[] = {
+      {"qilerror.txt", true, "Error log failed to open."},
+      {"qilerror.txt", false, "Error log failed to open."},
+      {"qil.tmp", true, "Failed to initialize registry data."},
+      {"qil.tmp", false, "Failed to initialize registry data."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.link) +
+                 (c.targetExists ? " to a file" : " to nothing"));
+    fs::remove(target);
+    if (c.targetExists) writeFile(target, content);
+    fs::create_symlink(target, start_ / c.link);
+    const ProcessResult result = runExporter(i686Build(), "%A!\n");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(visible(result.standardError), c.message);
+    EXPECT_TRUE(fs::is_symlink(start_ / c.link));
+    if (c.targetExists) {
+      EXPECT_EQ(readFile(target), content);
+    } else {
+      EXPECT_FALSE(fs::exists(target)) << "the link's target was created";
+    }
+    EXPECT_TRUE(serverFiles() == server) << "the server's files changed";
+    fs::remove(start_ / c.link);
+    fs::remove(start_ / "qilerror.txt");
+  }
+}
+
 // Text after a Ctrl-Z byte is no part of a description, as the C runtime's
 // text mode reads it.
 TEST_F(WineRunTest, DescriptionEndsAtCtrlZ) {
