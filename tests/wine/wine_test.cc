@@ -427,7 +427,8 @@ TEST_F(WineRunTest, RunSucceedsWhateverNotepadDoes) {
   EXPECT_EQ(result.exitCode, 0) << visible(result.standardError);
   const std::string difference = firstDifference(stockPlainReport(), report());
   EXPECT_TRUE(difference.empty()) << difference;
-  EXPECT_FALSE(fileExists(start_ / kNotepadArguments)) << "not Wine's Notepad";
+  EXPECT_FALSE(fileExists(start_ / kNotepadArguments))
+      << "the stand-in ran, not Wine's Notepad";
   EXPECT_EQ(leftovers(), std::vector<std::string>());
 }
 
