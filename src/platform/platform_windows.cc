@@ -1,81 +1,629 @@
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
 #include <direct.h>
-#include <io.h>
-#include <sys/stat.h>
-#include <sys/types.h>
+#include <windows.h>
 
-#include <cstdio>
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <iostream>
+#include <string>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "platform/platform.h"
 
 namespace shgs {
 namespace {
 
-// The console registry tool lists the key tree; the redirection replaces any
-// earlier capture.
-constexpr char kCaptureCommand[] =
-    "reg query \"HKLM\\Software\\Orbital Forge Software\\Starhaul Deluxe Game "
-    "Server\" /s > qil.tmp";
+constexpr char kServerKey[] =
+    "HKLM\\Software\\Orbital Forge Software\\Starhaul Deluxe Game Server";
 
-// Commands run by the command processor write to the console directly, so
-// whatever the streams still hold must reach it first.
-void runCommand(const std::string& command) {
+// FileDispositionInfoEx (Windows 10 1607 on), which these headers name only
+// for later targets.
+constexpr auto kFileDispositionInfoEx =
+    static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+
+constexpr DWORD kShareAll =
+    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Closes the handle it holds when it goes.
+class ScopedHandle {
+ public:
+  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
+  ~ScopedHandle() {
+    if (valid()) CloseHandle(handle_);
+  }
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+
+  bool valid() const {
+    return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE;
+  }
+  HANDLE get() const { return handle_; }
+  HANDLE release() {
+    const HANDLE handle = handle_;
+    handle_ = INVALID_HANDLE_VALUE;
+    return handle;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+bool identityOf(HANDLE handle, FileIdentity* identity,
+                DWORD* attributes = nullptr) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(handle, &info)) return false;
+  identity->volume = info.dwVolumeSerialNumber;
+  identity->index =
+      (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+  if (attributes != nullptr) *attributes = info.dwFileAttributes;
+  return true;
+}
+
+// A file on a disk, neither a device, a pipe, a directory nor a reparse
+// point such as a link.
+bool isRegularDiskFile(HANDLE handle, FileIdentity* identity) {
+  DWORD attributes = 0;
+  return GetFileType(handle) == FILE_TYPE_DISK &&
+         identityOf(handle, identity, &attributes) &&
+         (attributes &
+          (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+}
+
+// The file open on "handle" goes: its name at once where the file system
+// allows (so that another run may create the name anew while this file is
+// still open), the file when its last handle is closed. The handle needs
+// DELETE access.
+void markForDeletion(HANDLE handle) {
+  FILE_DISPOSITION_INFO_EX now{FILE_DISPOSITION_FLAG_DELETE |
+                               FILE_DISPOSITION_FLAG_POSIX_SEMANTICS};
+  if (SetFileInformationByHandle(handle, kFileDispositionInfoEx, &now,
+                                 sizeof now)) {
+    return;
+  }
+  FILE_DISPOSITION_INFO onClose{TRUE};
+  SetFileInformationByHandle(handle, FileDispositionInfo, &onClose,
+                             sizeof onClose);
+}
+
+// ---- Names ---------------------------------------------------------------
+
+// The result of a call that fills a buffer of a given size and returns the
+// length written, or the size it needs when the buffer is too small.
+template <typename Call>
+std::string filledBy(Call call) {
+  std::string text(MAX_PATH, '\0');
+  DWORD length = call(&text[0], static_cast<DWORD>(text.size()));
+  if (length >= text.size()) {
+    text.assign(length, '\0');
+    length = call(&text[0], static_cast<DWORD>(text.size()));
+    if (length >= text.size()) return std::string();
+  }
+  text.resize(length);
+  return text;
+}
+
+// "path" made absolute as Windows resolves it: against the working
+// directory, or that of its drive ("C:name"), trailing dots and blanks of
+// the last component dropped.
+std::string fullPathName(const std::string& path) {
+  const std::string full = filledBy([&path](char* buffer, DWORD size) {
+    return GetFullPathNameA(path.c_str(), size, buffer, nullptr);
+  });
+  return full.empty() ? path : full;
+}
+
+std::size_t lastComponentStart(const std::string& path) {
+  const std::size_t separator = path.find_last_of("\\/");
+  return separator == std::string::npos ? 0 : separator + 1;
+}
+
+// A full path without the alternate data stream its last component may
+// name ("report.txt:notes"): every stream belongs to the file.
+std::string withoutStream(std::string fullPath) {
+  const std::size_t start = lastComponentStart(fullPath);
+  const std::size_t colon = fullPath.find(':', start);
+  if (colon == std::string::npos) return fullPath;
+  fullPath.erase(colon);
+  while (fullPath.size() > start &&
+         (fullPath.back() == '.' || fullPath.back() == ' ')) {
+    fullPath.pop_back();
+  }
+  return fullPath;
+}
+
+// The path under which the file system keeps the file open on "handle",
+// links followed and 8.3 short names made long; empty when it cannot tell.
+std::string finalPathOf(HANDLE handle) {
+  return filledBy([handle](char* buffer, DWORD size) {
+    return GetFinalPathNameByHandleA(handle, buffer, size,
+                                     FILE_NAME_NORMALIZED);
+  });
+}
+
+// Opens the existing file or directory at "path", links followed, without
+// access to its data.
+HANDLE openToQuery(const std::string& path) {
+  return CreateFileA(withoutStream(fullPathName(path)).c_str(), 0, kShareAll,
+                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                     nullptr);
+}
+
+bool identityAt(const std::string& path, FileIdentity* identity) {
+  const ScopedHandle file(openToQuery(path));
+  return file.valid() && identityOf(file.get(), identity);
+}
+
+std::string directoryOf(const std::string& path) {
+  return path.substr(0, lastComponentStart(path));
+}
+
+// Whether the file open on "handle" is the entry "name" of the working
+// directory itself. Wine resolves a Unix symbolic link without showing a
+// reparse point; the file's final path then names the link's target. Where
+// the system cannot tell the final path, the entry is taken as it is.
+bool isEntryItself(HANDLE handle, const std::string& name) {
+  const std::string final = finalPathOf(handle);
+  if (final.empty()) return true;
+  const std::string full = fullPathName(name);
+  FileIdentity finalDirectory;
+  FileIdentity directory;
+  return equalsIgnoringCase(final.substr(lastComponentStart(final)),
+                            full.substr(lastComponentStart(full))) &&
+         identityAt(directoryOf(final), &finalDirectory) &&
+         identityAt(directoryOf(full), &directory) &&
+         finalDirectory == directory;
+}
+
+std::string longPathName(const std::string& path) {
+  const std::string longName = filledBy([&path](char* buffer, DWORD size) {
+    return GetLongPathNameA(path.c_str(), buffer, size);
+  });
+  return longName.empty() ? path : longName;
+}
+
+// ---- Work files and interruption ------------------------------------------
+
+class CriticalSectionLock {
+ public:
+  explicit CriticalSectionLock(CRITICAL_SECTION* section) : section_(section) {
+    EnterCriticalSection(section_);
+  }
+  ~CriticalSectionLock() { LeaveCriticalSection(section_); }
+  CriticalSectionLock(const CriticalSectionLock&) = delete;
+  CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
+
+ private:
+  CRITICAL_SECTION* section_;
+};
+
+// The work files the run holds open. The console's control handler runs on
+// a thread of its own, so every change and the handler take the lock, and a
+// handle is closed only under it.
+class HeldWorkFiles {
+ public:
+  HeldWorkFiles() { InitializeCriticalSection(&lock_); }
+
+  void add(HANDLE handle, const FileIdentity& identity) {
+    CriticalSectionLock lock(&lock_);
+    files_.push_back({handle, identity});
+  }
+
+  // Closes "handle". With "remove", its file goes too, unless the run holds
+  // the same file open elsewhere (a game kept in the start directory shares
+  // the start directory's log), whose holder removes it later: a file
+  // marked for deletion could not be opened again meanwhile.
+  void close(HANDLE handle, bool remove) {
+    CriticalSectionLock lock(&lock_);
+    const auto held = std::find_if(
+        files_.begin(), files_.end(),
+        [handle](const Held& file) { return file.handle == handle; });
+    if (held == files_.end()) return;
+    const FileIdentity identity = held->identity;
+    files_.erase(held);
+    if (remove && !holds(identity)) markForDeletion(handle);
+    CloseHandle(handle);
+  }
+
+  // On the control handler's thread: every held file goes when the process
+  // ends and closes its handles.
+  void markAllForDeletion() {
+    CriticalSectionLock lock(&lock_);
+    for (const Held& file : files_) markForDeletion(file.handle);
+  }
+
+ private:
+  struct Held {
+    HANDLE handle;
+    FileIdentity identity;
+  };
+
+  bool holds(const FileIdentity& identity) const {
+    return std::any_of(
+        files_.begin(), files_.end(),
+        [&identity](const Held& file) { return file.identity == identity; });
+  }
+
+  CRITICAL_SECTION lock_;
+  std::vector<Held> files_;
+};
+
+// Never destroyed: the control handler may run while the process ends.
+HeldWorkFiles& heldWorkFiles() {
+  static HeldWorkFiles* files = new HeldWorkFiles;
+  return *files;
+}
+
+// Ctrl-C, Ctrl-Break and closing the console remove the run's work files,
+// never the report; the default handler then ends the process as an
+// interrupted one, and its closing handles delete the marked files.
+BOOL WINAPI endInterruptedRun(DWORD event) {
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ||
+      event == CTRL_CLOSE_EVENT) {
+    heldWorkFiles().markAllForDeletion();
+  }
+  return FALSE;
+}
+
+class WindowsWorkFile final : public WorkFile {
+ public:
+  WindowsWorkFile(HANDLE handle, const FileIdentity& identity)
+      : handle_(handle) {
+    heldWorkFiles().add(handle_, identity);
+  }
+  ~WindowsWorkFile() override { closeFile(false); }
+  WindowsWorkFile(const WindowsWorkFile&) = delete;
+  WindowsWorkFile& operator=(const WindowsWorkFile&) = delete;
+
+  HANDLE handle() const { return handle_; }
+
+  // By its own handle, so it is this file that goes, whatever now bears
+  // its name.
+  void remove() override { closeFile(true); }
+
+ private:
+  void closeFile(bool remove) {
+    if (handle_ == INVALID_HANDLE_VALUE) return;
+    heldWorkFiles().close(handle_, remove);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+
+  HANDLE handle_;
+};
+
+// Takes over "handle", the file the run has just created or opened as
+// "name" in the working directory; nullptr (and the handle closed) when it
+// is not a regular disk file kept under that name there.
+std::unique_ptr<WindowsWorkFile> asWorkFile(HANDLE handle,
+                                            const std::string& name) {
+  FileIdentity identity;
+  if (!isRegularDiskFile(handle, &identity) || !isEntryItself(handle, name)) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  return std::make_unique<WindowsWorkFile>(handle, identity);
+}
+
+// Removes the earlier entry "name" of the working directory: a link itself,
+// never its target. One that cannot be removed (read-only, in use, a
+// directory, a link Wine resolves) stays.
+void removeEntry(const std::string& name) {
+  const ScopedHandle entry(CreateFileA(
+      name.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (entry.valid() && isEntryItself(entry.get(), name)) {
+    markForDeletion(entry.get());
+  }
+}
+
+// Opens the file "name" of the working directory, creating it when there
+// is none, neither through a link: a dangling link fails both ways, where
+// opening it to create would create its target.
+HANDLE openOrCreate(const std::string& name, DWORD access) {
+  constexpr DWORD kFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+  // A second round for a file another run creates meanwhile.
+  for (int round = 0; round < 2; ++round) {
+    HANDLE handle = CreateFileA(name.c_str(), access, kShareAll, nullptr,
+                                OPEN_EXISTING, kFlags, nullptr);
+    if (handle != INVALID_HANDLE_VALUE ||
+        GetLastError() != ERROR_FILE_NOT_FOUND) {
+      return handle;
+    }
+    handle = CreateFileA(name.c_str(), access, kShareAll, nullptr, CREATE_NEW,
+                         kFlags, nullptr);
+    if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
+      return handle;
+    }
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+// ---- Reading -------------------------------------------------------------
+
+// Reads a regular file up to the size it had when it was opened.
+class BoundedHandleBuffer final : public std::streambuf {
+ public:
+  BoundedHandleBuffer(HANDLE handle, std::uint64_t size)
+      : handle_(handle), remaining_(size) {}
+  ~BoundedHandleBuffer() override { CloseHandle(handle_); }
+  BoundedHandleBuffer(const BoundedHandleBuffer&) = delete;
+  BoundedHandleBuffer& operator=(const BoundedHandleBuffer&) = delete;
+
+ protected:
+  int_type underflow() override {
+    if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+    if (remaining_ == 0) return traits_type::eof();
+    const DWORD wanted =
+        static_cast<DWORD>(std::min<std::uint64_t>(sizeof buffer_, remaining_));
+    DWORD n = 0;
+    if (!ReadFile(handle_, buffer_, wanted, &n, nullptr) || n == 0) {
+      remaining_ = 0;
+      return traits_type::eof();
+    }
+    remaining_ -= n;
+    setg(buffer_, buffer_, buffer_ + n);
+    return traits_type::to_int_type(*gptr());
+  }
+
+ private:
+  HANDLE handle_;
+  std::uint64_t remaining_;
+  char buffer_[8192];
+};
+
+// The whole file open on "handle", read from its start.
+bool readWholeFile(HANDLE handle, std::string* bytes) {
+  LARGE_INTEGER size;
+  const LARGE_INTEGER start{};
+  if (!GetFileSizeEx(handle, &size) ||
+      static_cast<std::uint64_t>(size.QuadPart) > bytes->max_size() / 2 ||
+      !SetFilePointerEx(handle, start, nullptr, FILE_BEGIN)) {
+    return false;
+  }
+  bytes->assign(static_cast<std::size_t>(size.QuadPart), '\0');
+  std::size_t done = 0;
+  while (done < bytes->size()) {
+    const DWORD wanted = static_cast<DWORD>(
+        std::min<std::size_t>(bytes->size() - done, 1 << 20));
+    DWORD n = 0;
+    if (!ReadFile(handle, &(*bytes)[done], wanted, &n, nullptr) || n == 0) {
+      return false;
+    }
+    done += n;
+  }
+  return true;
+}
+
+// ---- Programs ------------------------------------------------------------
+
+// The system's own program "name", by full path: never one found in the
+// working directory or along PATH. For a 32-bit build on 64-bit Windows the
+// system directory is redirected to the 32-bit programs.
+std::string systemProgram(const char* name) {
+  const std::string directory = filledBy([](char* buffer, DWORD size) {
+    return GetSystemDirectoryA(buffer, size);
+  });
+  return directory.empty() ? std::string() : directory + "\\" + name;
+}
+
+std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// An inheritable copy of "handle" for a child to get as a standard handle;
+// nullptr for none.
+HANDLE inheritableCopy(HANDLE handle) {
+  HANDLE copy = nullptr;
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE ||
+      !DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy,
+                       0, TRUE, DUPLICATE_SAME_ACCESS)) {
+    return nullptr;
+  }
+  return copy;
+}
+
+// Process attributes that let a child inherit exactly the handles named,
+// and no other inheritable handle of this process.
+class InheritedHandles {
+ public:
+  explicit InheritedHandles(std::vector<HANDLE> handles)
+      : handles_(std::move(handles)) {
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    storage_.resize(size);
+    auto* list =
+        reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage_.data());
+    if (handles_.empty() ||
+        !InitializeProcThreadAttributeList(list, 1, 0, &size)) {
+      return;
+    }
+    list_ = list;
+    if (!UpdateProcThreadAttribute(
+            list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_.data(),
+            handles_.size() * sizeof(HANDLE), nullptr, nullptr)) {
+      DeleteProcThreadAttributeList(list_);
+      list_ = nullptr;
+    }
+  }
+  ~InheritedHandles() {
+    if (list_ != nullptr) DeleteProcThreadAttributeList(list_);
+  }
+  InheritedHandles(const InheritedHandles&) = delete;
+  InheritedHandles& operator=(const InheritedHandles&) = delete;
+
+  // nullptr when the system could not make the list.
+  LPPROC_THREAD_ATTRIBUTE_LIST list() const { return list_; }
+
+ private:
+  std::vector<HANDLE> handles_;
+  std::vector<char> storage_;
+  LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+};
+
+// Starts the program at the full path "program" directly, not through the
+// command processor, so nothing in "commandLine" is expanded; waits for it.
+// False when it could not be started.
+bool startAndWait(const std::string& program, std::string commandLine,
+                  STARTUPINFOA* startup, BOOL inheritHandles, DWORD flags) {
   std::cout.flush();
   std::cerr.flush();
-  std::system(command.c_str());
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr,
+                      inheritHandles, flags, nullptr, nullptr, startup,
+                      &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  CloseHandle(process.hProcess);
+  return true;
 }
+
+// Runs the registry tool with its listing going to "capture" and its error
+// messages to the run's standard error; it inherits those two handles only.
+bool runRegistryTool(HANDLE capture) {
+  const std::string tool = systemProgram("reg.exe");
+  if (tool.empty()) return false;
+  const ScopedHandle output(inheritableCopy(capture));
+  const ScopedHandle error(inheritableCopy(GetStdHandle(STD_ERROR_HANDLE)));
+  if (!output.valid()) return false;
+  std::vector<HANDLE> handles = {output.get()};
+  if (error.valid()) handles.push_back(error.get());
+  const InheritedHandles inherited(handles);
+  STARTUPINFOEXA startup{};
+  startup.StartupInfo.cb = sizeof startup;
+  startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+  startup.StartupInfo.hStdOutput = output.get();
+  startup.StartupInfo.hStdError = error.get();
+  startup.lpAttributeList = inherited.list();
+  const DWORD flags =
+      inherited.list() != nullptr ? EXTENDED_STARTUPINFO_PRESENT : 0;
+  return startAndWait(tool,
+                      quoted(tool) + " query " + quoted(kServerKey) + " /s",
+                      &startup.StartupInfo, TRUE, flags);
+}
+
+// ---- The platform --------------------------------------------------------
 
 class WindowsPlatform final : public Platform {
  public:
-  // Redirected, "cls" writes a form feed into the output; only a console is
-  // cleared.
-  void clearConsole() override {
-    if (_isatty(_fileno(stdout))) runCommand("cls");
+  WindowsPlatform() {
+    heldWorkFiles();  // made before the handler can run
+    SetConsoleCtrlHandler(endInterruptedRun, TRUE);
   }
 
-  void captureRegistry() override { runCommand(kCaptureCommand); }
-
-  bool removeFile(const std::string& hostPath) override {
-    return std::remove(hostPath.c_str()) == 0;
-  }
-
-  std::string currentDirectory() override {
-    char* path = _getcwd(nullptr, 0);
-    if (path == nullptr) return std::string();
-    std::string result(path);
-    std::free(path);
-    return result;
-  }
-
+  void clearConsole() override;
+  std::unique_ptr<WorkFile> captureRegistry(const std::string& name,
+                                            std::string* listing) override;
+  std::unique_ptr<WorkFile> openErrorLog(const std::string& name) override;
+  std::unique_ptr<std::streambuf> openForReading(
+      const std::string& hostPath) override;
+  bool fileIdentity(const std::string& hostPath,
+                    FileIdentity* identity) override;
+  std::string storedFileName(const std::string& path) override;
+  std::vector<std::string> registryFiles() override { return {}; }
+  std::string currentDirectory() override;
   bool changeDirectory(const std::string& hostPath) override {
     return _chdir(hostPath.c_str()) == 0;
   }
-
   std::string hostPath(const std::string& windowsPath) override {
     return windowsPath;
   }
-
-  std::string joinPath(const std::string& directory,
-                       const std::string& name) override {
-    if (!directory.empty() &&
-        (directory.back() == '\\' || directory.back() == '/')) {
-      return directory + name;
-    }
-    return directory + "\\" + name;
-  }
-
-  bool isRegularFile(const std::string& hostPath) override {
-    struct _stat64 info;
-    return _stat64(hostPath.c_str(), &info) == 0 &&
-           (info.st_mode & _S_IFREG) != 0;
-  }
-
-  void startViewer(const std::string& fileName) override {
-    runCommand("notepad.exe \"" + fileName + "\"");
-  }
+  void startViewer(const std::string& fileName) override;
 };
+
+// Through the console itself: redirected output is no console, and gets no
+// form feed or control sequence.
+void WindowsPlatform::clearConsole() {
+  std::cout.flush();
+  const HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (!GetConsoleScreenBufferInfo(console, &info)) return;
+  const COORD origin{0, 0};
+  const DWORD cells =
+      static_cast<DWORD>(info.dwSize.X) * static_cast<DWORD>(info.dwSize.Y);
+  DWORD written = 0;
+  FillConsoleOutputCharacterA(console, ' ', cells, origin, &written);
+  FillConsoleOutputAttribute(console, info.wAttributes, cells, origin,
+                             &written);
+  SetConsoleCursorPosition(console, origin);
+}
+
+// The capture is created afresh, never through a link, and read back from
+// the same open file: no planted or stale file can stand in for it. A
+// leftover that cannot be removed (read-only, in use) fails the creation.
+std::unique_ptr<WorkFile> WindowsPlatform::captureRegistry(
+    const std::string& name, std::string* listing) {
+  listing->clear();
+  removeEntry(name);
+  const HANDLE handle = CreateFileA(
+      name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+      FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  std::unique_ptr<WindowsWorkFile> capture = asWorkFile(handle, name);
+  std::string written;
+  if (capture == nullptr || !runRegistryTool(capture->handle()) ||
+      !readWholeFile(capture->handle(), &written)) {
+    return nullptr;
+  }
+  *listing = std::move(written);
+  return capture;
+}
+
+// Not inheritable, so neither the registry tool nor the viewer holds it.
+std::unique_ptr<WorkFile> WindowsPlatform::openErrorLog(
+    const std::string& name) {
+  const HANDLE handle = openOrCreate(
+      name, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | DELETE | SYNCHRONIZE);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  return asWorkFile(handle, name);
+}
+
+std::unique_ptr<std::streambuf> WindowsPlatform::openForReading(
+    const std::string& hostPath) {
+  ScopedHandle file(CreateFileA(hostPath.c_str(), GENERIC_READ, kShareAll,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+  FileIdentity identity;
+  LARGE_INTEGER size;
+  if (!file.valid() || !isRegularDiskFile(file.get(), &identity) ||
+      !GetFileSizeEx(file.get(), &size)) {
+    return nullptr;
+  }
+  return std::make_unique<BoundedHandleBuffer>(
+      file.release(), static_cast<std::uint64_t>(size.QuadPart));
+}
+
+bool WindowsPlatform::fileIdentity(const std::string& hostPath,
+                                   FileIdentity* identity) {
+  return identityAt(hostPath, identity);
+}
+
+std::string WindowsPlatform::storedFileName(const std::string& path) {
+  const ScopedHandle file(openToQuery(path));
+  std::string stored = file.valid() ? finalPathOf(file.get()) : std::string();
+  if (stored.empty()) stored = longPathName(withoutStream(fullPathName(path)));
+  return stored.substr(lastComponentStart(stored));
+}
+
+std::string WindowsPlatform::currentDirectory() {
+  char* path = _getcwd(nullptr, 0);
+  if (path == nullptr) return std::string();
+  std::string result(path);
+  std::free(path);
+  return result;
+}
+
+// Notepad gets the name as typed, quoted, and no handle of the run.
+void WindowsPlatform::startViewer(const std::string& fileName) {
+  const std::string notepad = systemProgram("notepad.exe");
+  if (notepad.empty()) return;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startAndWait(notepad, quoted(notepad) + " " + quoted(fileName), &startup,
+               FALSE, 0);
+}
 
 }  // namespace
 

@@ -1,6 +1,6 @@
-// Stands in for Notepad in the Wine tests (the command processor finds it in
-// the current directory first): records the arguments it was started with
-// and a copy of the file it was asked to show, in the current directory.
+// Stands in for Notepad in the Wine tests (installed as the system's
+// notepad.exe): records the arguments it was started with and a copy of the
+// file it was asked to show, in the current directory.
 
 #include <fstream>
 

@@ -1,7 +1,8 @@
 # The Windows executables run under Wine (scripts/test-wine, label "wine"):
-# the golden reports, the fatal paths and the release zip, through Wine's own
-# registry, command processor and C runtime. The executables and the zip come
-# from the mingw-i686 and mingw-x86_64 builds, made before these tests run.
+# the golden reports, the fatal paths, hostile start directories and the
+# release zip, through Wine's own registry, reg.exe and C runtime. The
+# executables and the zip come from the mingw-i686 and mingw-x86_64 builds,
+# made before these tests run.
 
 set(SHGS_WINE_EXPORTER_I686
     "${PROJECT_SOURCE_DIR}/build/mingw-i686/shgs-exporter.exe"
@@ -16,15 +17,21 @@ find_program(SHGS_MINGW_I686_CXX i686-w64-mingw32-g++ REQUIRED)
 
 set(wine_helpers "${CMAKE_CURRENT_BINARY_DIR}/wine-helpers")
 
-# The Notepad stand-in, a Windows program of its own.
-add_custom_command(
-  OUTPUT "${wine_helpers}/notepad.exe"
-  COMMAND "${CMAKE_COMMAND}" -E make_directory "${wine_helpers}"
-  COMMAND "${SHGS_MINGW_I686_CXX}" -std=c++17 -O2 -Wall -Wextra -Werror
-          -static -s -o "${wine_helpers}/notepad.exe"
-          "${PROJECT_SOURCE_DIR}/tests/wine/notepad_stub.cc"
-  DEPENDS tests/wine/notepad_stub.cc
-  COMMENT "Building the Notepad stand-in for the Wine tests")
+# Windows programs of the tests' own: the Notepad stand-in, installed as the
+# system's Notepad, and the program planted in start directories.
+set(windows_helpers)
+foreach(program notepad planted)
+  set(helper "${wine_helpers}/${program}.exe")
+  add_custom_command(
+    OUTPUT "${helper}"
+    COMMAND "${CMAKE_COMMAND}" -E make_directory "${wine_helpers}"
+    COMMAND "${SHGS_MINGW_I686_CXX}" -std=c++17 -O2 -Wall -Wextra -Werror
+            -static -s -o "${helper}"
+            "${PROJECT_SOURCE_DIR}/tests/wine/${program}_stub.cc"
+    DEPENDS tests/wine/${program}_stub.cc
+    COMMENT "Building ${program}.exe for the Wine tests")
+  list(APPEND windows_helpers "${helper}")
+endforeach()
 
 # The clock-shifting preload library, for 32-bit and 64-bit Wine processes,
 # in the directories Debian's dynamic loader names by $LIB.
@@ -49,7 +56,7 @@ foreach(bits 32 64)
 endforeach()
 
 add_custom_target(shgs_wine_helpers
-  DEPENDS "${wine_helpers}/notepad.exe" ${clock_shift_libraries})
+  DEPENDS ${windows_helpers} ${clock_shift_libraries})
 
 add_executable(exporter_wine_tests
   tests/wine/wine_session.cc

@@ -18,6 +18,7 @@ constexpr char kWine32[] = "/usr/lib/wine/wine";
 constexpr char kWine64[] = "/usr/lib/wine/wine64";
 constexpr char kVendorKey[] = "HKLM\\Software\\Orbital Forge Software";
 constexpr char kTimeLimitSeconds[] = "240";
+constexpr char kNotepadStandIn[] = "notepad.exe=n";
 
 // Runs "$@" under a time limit of "$1" seconds. When the limit strikes, the
 // Wine server is ended too: the Windows processes the program started would
@@ -87,6 +88,7 @@ void WineSession::SetUp() {
   // The Wine server needs the prefix directory; Wine fills it.
   makeDirectories(root_ / "prefix");
   startServer();
+  installNotepadStandIn();
 }
 
 void WineSession::TearDown() { endServer(); }
@@ -98,6 +100,7 @@ ProcessEnvironment WineSession::environment(
       {"WINEPREFIX", root_ / "prefix"},
       {"WINEARCH", "win64"},
       {"WINEDEBUG", "-all"},
+      {"WINEDLLOVERRIDES", kNotepadStandIn},
       {"PATH", "/usr/bin:/bin"},
       // The C runtime reads TZ in its own form, not as a zone name.
       {"TZ", "EST5EDT"},
@@ -112,6 +115,19 @@ void WineSession::startServer() {
       runLimited({"/bin/sh", "-c", kStartServer, kWine64}, root_.path(), "");
   ASSERT_EQ(started.exitCode, 0)
       << "Wine did not start: " << started.standardError;
+}
+
+// The exporter starts the system's Notepad by full path: the stand-in takes
+// its place in both system directories (the 32-bit build's is syswow64),
+// and the environment makes Wine prefer it to its builtin Notepad.
+void WineSession::installNotepadStandIn() {
+  for (const char* directory : {"system32", "syswow64"}) {
+    std::error_code error;
+    fs::copy_file(helpersDirectory() + "/notepad.exe",
+                  driveC() + "/windows/" + directory + "/notepad.exe",
+                  fs::copy_options::overwrite_existing, error);
+    ASSERT_FALSE(error) << directory << ": " << error.message();
+  }
 }
 
 void WineSession::endServer() {

@@ -30,10 +30,11 @@ WindowsBuild i686Build();
 WindowsBuild x86_64Build();
 
 // One Wine prefix for the whole test program: created fresh in a temporary
-// directory, its Wine server kept running between tests and ended at the
-// end. Every Wine program runs under a time limit; one that exceeds it ends
-// the Wine server, so that no process is left holding the test's pipes, and
-// the next call starts a new one.
+// directory, with the Notepad stand-in (notepad.exe of the tests' helpers)
+// as the system's Notepad, its Wine server kept running between tests and
+// ended at the end. Every Wine program runs under a time limit; one that
+// exceeds it ends the Wine server, so that no process is left holding the
+// test's pipes, and the next call starts a new one.
 class WineSession : public ::testing::Environment {
  public:
   void SetUp() override;
@@ -69,6 +70,7 @@ class WineSession : public ::testing::Environment {
       const std::vector<std::string>& command, const std::string& directory,
       const std::string& input, const ProcessEnvironment& extra = {});
   void startServer();
+  void installNotepadStandIn();
   void endServer();
   void removeInstalledFiles();
   void copyServerFiles(const std::string& generatedDriveC);

@@ -1,8 +1,8 @@
 // The Windows executables run under Wine, on Windows' own components: Wine's
-// registry filled by its reg.exe, its command processor running the capture
-// and Notepad commands, and its C runtime with text-mode CR LF line ends and
-// its time-zone handling. The golden reports (tests/testdata/golden) must
-// come out byte for byte, with CR LF line ends.
+// registry filled and listed by its reg.exe, the system's Notepad (the
+// tests' stand-in), and its C runtime with text-mode CR LF line ends and its
+// time-zone handling. The golden reports (tests/testdata/golden) must come
+// out byte for byte, with CR LF line ends.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 #include <cctype>
 #include <ctime>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,8 @@ constexpr char kReportName[] = "SHGS Game Data.TXT";
 // What the Notepad stand-in records in the directory it runs in.
 constexpr char kNotepadArguments[] = "notepad-args.txt";
 constexpr char kNotepadCopy[] = "notepad-saw.txt";
+// What a program planted in the start directory leaves when it runs.
+constexpr char kPlantedMark[] = "planted-ran.txt";
 constexpr char kServerKey[] =
     "HKLM\\Software\\Orbital Forge Software\\Starhaul Deluxe Game Server";
 
@@ -81,6 +84,11 @@ std::string padded(const std::string& text, std::size_t width) {
 // A text file as the Windows C runtime writes it in text mode.
 std::string withCrLf(const std::string& text) {
   return replaceAll(text, "\n", "\r\n");
+}
+
+// The report of stock_server's run "%A!", as Windows writes it.
+std::string stockPlainReport() {
+  return withCrLf(readFile(casePath("stock_server", "plain.expected")));
 }
 
 // The expected standard error of a completed run: the POSIX build tells
@@ -159,26 +167,52 @@ std::vector<std::string> leftoverFiles(const std::vector<std::string>& roots) {
   return found;
 }
 
-// A test with a start directory of its own, holding the Notepad stand-in
-// (which the command processor finds there before any other).
+// The contents of every file below "roots", by path.
+std::map<std::string, std::string> filesBelow(
+    const std::vector<std::string>& roots) {
+  std::map<std::string, std::string> files;
+  for (const std::string& root : roots) {
+    std::error_code ignored;
+    for (auto it = fs::recursive_directory_iterator(root, ignored);
+         it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+      if (it->is_regular_file()) files[it->path()] = readFile(it->path());
+    }
+  }
+  return files;
+}
+
+// A test with a start directory of its own; the system's Notepad is the
+// tests' stand-in, which records in the directory it runs in.
 class WineRunTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fs::copy_file(wineSession().helpersDirectory() + "/notepad.exe",
-                  start_ / "notepad.exe");
-  }
-
-  ProcessResult runExporter(const WindowsBuild& build,
-                            const std::string& input) {
-    return runExecutable(build, build.executable, input);
+  ProcessResult runExporter(const WindowsBuild& build, const std::string& input,
+                            const ProcessEnvironment& extra = {}) {
+    return runExecutable(build, build.executable, input, extra);
   }
 
   ProcessResult runExecutable(const WindowsBuild& build,
                               const std::string& executable,
-                              const std::string& input) {
+                              const std::string& input,
+                              const ProcessEnvironment& extra = {}) {
     SCOPED_TRACE(build.name);
+    ProcessEnvironment environment = pinnedClock();
+    environment.insert(extra.begin(), extra.end());
     return wineSession().run({build.loader, executable}, start_.path(), input,
-                             pinnedClock());
+                             environment);
+  }
+
+  std::map<std::string, std::string> serverFiles() const {
+    return filesBelow(wineSession().installedEntries());
+  }
+
+  // The 8.3 short spelling Wine gives the existing "windowsPath".
+  std::string shortPathName(const std::string& windowsPath) {
+    writeFile(start_ / "short.bat",
+              "@for %%I in (\"" + windowsPath + "\") do @echo %%~sI\r\n");
+    const ProcessResult listed = wineSession().run(
+        {i686Build().loader, "cmd", "/c", "short.bat"}, start_.path(), "");
+    fs::remove(start_ / "short.bat");
+    return replaceAll(listed.standardOutput, "\r\n", "");
   }
 
   std::string report() const { return readFile(start_ / kReportName); }
@@ -386,15 +420,207 @@ TEST_F(WineRunTest, CaptureInWinesBlankSeparatedLayoutGivesTheStoredTexts) {
 // Wine's own Notepad cannot open a window here and ends at once; its result
 // is not the run's.
 TEST_F(WineRunTest, RunSucceedsWhateverNotepadDoes) {
-  fs::remove(start_ / "notepad.exe");
   ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
       casePath("stock_server", "server.txt"), View::k32));
+  const ProcessResult result = runExporter(
+      i686Build(), "%A!\n", {{"WINEDLLOVERRIDES", "notepad.exe=b"}});
+  EXPECT_EQ(result.exitCode, 0) << visible(result.standardError);
+  const std::string difference = firstDifference(stockPlainReport(), report());
+  EXPECT_TRUE(difference.empty()) << difference;
+  EXPECT_FALSE(fileExists(start_ / kNotepadArguments))
+      << "the stand-in ran, not Wine's Notepad";
+  EXPECT_EQ(leftovers(), std::vector<std::string>());
+}
+
+// Programs planted in the start directory under the names of the system's
+// registry tool and Notepad: the run starts the system's own all the same.
+class PlantedProgramUnderWine
+    : public WineRunTest,
+      public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(PlantedProgramUnderWine, NeverRuns) {
+  const std::string planted = GetParam();
+  if (fs::path(planted).extension() == ".exe") {
+    fs::copy_file(wineSession().helpersDirectory() + "/planted.exe",
+                  start_ / planted);
+  } else {
+    writeFile(start_ / planted,
+              "@echo %0 %*>>" + std::string(kPlantedMark) + "\r\n");
+  }
+  ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
+      casePath("stock_server", "server.txt"), View::k32));
+  const auto server = serverFiles();
+  const ProcessResult result = runExporter(i686Build(), "%A!\n");
+  EXPECT_EQ(result.exitCode, 0) << visible(result.standardError);
+  const std::string difference = firstDifference(stockPlainReport(), report());
+  EXPECT_TRUE(difference.empty()) << difference;
+  expectNotepadShowedTheReport();
+  EXPECT_FALSE(fileExists(start_ / kPlantedMark))
+      << readFile(start_ / kPlantedMark);
+  EXPECT_EQ(leftovers(), std::vector<std::string>());
+  EXPECT_TRUE(serverFiles() == server) << "the server's files changed";
+}
+
+INSTANTIATE_TEST_SUITE_P(StartDirectory, PlantedProgramUnderWine,
+                         ::testing::Values("reg.bat", "reg.cmd", "reg.exe",
+                                           "notepad.exe"),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                           return replaceAll(info.param, ".", "");
+                         });
+
+// The name is never handed to the command processor, which would expand
+// "%OS%" even inside quotes.
+TEST_F(WineRunTest, PercentSignsInTheReportNameReachNotepadAsTyped) {
+  ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
+      casePath("stock_server", "server.txt"), View::k32));
+  const auto server = serverFiles();
+  const ProcessResult result = runExporter(i686Build(), "$\n%OS%.txt\n%A!\n");
+  EXPECT_EQ(result.exitCode, 0) << visible(result.standardError);
+  const std::string written = readFile(start_ / "%OS%.txt");
+  const std::string difference = firstDifference(stockPlainReport(), written);
+  EXPECT_TRUE(difference.empty()) << difference;
+  EXPECT_EQ(readFile(start_ / kNotepadArguments), "%OS%.txt\n");
+  EXPECT_TRUE(readFile(start_ / kNotepadCopy) == written);
+  EXPECT_FALSE(fileExists(start_ / "Windows_NT.txt"));
+  EXPECT_EQ(leftovers(), std::vector<std::string>());
+  EXPECT_TRUE(serverFiles() == server) << "the server's files changed";
+}
+
+// Names that denote, however spelled, the start directory's error log or
+// the game's record are refused before any file is opened for writing.
+// ("qilerror.txt" is a valid 8.3 name and has no short name of its own, so
+// the short spelling is that of the record's path.)
+TEST_F(WineRunTest, ReportNamesOfTheRunsFilesAreRefusedBeforeAnyIsTruncated) {
+  writeFile(start_ / "blanks.txt", kBlankValuesServer);
+  ASSERT_NO_FATAL_FAILURE(
+      wineSession().installServer(start_ / "blanks.txt", View::k32));
+  const std::string shortRecord =
+      shortPathName("C:\\Blank  Server\\Game    A\\shcfig.dat");
+  ASSERT_NE(shortRecord.find('~'), std::string::npos) << shortRecord;
+  const std::string earlierLog = "an earlier run's log\r\n";
+  for (const std::string& name :
+       {std::string("qilerror.txt."), std::string("qilerror.txt\0x", 14),
+        shortRecord}) {
+    SCOPED_TRACE(visible(name));
+    writeFile(start_ / "qilerror.txt", earlierLog);
+    const auto server = serverFiles();
+    const ProcessResult result =
+        runExporter(i686Build(), "$\n" + name + "\n%A!\n");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(visible(result.standardError), "Failed to create output file.");
+    EXPECT_EQ(readFile(start_ / "qilerror.txt"), earlierLog);
+    EXPECT_FALSE(fileExists(start_ / kNotepadArguments));
+    EXPECT_EQ(leftovers(), std::vector<std::string>{start_ / "qilerror.txt"});
+    EXPECT_TRUE(serverFiles() == server) << "the server's files changed";
+  }
+}
+
+// A capture that cannot be replaced is never read in place of a fresh one.
+TEST_F(WineRunTest, ReadOnlyLeftoverCaptureEndsTheRunUnread) {
+  ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
+      casePath("stock_server", "server.txt"), View::k32));
+  const auto server = serverFiles();
+  const std::string stale = "    ServerRoot    REG_SZ    C:\\Stale\r\n";
+  writeFile(start_ / "qil.tmp", stale);
+  fs::permissions(start_ / "qil.tmp", fs::perms::owner_read |
+                                          fs::perms::group_read |
+                                          fs::perms::others_read);
+  const ProcessResult result = runExporter(i686Build(), "%A!\n");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(visible(result.standardError),
+            "Failed to initialize registry data.");
+  EXPECT_EQ(result.standardOutput, "") << "the menu was drawn";
+  EXPECT_EQ(readFile(start_ / "qil.tmp"), stale);
+  EXPECT_FALSE(fileExists(start_ / kReportName));
+  EXPECT_TRUE(serverFiles() == server) << "the server's files changed";
+}
+
+// Wine shows a Unix symbolic link as the file it leads to; the run still
+// opens, creates and removes its work files never through one.
+TEST_F(WineRunTest, WorkFilesAreNeverReachedThroughALink) {
+  ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
+      casePath("stock_server", "server.txt"), View::k32));
+  const auto server = serverFiles();
+  const TempDir elsewhere;
+  const std::string target = elsewhere / "target.txt";
+  const std::string content = "someone else's file\n";
+  const struct {
+    const char* link;
+    bool targetExists;
+    const char* message;
+  } cases[] = {
+      {"qilerror.txt", true, "Error log failed to open."},
+      {"qilerror.txt", false, "Error log failed to open."},
+      {"qil.tmp", true, "Failed to initialize registry data."},
+      {"qil.tmp", false, "Failed to initialize registry data."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.link) +
+                 (c.targetExists ? " to a file" : " to nothing"));
+    fs::remove(target);
+    if (c.targetExists) writeFile(target, content);
+    fs::create_symlink(target, start_ / c.link);
+    const ProcessResult result = runExporter(i686Build(), "%A!\n");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(visible(result.standardError), c.message);
+    EXPECT_TRUE(fs::is_symlink(start_ / c.link));
+    if (c.targetExists) {
+      EXPECT_EQ(readFile(target), content);
+    } else {
+      EXPECT_FALSE(fs::exists(target)) << "the link's target was created";
+    }
+    EXPECT_TRUE(serverFiles() == server) << "the server's files changed";
+    fs::remove(start_ / c.link);
+    fs::remove(start_ / "qilerror.txt");
+  }
+}
+
+// Text after a Ctrl-Z byte is no part of a description, as the C runtime's
+// text mode reads it.
+TEST_F(WineRunTest, DescriptionEndsAtCtrlZ) {
+  ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
+      casePath("stock_server", "server.txt"), View::k32));
+  writeFile(wineSession().driveC() + "/SHGS/DescFile/stock.txt",
+            "Prices as shipped.\r\n\x1ANothing changed.\r\n");
+  wineSession().serverChanged();
+  const auto server = serverFiles();
   const ProcessResult result = runExporter(i686Build(), "%A!\n");
   EXPECT_EQ(result.exitCode, 0) << visible(result.standardError);
   const std::string difference = firstDifference(
-      withCrLf(readFile(casePath("stock_server", "plain.expected"))), report());
+      replaceAll(stockPlainReport(), "Nothing changed.\r\n", ""), report());
   EXPECT_TRUE(difference.empty()) << difference;
+  EXPECT_TRUE(serverFiles() == server) << "the server's files changed";
+}
+
+// Runs "$@" with its standard input held open until it has written to its
+// standard output (the menu), then interrupts it as Ctrl-C does: Wine turns
+// SIGINT into the console's Ctrl-C event.
+constexpr char kInterruptAtTheMenu[] = R"(mkfifo input || exit 2
+"$@" <input >output.txt 2>error.txt &
+program=$!
+exec 3>input
+tries=0
+while [ ! -s output.txt ] && [ $tries -lt 600 ]; do
+  sleep 0.1
+  tries=$((tries + 1))
+done
+kill -INT $program
+wait $program)";
+
+TEST_F(WineRunTest, CtrlCAtTheMenuRemovesTheErrorLog) {
+  ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
+      casePath("stock_server", "server.txt"), View::k32));
+  const auto server = serverFiles();
+  const WindowsBuild build = i686Build();
+  wineSession().run({"/bin/sh", "-c", kInterruptAtTheMenu, "sh", build.loader,
+                     build.executable},
+                    start_.path(), "", pinnedClock());
+  const std::string output = readFile(start_ / "output.txt");
+  EXPECT_NE(output.find("Enter game letter(s)"), std::string::npos) << output;
+  EXPECT_EQ(output.find("Output file will be placed in"), std::string::npos);
   EXPECT_EQ(leftovers(), std::vector<std::string>());
+  EXPECT_FALSE(fileExists(start_ / kReportName));
+  EXPECT_TRUE(serverFiles() == server) << "the server's files changed";
 }
 
 // The zip an operator downloads: the program alone runs as unpacked.
