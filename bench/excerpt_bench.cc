@@ -3,6 +3,7 @@
 // about the same.
 #include <benchmark/benchmark.h>
 
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -13,7 +14,7 @@ namespace shgs {
 namespace bench {
 namespace {
 
-constexpr char kPath[] = "C:\\SHGS\\DescFile\\Game1.txt";
+constexpr char kPath[] = "c:\\shgs\\descfile\\game1.txt";
 
 std::string kilobyteOfLines() {
   std::string text;
@@ -24,8 +25,11 @@ std::string kilobyteOfLines() {
 void runExcerpt(benchmark::State& state, const ScratchFile& file) {
   OneFilePlatform platform(file.path());
   for (auto _ : state) {
+    const std::unique_ptr<DescriptionFile> description =
+        DescriptionFile::open(platform, kPath);
     std::ostringstream out;
-    writeDescriptionExcerpt(out, platform, kPath);
+    ReportWriter writer(out, false);
+    writeDescriptionExcerpt(writer, description.get());
     benchmark::DoNotOptimize(out.str().size());
   }
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,8 +19,9 @@ constexpr std::size_t kBudget = 397;
 constexpr std::size_t kRowWidth = 80;
 
 // The lines of "text": LF ends a line, and so does CR LF; the last line need
-// not have an end.
-std::vector<std::string> linesOf(const std::string& text) {
+// not have an end; a Ctrl-Z byte ends the text.
+std::vector<std::string> linesOf(std::string text) {
+  text = text.substr(0, text.find('\x1a'));
   std::vector<std::string> lines;
   std::size_t start = 0;
   while (start < text.size()) {
@@ -59,8 +61,12 @@ void fuzzDescription(const std::string& text) {
   static const ScratchFile file;
   static OneFilePlatform platform(file.path());
   file.write(text);
+  const std::unique_ptr<DescriptionFile> description =
+      DescriptionFile::open(platform, "c:\\shgs\\descfile\\game1.txt");
+  fuzzCheck(description != nullptr, "the description file opens");
   std::ostringstream out;
-  writeDescriptionExcerpt(out, platform, "C:\\SHGS\\DescFile\\Game1.TXT");
+  ReportWriter writer(out, false);
+  writeDescriptionExcerpt(writer, description.get());
   fuzzCheck(out.str() == expectedExcerpt(text),
             "excerpt follows the excerpt rules");
 }

@@ -14,12 +14,10 @@
 
 #include "datafiles/config_data.h"
 #include "datafiles/global_data.h"
-#include "driver/export_options.h"
 #include "fuzz_support.h"
 #include "registry/server_snapshot.h"
-#include "report/game_section.h"
-#include "report/row_writer.h"
-#include "report/server_section.h"
+#include "report/report.h"
+#include "support/memory_report_source.h"
 
 namespace shgs {
 namespace fuzzing {
@@ -29,7 +27,7 @@ constexpr std::size_t kMaxFileSize = 5000;
 constexpr std::int64_t kNow = 1796000000;  // in 2026
 constexpr char kShipDelayMessage[] = "Invalid ship delay value!";
 
-// A server with one game whose description file is the scratch file.
+// A server with one game.
 const char kCapture[] =
     "\r\nHKEY_LOCAL_MACHINE\\Software\\Orbital Forge Software\\Starhaul "
     "Deluxe Game Server\r\n"
@@ -76,18 +74,11 @@ Records splitInput(const std::uint8_t* data, std::size_t size) {
 }
 
 std::string renderReport(const Records& records, const ServerSnapshot& snapshot,
-                         Platform& platform) {
-  const ExportOptions& options = exportOptions();
-  currentColour() = "white";
+                         const ReportContents& contents) {
+  testing_support::MemoryReportSource source(
+      records.global, {{'A', records.config}}, kDescription);
   std::ostringstream out;
-  out << std::left << std::boolalpha;
-  writeReportOpening(out, options);
-  writeServerSection(out, options, snapshot, records.global);
-  writeGameSettingsBanner(out);
-  writeGameSectionStart(out, 'A', records.config, snapshot, options, kNow,
-                        platform);
-  writeGameSectionEnd(out, records.config, options);
-  writeReportFooter(out, options);
+  writeReport(out, snapshot, contents, source, kNow);
   fuzzCheck(static_cast<bool>(out), "the report stream stays good");
   return out.str();
 }
@@ -108,20 +99,17 @@ void checkReport(const std::string& report, const std::string& errors,
 }
 
 void fuzzRecords(const std::uint8_t* data, std::size_t size) {
-  static const ScratchFile description;
-  static OneFilePlatform platform(description.path());
   static const ServerSnapshot snapshot = ServerSnapshot::fromCapture(kCapture);
-  static const bool written = (description.write(kDescription), true);
-  (void)written;
   const Records records = splitInput(data, size);
   for (const bool forum : {false, true}) {
     for (const bool stock : {false, true}) {
-      exportOptions() = ExportOptions();
-      exportOptions().forumFormatted = forum;
-      exportOptions().includeStockPriceData = stock;
+      ReportContents contents;
+      contents.selectedGames = {'A'};
+      contents.forumFormatted = forum;
+      contents.includeStockPriceData = stock;
       std::ostringstream errors;
       std::streambuf* console = std::cerr.rdbuf(errors.rdbuf());
-      const std::string report = renderReport(records, snapshot, platform);
+      const std::string report = renderReport(records, snapshot, contents);
       std::cerr.rdbuf(console);
       checkReport(report, errors.str(), records, forum);
     }

@@ -202,9 +202,14 @@ std::int32_t ConfigRecord::turnBank() const {
   return std::int32_t{readU16(bytes_, 267)} + 1;
 }
 
-ConfigData::ConfigData(Platform& platform)
-    : DataReader(platform),
-      record_(readRecordOrEnd("shcfig.dat",
-                              "Configuration data failed to open.")) {}
+ConfigData::ConfigData(Platform& platform) : errorLog_(platform) {
+  RecordBytes bytes{};
+  if (!errorLog_.isOpen()) {
+    failure_ = kErrorLogFailure;
+  } else if (!readRecordFile(platform, "shcfig.dat", &bytes)) {
+    failure_ = "Configuration data failed to open.";
+  }
+  record_ = ConfigRecord(bytes);
+}
 
 }  // namespace shgs

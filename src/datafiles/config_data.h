@@ -2,8 +2,9 @@
 #define SHGS_DATAFILES_CONFIG_DATA_H_
 
 #include <cstdint>
+#include <string>
 
-#include "datafiles/data_reader.h"
+#include "datafiles/error_log.h"
 #include "datafiles/record_encoding.h"
 #include "platform/platform.h"
 
@@ -112,17 +113,24 @@ class ConfigRecord {
   RecordBytes bytes_;
 };
 
-// Reads shcfig.dat from the current directory when built; a file that cannot
-// be opened ends the run with "Configuration data failed to open.".
-class ConfigData : public DataReader {
+// A game's reader: when made, opens its error log in the current directory
+// and reads shcfig.dat from there. A reader that could not do both holds the
+// message that ends the run, which the caller acts on while the reader (and
+// so its log) still exists.
+class ConfigData {
  public:
   // "platform" must outlive the reader.
   explicit ConfigData(Platform& platform);
 
+  // Empty, or "Error log failed to open." or "Configuration data failed to
+  // open.".
+  const std::string& failure() const { return failure_; }
   const ConfigRecord& record() const { return record_; }
 
  private:
+  ErrorLog errorLog_;
   ConfigRecord record_;
+  std::string failure_;
 };
 
 }  // namespace shgs

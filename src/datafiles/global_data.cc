@@ -53,8 +53,14 @@ bool GlobalRecord::localDisplayOn() const { return hasBit(bytes_, 151, 0x02); }
 bool GlobalRecord::aliensSleep() const { return hasBit(bytes_, 151, 0x04); }
 bool GlobalRecord::localBeeperOn() const { return hasBit(bytes_, 151, 0x10); }
 
-GlobalData::GlobalData(Platform& platform)
-    : DataReader(platform),
-      record_(readRecordOrEnd("shglob.dat", "Global data failed to open.")) {}
+GlobalData::GlobalData(Platform& platform) : errorLog_(platform) {
+  RecordBytes bytes{};
+  if (!errorLog_.isOpen()) {
+    failure_ = kErrorLogFailure;
+  } else if (!readRecordFile(platform, "shglob.dat", &bytes)) {
+    failure_ = "Global data failed to open.";
+  }
+  record_ = GlobalRecord(bytes);
+}
 
 }  // namespace shgs

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "datafiles/data_reader.h"
+#include "datafiles/error_log.h"
 #include "datafiles/record_encoding.h"
 #include "platform/platform.h"
 
@@ -43,17 +43,23 @@ class GlobalRecord {
   RecordBytes bytes_;
 };
 
-// Reads shglob.dat from the current directory when built; a file that cannot
-// be opened ends the run with "Global data failed to open.".
-class GlobalData : public DataReader {
+// The server's reader: when made, opens its error log in the current
+// directory and reads shglob.dat from there. A reader that could not do both
+// holds the message that ends the run, which the caller acts on while the
+// reader (and so its log) still exists.
+class GlobalData {
  public:
   // "platform" must outlive the reader.
   explicit GlobalData(Platform& platform);
 
+  // Empty, or "Error log failed to open." or "Global data failed to open.".
+  const std::string& failure() const { return failure_; }
   const GlobalRecord& record() const { return record_; }
 
  private:
+  ErrorLog errorLog_;
   GlobalRecord record_;
+  std::string failure_;
 };
 
 }  // namespace shgs

@@ -1,4 +1,9 @@
+#include <memory>
+
 #include "driver/run.h"
 #include "platform/platform.h"
 
-int main() { return shgs::run(shgs::hostPlatform()); }
+int main() {
+  const std::unique_ptr<shgs::Platform> platform = shgs::makeHostPlatform();
+  return shgs::run(*platform);
+}

@@ -3,15 +3,13 @@
 #include <algorithm>
 #include <vector>
 
+#include "datafiles/description_file.h"
+#include "datafiles/work_files.h"
 #include "driver/fatal.h"
 #include "platform/ascii_case.h"
-#include "report/game_section.h"
 
 namespace shgs {
 namespace {
-
-constexpr char kErrorLogName[] = "qilerror.txt";
-constexpr char kCaptureName[] = "qil.tmp";
 
 bool isWorkFileName(const std::string& name) {
   return equalsIgnoringCase(name, kErrorLogName) ||
@@ -69,7 +67,8 @@ void addFilesOfTheWalk(Platform& platform, const ServerSnapshot& snapshot,
       return;
     }
     files->addReaderFiles("shcfig.dat");
-    const std::string description = descriptionFilePath(snapshot, letter);
+    const std::string description = DescriptionFile::pathOf(
+        snapshot.serverRoot(), snapshot.gameDescription(letter));
     if (!description.empty()) files->add(platform.hostPath(description));
   }
 }

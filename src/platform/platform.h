@@ -49,14 +49,15 @@ class Platform {
   // so redirected output holds no control sequences.
   virtual void clearConsole() = 0;
 
-  // Writes the recursive listing of the server's registry key into a new
-  // file "name" in the current directory and reads back into "*listing"
-  // what was written. An earlier entry of exactly that name is removed
-  // first; another spelling of the name is neither read nor touched. An
-  // absent key gives an empty listing. Returns nullptr, leaving "*listing"
-  // empty, when the capture could not be created or written whole; the file
-  // then stays where it is.
+  // Writes the recursive listing of the registry key "keyPath" (below
+  // HKEY_LOCAL_MACHINE) into a new file "name" in the current directory and
+  // reads back into "*listing" what was written. An earlier entry of exactly
+  // that name is removed first; another spelling of the name is neither read
+  // nor touched. An absent key gives an empty listing. Returns nullptr,
+  // leaving "*listing" empty, when the capture could not be created or
+  // written whole; the file then stays where it is.
   virtual std::unique_ptr<WorkFile> captureRegistry(const std::string& name,
+                                                    const std::string& keyPath,
                                                     std::string* listing) = 0;
 
   // Opens the error log "name" in the current directory for appending,
@@ -101,9 +102,10 @@ class Platform {
   virtual void startViewer(const std::string& fileName) = 0;
 };
 
-// The implementation for the host the program was built for. The first call
-// fixes what the environment says about where the server lives.
-Platform& hostPlatform();
+// The implementation for the host the program was built for, made once at
+// the start of a run: it fixes what the environment says about where the
+// server lives, and from then on an interruption removes the work files.
+std::unique_ptr<Platform> makeHostPlatform();
 
 // Seconds since 1970-01-01 00:00 UTC.
 std::int64_t currentTime();

@@ -26,9 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kServerKey[] =
-    "Software\\Orbital Forge Software\\Starhaul Deluxe Game Server";
-
 std::string environment(const char* name) {
   const char* value = std::getenv(name);
   return value == nullptr ? std::string() : std::string(value);
@@ -131,10 +128,10 @@ class InterruptCleanup {
   Slot slots_[kSlots];
 };
 
-InterruptCleanup& interruptCleanup() {
-  static InterruptCleanup cleanup;
-  return cleanup;
-}
+// Process-wide, as signal handlers are: the one thing they can reach.
+InterruptCleanup interruptCleanupList;
+
+InterruptCleanup& interruptCleanup() { return interruptCleanupList; }
 
 extern "C" void endInterruptedRun(int signal) {
   interruptCleanup().removeAll();
@@ -145,7 +142,6 @@ extern "C" void endInterruptedRun(int signal) {
 
 // Leaves a signal that was ignored at start ignored, as nohup wants.
 void handleInterruptions() {
-  interruptCleanup();  // built before any handler can run
   for (int signal : kHandledSignals) {
     struct sigaction previous {};
     sigaction(signal, nullptr, &previous);
@@ -381,7 +377,7 @@ void PosixPlatform::clearConsole() {
 
 // Like reg.exe, which reports its own errors before the run's message, the
 // listing says on standard error why it found no key.
-std::string PosixPlatform::registryListing() {
+std::string PosixPlatform::registryListing(const std::string& keyPath) {
   const std::string path = systemRegPath();
   struct stat info;
   int error = 0;
@@ -395,12 +391,12 @@ std::string PosixPlatform::registryListing() {
   BoundedFileBuffer buffer(fd, static_cast<std::uint64_t>(info.st_size));
   std::istream systemReg(&buffer);
   std::ostringstream listing;
-  const bool listed = writeRegistryListing(systemReg, kServerKey, listing);
+  const bool listed = writeRegistryListing(systemReg, keyPath, listing);
   if (buffer.error() != 0) {
     std::cerr << path << ": " << std::strerror(buffer.error()) << '\n';
     return std::string();
   }
-  if (!listed) std::cerr << path << ": no key HKLM\\" << kServerKey << '\n';
+  if (!listed) std::cerr << path << ": no key HKLM\\" << keyPath << '\n';
   return listing.str();
 }
 
@@ -408,7 +404,7 @@ std::string PosixPlatform::registryListing() {
 // the same open file: no planted or stale file, nor another run's capture,
 // can stand in for it.
 std::unique_ptr<WorkFile> PosixPlatform::captureRegistry(
-    const std::string& name, std::string* listing) {
+    const std::string& name, const std::string& keyPath, std::string* listing) {
   listing->clear();
   const int fd = createFresh(name);
   struct stat info;
@@ -419,7 +415,7 @@ std::unique_ptr<WorkFile> PosixPlatform::captureRegistry(
   }
   auto capture =
       std::make_unique<PosixWorkFile>(fd, absolutePath(name), identityOf(info));
-  const std::string written = registryListing();
+  const std::string written = registryListing(keyPath);
   std::string read;
   if (!writeAll(fd, written) || !readBack(fd, written.size(), &read) ||
       !capture->closeFile()) {
@@ -505,9 +501,8 @@ void PosixPlatform::startViewer(const std::string& fileName) {
   }
 }
 
-Platform& hostPlatform() {
-  static PosixPlatform platform("/usr/bin/xdg-open");
-  return platform;
+std::unique_ptr<Platform> makeHostPlatform() {
+  return std::make_unique<PosixPlatform>("/usr/bin/xdg-open");
 }
 
 std::int64_t currentTime() {

@@ -12,14 +12,15 @@ namespace shgs {
 
 // The platform on a POSIX host, where the server runs under Wine. The Wine
 // prefix is WINEPREFIX, else ~/.wine, made absolute when the object is built,
-// so later directory changes do not move it. hostPlatform() is the one whose
-// desktop opener is /usr/bin/xdg-open; tests name a stand-in.
+// so later directory changes do not move it. makeHostPlatform() makes the one
+// whose desktop opener is /usr/bin/xdg-open; tests name a stand-in.
 class PosixPlatform final : public Platform {
  public:
   explicit PosixPlatform(std::string desktopOpener);
 
   void clearConsole() override;
   std::unique_ptr<WorkFile> captureRegistry(const std::string& name,
+                                            const std::string& keyPath,
                                             std::string* listing) override;
   std::unique_ptr<WorkFile> openErrorLog(const std::string& name) override;
   std::unique_ptr<std::streambuf> openForReading(
@@ -35,7 +36,7 @@ class PosixPlatform final : public Platform {
 
  private:
   std::string systemRegPath() const { return winePrefix_ + "/system.reg"; }
-  std::string registryListing();
+  std::string registryListing(const std::string& keyPath);
 
   std::string winePrefix_;
   std::string desktopOpener_;

@@ -16,9 +16,6 @@
 namespace shgs {
 namespace {
 
-constexpr char kServerKey[] =
-    "HKLM\\Software\\Orbital Forge Software\\Starhaul Deluxe Game Server";
-
 // FileDispositionInfoEx (Windows 10 1607 on), which these headers name only
 // for later targets.
 constexpr auto kFileDispositionInfoEx =
@@ -250,11 +247,11 @@ class HeldWorkFiles {
   std::vector<Held> files_;
 };
 
-// Never destroyed: the control handler may run while the process ends.
-HeldWorkFiles& heldWorkFiles() {
-  static HeldWorkFiles* files = new HeldWorkFiles;
-  return *files;
-}
+// Process-wide, as the console's control handler is: the one thing it can
+// reach. Never destroyed, since the handler may run while the process ends.
+HeldWorkFiles* const heldWorkFileList = new HeldWorkFiles;
+
+HeldWorkFiles& heldWorkFiles() { return *heldWorkFileList; }
 
 // Ctrl-C, Ctrl-Break and closing the console remove the run's work files,
 // never the report; the default handler then ends the process as an
@@ -481,7 +478,7 @@ bool startAndWait(const std::string& program, std::string commandLine,
 
 // Runs the registry tool with its listing going to "capture" and its error
 // messages to the run's standard error; it inherits those two handles only.
-bool runRegistryTool(HANDLE capture) {
+bool runRegistryTool(HANDLE capture, const std::string& keyPath) {
   const std::string tool = systemProgram("reg.exe");
   if (tool.empty()) return false;
   const ScopedHandle output(inheritableCopy(capture));
@@ -498,22 +495,20 @@ bool runRegistryTool(HANDLE capture) {
   startup.lpAttributeList = inherited.list();
   const DWORD flags =
       inherited.list() != nullptr ? EXTENDED_STARTUPINFO_PRESENT : 0;
-  return startAndWait(tool,
-                      quoted(tool) + " query " + quoted(kServerKey) + " /s",
-                      &startup.StartupInfo, TRUE, flags);
+  return startAndWait(
+      tool, quoted(tool) + " query " + quoted("HKLM\\" + keyPath) + " /s",
+      &startup.StartupInfo, TRUE, flags);
 }
 
 // ---- The platform --------------------------------------------------------
 
 class WindowsPlatform final : public Platform {
  public:
-  WindowsPlatform() {
-    heldWorkFiles();  // made before the handler can run
-    SetConsoleCtrlHandler(endInterruptedRun, TRUE);
-  }
+  WindowsPlatform() { SetConsoleCtrlHandler(endInterruptedRun, TRUE); }
 
   void clearConsole() override;
   std::unique_ptr<WorkFile> captureRegistry(const std::string& name,
+                                            const std::string& keyPath,
                                             std::string* listing) override;
   std::unique_ptr<WorkFile> openErrorLog(const std::string& name) override;
   std::unique_ptr<std::streambuf> openForReading(
@@ -553,7 +548,7 @@ void WindowsPlatform::clearConsole() {
 // the same open file: no planted or stale file can stand in for it. A
 // leftover that cannot be removed (read-only, in use) fails the creation.
 std::unique_ptr<WorkFile> WindowsPlatform::captureRegistry(
-    const std::string& name, std::string* listing) {
+    const std::string& name, const std::string& keyPath, std::string* listing) {
   listing->clear();
   removeEntry(name);
   const HANDLE handle = CreateFileA(
@@ -563,7 +558,7 @@ std::unique_ptr<WorkFile> WindowsPlatform::captureRegistry(
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   std::unique_ptr<WindowsWorkFile> capture = asWorkFile(handle, name);
   std::string written;
-  if (capture == nullptr || !runRegistryTool(capture->handle()) ||
+  if (capture == nullptr || !runRegistryTool(capture->handle(), keyPath) ||
       !readWholeFile(capture->handle(), &written)) {
     return nullptr;
   }
@@ -627,9 +622,8 @@ void WindowsPlatform::startViewer(const std::string& fileName) {
 
 }  // namespace
 
-Platform& hostPlatform() {
-  static WindowsPlatform platform;
-  return platform;
+std::unique_ptr<Platform> makeHostPlatform() {
+  return std::make_unique<WindowsPlatform>();
 }
 
 std::int64_t currentTime() {

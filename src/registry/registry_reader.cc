@@ -1,30 +1,32 @@
 #include "registry/registry_reader.h"
 
 #include <memory>
-#include <string>
+#include <utility>
 
-#include "driver/fatal.h"
+#include "datafiles/work_files.h"
 #include "registry/capture_scanner.h"
+#include "registry/server_key.h"
 
 namespace shgs {
-namespace {
 
-constexpr char kCaptureName[] = "qil.tmp";
+RegistryReader::RegistryReader(Platform& platform)
+    : errorLog_(platform),
+      failure_(errorLog_.isOpen() ? readSnapshot(platform) : kErrorLogFailure) {
+}
 
-}  // namespace
-
-RegistryReader::RegistryReader(Platform& platform) : DataReader(platform) {
+// The failure message, or the empty text once the snapshot is read.
+std::string RegistryReader::readSnapshot(Platform& platform) {
   std::string listing;
   const std::unique_ptr<WorkFile> capture =
-      platform.captureRegistry(kCaptureName, &listing);
-  if (capture == nullptr) fatal("Failed to initialize registry data.");
+      platform.captureRegistry(kCaptureName, kServerKeyPath, &listing);
+  if (capture == nullptr) return "Failed to initialize registry data.";
   snapshot_ = ServerSnapshot::fromCapture(std::move(listing));
   if (snapshot_.serverRoot() == kNotFound) {
-    fatal(
-        "Failed to open registry data; ServerRoot key not found.\n"
-        "Make sure SHGS is installed on this PC.");
+    return "Failed to open registry data; ServerRoot key not found.\n"
+           "Make sure SHGS is installed on this PC.";
   }
   capture->remove();
+  return std::string();
 }
 
 }  // namespace shgs

@@ -1,27 +1,37 @@
 #ifndef SHGS_REGISTRY_REGISTRY_READER_H_
 #define SHGS_REGISTRY_REGISTRY_READER_H_
 
-#include "datafiles/data_reader.h"
+#include <string>
+
+#include "datafiles/error_log.h"
 #include "platform/platform.h"
 #include "registry/server_snapshot.h"
 
 namespace shgs {
 
-// Captures the server's registry key tree into a fresh "qil.tmp" in the
-// current directory, reads it into a ServerSnapshot and deletes it again.
-// Ends the run with "Failed to initialize registry data." when the capture
-// cannot be made or written whole, and with the ServerRoot message when it
-// holds no ServerRoot value (the capture then stays). Lives for the whole run,
-// keeping its error log open in the start directory.
-class RegistryReader : public DataReader {
+// The registry's reader, made first and kept for the whole run: when made,
+// opens its error log in the current (start) directory, captures the
+// server's registry key tree into a fresh "qil.tmp" there, reads it into a
+// ServerSnapshot and deletes it again. A reader that could not holds the
+// message that ends the run, which the caller acts on while the reader still
+// exists; a capture without ServerRoot then stays on disk.
+class RegistryReader {
  public:
   // "platform" must outlive the reader.
   explicit RegistryReader(Platform& platform);
 
+  // Empty, or "Error log failed to open.", "Failed to initialize registry
+  // data." (the capture could not be made or written whole) or the message
+  // for a capture without ServerRoot.
+  const std::string& failure() const { return failure_; }
   const ServerSnapshot& snapshot() const { return snapshot_; }
 
  private:
+  std::string readSnapshot(Platform& platform);
+
+  ErrorLog errorLog_;
   ServerSnapshot snapshot_;
+  std::string failure_;
 };
 
 }  // namespace shgs

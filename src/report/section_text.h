@@ -2,21 +2,12 @@
 #define SHGS_REPORT_SECTION_TEXT_H_
 
 #include <cstdint>
-#include <iomanip>
-#include <ostream>
 #include <string>
 
 #include "registry/server_snapshot.h"
 #include "report/value_format.h"
 
 namespace shgs {
-
-// A full-width line of "fill" and a line end; the fill is blank again after.
-inline void writeRule(std::ostream& out, char fill) {
-  constexpr int kRuleWidth = 80;
-  out << std::setfill(fill) << std::setw(kRuleWidth) << "" << std::setfill(' ')
-      << std::endl;
-}
 
 // The host name the links use, or the IP address where no name is set.
 inline std::string serverAddress(const ServerSnapshot& snapshot) {

@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "e2e/sample_run.h"
+#include "support/sample_run.h"
 #include "support/test_support.h"
 
 namespace shgs {

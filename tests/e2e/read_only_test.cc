@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "e2e/sample_run.h"
+#include "support/sample_run.h"
 #include "support/test_support.h"
 
 namespace shgs {

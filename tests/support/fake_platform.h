@@ -35,6 +35,7 @@ class InertPlatform : public Platform {
  public:
   void clearConsole() override {}
   std::unique_ptr<WorkFile> captureRegistry(const std::string&,
+                                            const std::string&,
                                             std::string*) override {
     return nullptr;
   }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "support/test_support.h"
 
 namespace shgs {
 namespace testing_support {
@@ -33,6 +34,20 @@ class ScopedWorkingDirectory {
  private:
   std::string saved_;
   bool entered_ = false;
+};
+
+// A fresh temporary directory, the working directory for the object's
+// lifetime.
+class FreshWorkingDirectory {
+ public:
+  FreshWorkingDirectory() : entered_(dir_.path()) {}
+
+  std::string path(const std::string& name) const { return dir_ / name; }
+  bool has(const std::string& name) const { return fileExists(path(name)); }
+
+ private:
+  TempDir dir_;
+  ScopedWorkingDirectory entered_;
 };
 
 // Sets (or, with no value, removes) an environment variable for the object's

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "unit/capture_builder.h"
+#include "support/capture_builder.h"
 
 namespace shgs {
 namespace {

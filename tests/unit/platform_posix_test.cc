@@ -18,6 +18,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "registry/server_key.h"
 #include "support/scoped_process_state.h"
 #include "support/test_support.h"
 
@@ -60,7 +61,7 @@ std::string captured(int target, const TempDir& dir,
 
 TEST(PosixPlatform, ClearsTheConsoleOnlyWhenOutputIsATerminal) {
   TempDir dir;
-  EXPECT_EQ(captured(1, dir, [] { hostPlatform().clearConsole(); }), "");
+  EXPECT_EQ(captured(1, dir, [] { makeHostPlatform()->clearConsole(); }), "");
 
   const int master = posix_openpt(O_RDWR | O_NOCTTY);
   ASSERT_GE(master, 0);
@@ -68,7 +69,7 @@ TEST(PosixPlatform, ClearsTheConsoleOnlyWhenOutputIsATerminal) {
   ASSERT_EQ(unlockpt(master), 0);
   const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
   ASSERT_GE(terminal, 0);
-  withDescriptor(1, terminal, [] { hostPlatform().clearConsole(); });
+  withDescriptor(1, terminal, [] { makeHostPlatform()->clearConsole(); });
   char buffer[64] = {};
   const ssize_t n = read(master, buffer, sizeof buffer);
   EXPECT_EQ(std::string(buffer, n > 0 ? n : 0), "\x1b[2J\x1b[H");
@@ -107,7 +108,7 @@ TEST(PosixPlatform, OpensErrorLogsOnlyAsRegularFilesOfTheirOwn) {
     const std::string log = dir / "qilerror.txt";
     c.make(log);
     std::unique_ptr<WorkFile> opened =
-        hostPlatform().openErrorLog("qilerror.txt");
+        makeHostPlatform()->openErrorLog("qilerror.txt");
     EXPECT_EQ(opened != nullptr, c.opens);
     if (opened != nullptr) {
       opened->remove();
@@ -122,7 +123,8 @@ TEST(PosixPlatform, OpensErrorLogsOnlyAsRegularFilesOfTheirOwn) {
 TEST(PosixPlatform, LeavesAWorkFileThatWasReplacedMeanwhile) {
   TempDir dir;
   const ScopedWorkingDirectory inDir(dir.path());
-  std::unique_ptr<WorkFile> log = hostPlatform().openErrorLog("qilerror.txt");
+  std::unique_ptr<WorkFile> log =
+      makeHostPlatform()->openErrorLog("qilerror.txt");
   ASSERT_NE(log, nullptr);
   std::filesystem::remove(dir / "qilerror.txt");
   writeFile(dir / "qilerror.txt", "another run's");
@@ -136,11 +138,11 @@ TEST(PosixPlatform, ReadsRegularFilesUpToTheirSizeWhenOpened) {
   writeFile(dir / "file", "first");
   makeDirectories(dir / "folder");
   mkfifo((dir / "fifo").c_str(), 0644);
-  Platform& platform = hostPlatform();
+  const std::unique_ptr<Platform> platform = makeHostPlatform();
   for (const char* name : {"folder", "fifo", "missing"}) {
-    EXPECT_EQ(platform.openForReading(dir / name), nullptr) << name;
+    EXPECT_EQ(platform->openForReading(dir / name), nullptr) << name;
   }
-  std::unique_ptr<std::streambuf> file = platform.openForReading(dir / "file");
+  std::unique_ptr<std::streambuf> file = platform->openForReading(dir / "file");
   ASSERT_NE(file, nullptr);
   std::ofstream(dir / "file", std::ios::app) << " and more";
   std::ostringstream read;
@@ -208,7 +210,8 @@ TEST(PosixPlatform, CapturesTheServerKeyIntoAFreshFile) {
     std::unique_ptr<WorkFile> made;
     EXPECT_EQ(captured(2, work,
                        [&] {
-                         made = platform->captureRegistry("qil.tmp", &listing);
+                         made = platform->captureRegistry(
+                             "qil.tmp", kServerKeyPath, &listing);
                        }),
               c.error);
     ASSERT_NE(made, nullptr);

@@ -5,21 +5,21 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
-#include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 
+#include "registry/server_key.h"
 #include "support/fake_platform.h"
+#include "support/scoped_process_state.h"
 #include "support/test_support.h"
 
 namespace shgs {
 namespace {
 
-using testing_support::fileExists;
-using testing_support::TempDir;
+using testing_support::FreshWorkingDirectory;
 using testing_support::writeFile;
 
 constexpr char kMissingServerRoot[] =
@@ -29,17 +29,21 @@ constexpr char kServerKeyLine[] =
     "HKEY_LOCAL_MACHINE\\Software\\Orbital Forge Software\\Starhaul Deluxe "
     "Game Server";
 
-// A platform whose capture is "capture" as it is, in "qil.tmp", and whose
-// error log is a plain "qilerror.txt", both in the working directory.
+// A platform whose capture is "capture" as it is (none when it has no
+// value), in "qil.tmp", and whose error log is a plain "qilerror.txt", both
+// in the working directory.
 class RawCapturePlatform : public testing_support::FakePlatform {
  public:
-  explicit RawCapturePlatform(std::string capture)
+  explicit RawCapturePlatform(std::optional<std::string> capture)
       : capture_(std::move(capture)) {}
 
   std::unique_ptr<WorkFile> captureRegistry(const std::string& name,
+                                            const std::string& keyPath,
                                             std::string* listing) override {
-    writeFile(name, capture_);
-    *listing = capture_;
+    EXPECT_EQ(keyPath, kServerKeyPath);
+    if (!capture_) return nullptr;
+    writeFile(name, *capture_);
+    *listing = *capture_;
     return std::make_unique<testing_support::NamedWorkFile>(name);
   }
   std::unique_ptr<WorkFile> openErrorLog(const std::string& name) override {
@@ -48,25 +52,7 @@ class RawCapturePlatform : public testing_support::FakePlatform {
   }
 
  private:
-  std::string capture_;
-};
-
-// Runs each test in a temporary directory of its own.
-class RegistryReaderTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    saved_ = std::filesystem::current_path();
-    std::filesystem::current_path(directory_.path());
-  }
-  void TearDown() override { std::filesystem::current_path(saved_); }
-
-  bool exists(const std::string& name) const {
-    return fileExists(directory_ / name);
-  }
-
- private:
-  TempDir directory_;
-  std::filesystem::path saved_;
+  std::optional<std::string> capture_;
 };
 
 // Bytes of every value, without a line end or a word the reader looks for.
@@ -84,33 +70,38 @@ std::string serverKey(const std::string& lineEnd) {
          "    Port    REG_SZ    23" + lineEnd;
 }
 
-TEST_F(RegistryReaderTest, CaptureWithoutServerRootStopsTheRunAndStays) {
+// Each case in a directory of its own: the reader holds the message that
+// ends the run, and its log is there while it lives; a capture that was
+// made stays, for the operator to see.
+TEST(RegistryReader, CaptureWithoutServerRootIsAFailureAndStays) {
   const struct {
     const char* name;
-    std::string capture;
+    std::optional<std::string> capture;
+    std::string failure;
   } cases[] = {
-      {"empty", ""},
-      {"blank lines only", "\r\n\r\n  \t\r\n"},
-      {"10 MB of noise", noise(10 << 20)},
+      {"empty", "", kMissingServerRoot},
+      {"blank lines only", "\r\n\r\n  \t\r\n", kMissingServerRoot},
+      {"10 MB of noise", noise(10 << 20), kMissingServerRoot},
       {"the name as the very last word",
-       "    Port    REG_SZ    23\n    ServerRoot"},
-      {"the name in another case", "    serverroot    REG_SZ    C:\\S\n"},
+       "    Port    REG_SZ    23\n    ServerRoot", kMissingServerRoot},
+      {"the name in another case", "    serverroot    REG_SZ    C:\\S\n",
+       kMissingServerRoot},
+      {"no capture made", std::nullopt, "Failed to initialize registry data."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    if (c.capture.find("ServerRoot") != std::string::npos &&
-        c.capture.find("ServerRoot") + 10 < c.capture.size()) {
-      FAIL() << "a case must not hold a readable ServerRoot";
-    }
+    const FreshWorkingDirectory dir;
     RawCapturePlatform platform(c.capture);
-    EXPECT_EXIT(RegistryReader reader(platform), ::testing::ExitedWithCode(1),
-                ::testing::Eq(kMissingServerRoot));
-    EXPECT_TRUE(exists("qil.tmp"));
-    EXPECT_TRUE(exists("qilerror.txt"));
+    {
+      const RegistryReader reader(platform);
+      EXPECT_EQ(reader.failure(), c.failure);
+      EXPECT_TRUE(dir.has("qilerror.txt"));
+    }
+    EXPECT_EQ(dir.has("qil.tmp"), c.capture.has_value());
   }
 }
 
-TEST_F(RegistryReaderTest, ReadsOddCapturesAsTheWordRulesSay) {
+TEST(RegistryReader, ReadsOddCapturesAsTheWordRulesSay) {
   const struct {
     const char* name;
     std::string capture;
@@ -134,17 +125,29 @@ TEST_F(RegistryReaderTest, ReadsOddCapturesAsTheWordRulesSay) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
+    const FreshWorkingDirectory dir;
     RawCapturePlatform platform(c.capture);
     {
       const RegistryReader reader(platform);
+      EXPECT_EQ(reader.failure(), "");
       EXPECT_EQ(reader.snapshot().serverRoot(), c.serverRoot);
       EXPECT_EQ(reader.snapshot().port(), c.port);
       EXPECT_TRUE(reader.snapshot().isGameUnavailable('A'));
-      EXPECT_FALSE(exists("qil.tmp"));
-      EXPECT_TRUE(exists("qilerror.txt"));
+      EXPECT_FALSE(dir.has("qil.tmp"));
+      EXPECT_TRUE(dir.has("qilerror.txt"));
     }
-    EXPECT_FALSE(exists("qilerror.txt"));
+    EXPECT_FALSE(dir.has("qilerror.txt"));
   }
+}
+
+// Without its log the reader captures nothing.
+TEST(RegistryReader, NeedsItsErrorLogFirst) {
+  const FreshWorkingDirectory dir;
+  testing_support::makeDirectories(dir.path("qilerror.txt"));
+  const std::unique_ptr<Platform> platform = makeHostPlatform();
+  const RegistryReader reader(*platform);
+  EXPECT_EQ(reader.failure(), "Error log failed to open.");
+  EXPECT_FALSE(dir.has("qil.tmp"));
 }
 
 }  // namespace

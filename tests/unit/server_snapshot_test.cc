@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "registry/capture_scanner.h"
-#include "unit/capture_builder.h"
+#include "support/capture_builder.h"
 
 namespace shgs {
 namespace {

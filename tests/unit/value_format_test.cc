@@ -80,14 +80,31 @@ TEST(DateText, ShowsTheLocalDateWithoutLeadingZero) {
   }
 }
 
-TEST(ShipDelayFactor, ReportsEachDecodingOfAnInvalidCode) {
-  const float factors[] = {1.0f, 0.25f, 0.33333334f, 0.5f, 2.0f, 0.0f};
-  for (int code = 0; code <= 255; ++code) {
+// The codes stand for a quarter, a third, half and twice the normal delay,
+// and for none; each factor is the single-precision value nearest to its
+// fraction, and the report shows it as such.
+TEST(ShipDelayFactor, GivesTheFractionOfEachCode) {
+  const struct {
+    int numerator, denominator;
+    const char* shown;
+  } fractions[] = {{1, 1, "1"},   {1, 4, "0.25"}, {1, 3, "0.333333"},
+                   {1, 2, "0.5"}, {2, 1, "2"},    {0, 1, "0"}};
+  for (int code = 0; code < 6; ++code) {
+    SCOPED_TRACE(code);
     CapturedStandardError error;
     const float factor = shipDelayFactor(static_cast<std::uint8_t>(code));
-    EXPECT_EQ(factor, code <= 5 ? factors[code] : 0.0f) << code;
-    EXPECT_EQ(error.text(), code <= 5 ? "" : "Invalid ship delay value!")
-        << code;
+    EXPECT_EQ(factor, static_cast<float>(fractions[code].numerator) /
+                          static_cast<float>(fractions[code].denominator));
+    EXPECT_EQ(toText(factor), fractions[code].shown);
+    EXPECT_EQ(error.text(), "");
+  }
+}
+
+TEST(ShipDelayFactor, ReportsEachDecodingOfAnInvalidCode) {
+  for (int code = 6; code <= 255; ++code) {
+    CapturedStandardError error;
+    EXPECT_EQ(shipDelayFactor(static_cast<std::uint8_t>(code)), 0.0f) << code;
+    EXPECT_EQ(error.text(), "Invalid ship delay value!") << code;
   }
 }
 

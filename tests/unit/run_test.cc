@@ -1,4 +1,6 @@
 // The run's end on a platform that lets a test decide what fails.
+#include "driver/run.h"
+
 #include <gtest/gtest.h>
 
 #include <iostream>
@@ -6,7 +8,6 @@
 #include <sstream>
 #include <string>
 
-#include "driver/run.h"
 #include "support/fake_platform.h"
 #include "support/test_support.h"
 
@@ -23,6 +24,7 @@ class VanishingStartPlatform : public testing_support::InertPlatform {
   explicit VanishingStartPlatform(const TempDir& dir) : dir_(dir) {}
 
   std::unique_ptr<WorkFile> captureRegistry(const std::string&,
+                                            const std::string&,
                                             std::string* listing) override {
     *listing = "\n    ServerRoot    REG_SZ    C:\\SHGS\n";
     return std::make_unique<NamedWorkFile>(dir_ / "capture");

@@ -1,5 +1,5 @@
-#ifndef SHGS_TESTS_E2E_SAMPLE_RUN_H_
-#define SHGS_TESTS_E2E_SAMPLE_RUN_H_
+#ifndef SHGS_TESTS_SUPPORT_SAMPLE_RUN_H_
+#define SHGS_TESTS_SUPPORT_SAMPLE_RUN_H_
 
 #include <gtest/gtest.h>
 
@@ -58,4 +58,4 @@ class SampleRunTest : public testing_support::ExporterRunTest {
 }  // namespace e2e
 }  // namespace shgs
 
-#endif  // SHGS_TESTS_E2E_SAMPLE_RUN_H_
+#endif  // SHGS_TESTS_SUPPORT_SAMPLE_RUN_H_

@@ -1,4 +1,4 @@
-#include "report/row_writer.h"
+#include "report/report_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -6,32 +6,13 @@
 #include <sstream>
 #include <string>
 
-#include "driver/export_options.h"
-
 namespace shgs {
 namespace {
 
 std::string spaces(int n) { return std::string(n, ' '); }
 std::string fill(int n) { return std::string(n, '\xA8'); }
 
-// Resets the process-wide options and colour around each test; the stream
-// starts as the options menu leaves standard output.
-class WriteRowTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    reset();
-    out_ << std::left << std::boolalpha;
-  }
-  void TearDown() override { reset(); }
-  static void reset() {
-    exportOptions() = ExportOptions();
-    currentColour() = "white";
-  }
-
-  std::ostringstream out_;
-};
-
-TEST_F(WriteRowTest, HoldsTheColumnsInPlainAndForumRows) {
+TEST(ReportWriter, HoldsTheColumnsInPlainAndForumRows) {
   const std::string label21 = "Times Class0/9 Blown:";
   const std::string label22 = "Twenty-two characters:";
   const struct {
@@ -82,26 +63,42 @@ TEST_F(WriteRowTest, HoldsTheColumnsInPlainAndForumRows) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.row);
-    exportOptions().forumFormatted = c.forum;
-    currentColour() = c.colour;
-    writeRow(out_, c.cells[0], c.cells[1], c.cells[2], c.cells[3], c.cells[4],
-             c.cells[5]);
-    EXPECT_EQ(out_.str(), c.row + "\n");
-    out_.str("");
+    std::ostringstream out;
+    ReportWriter writer(out, c.forum);
+    writer.setColour(c.colour);
+    writer.writeRow(c.cells[0], c.cells[1], c.cells[2], c.cells[3], c.cells[4],
+                    c.cells[5]);
+    EXPECT_EQ(out.str(), c.row + "\n");
   }
 }
 
-TEST_F(WriteRowTest, LeavesBlankFillAndRightAlignmentBehind) {
+TEST(ReportWriter, LeavesBlankFillAndRightAlignmentBehindARow) {
   for (bool forum : {false, true}) {
     SCOPED_TRACE(forum ? "forum" : "plain");
-    exportOptions().forumFormatted = forum;
-    out_ << std::left << std::setfill('*');
-    writeRow(out_, "Closed game?", true, "",
-             "Extern last ran on:", " Fri Jan 1 1988", "");
-    out_.str("");
-    out_ << std::setw(5) << "ab";
-    EXPECT_EQ(out_.str(), "   ab");
-    out_.str("");
+    std::ostringstream out;
+    ReportWriter writer(out, forum);
+    out << std::left << std::setfill('*');
+    writer.writeRow("Closed game?", true, "",
+                    "Extern last ran on:", " Fri Jan 1 1988", "");
+    out.str("");
+    out << std::setw(5) << "ab";
+    EXPECT_EQ(out.str(), "   ab");
+  }
+}
+
+// Mark-up, rules and line ends; the colour starts white.
+TEST(ReportWriter, WritesMarkUpOnlyInForumMode) {
+  for (bool forum : {false, true}) {
+    SCOPED_TRACE(forum ? "forum" : "plain");
+    std::ostringstream out;
+    ReportWriter writer(out, forum);
+    EXPECT_EQ(writer.currentColour(), "white");
+    writer.writeMarkUp("[white]");
+    writer.writeRule('-');
+    writer.out() << true;
+    writer.endLine();
+    EXPECT_EQ(out.str(),
+              (forum ? "[white]" : "") + std::string(80, '-') + "\ntrue\n");
   }
 }
 

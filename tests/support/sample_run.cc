@@ -1,4 +1,4 @@
-#include "e2e/sample_run.h"
+#include "support/sample_run.h"
 
 #include <filesystem>
 #include <functional>

@@ -1,5 +1,5 @@
-#ifndef SHGS_TESTS_UNIT_CAPTURE_BUILDER_H_
-#define SHGS_TESTS_UNIT_CAPTURE_BUILDER_H_
+#ifndef SHGS_TESTS_SUPPORT_CAPTURE_BUILDER_H_
+#define SHGS_TESTS_SUPPORT_CAPTURE_BUILDER_H_
 
 #include <string>
 
@@ -70,4 +70,4 @@ class CaptureBuilder {
 }  // namespace testing_support
 }  // namespace shgs
 
-#endif  // SHGS_TESTS_UNIT_CAPTURE_BUILDER_H_
+#endif  // SHGS_TESTS_SUPPORT_CAPTURE_BUILDER_H_

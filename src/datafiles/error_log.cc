@@ -1,0 +1,16 @@
+#include "datafiles/error_log.h"
+
+#include "datafiles/work_files.h"
+
+namespace shgs {
+
+ErrorLog::ErrorLog(Platform& platform)
+    : file_(platform.openErrorLog(kErrorLogName)) {}
+
+// Removed from the directory it was made in, so the working directory need
+// not change.
+ErrorLog::~ErrorLog() {
+  if (file_ != nullptr) file_->remove();
+}
+
+}  // namespace shgs

@@ -1,0 +1,34 @@
+#ifndef SHGS_DATAFILES_ERROR_LOG_H_
+#define SHGS_DATAFILES_ERROR_LOG_H_
+
+#include <memory>
+
+#include "platform/platform.h"
+
+namespace shgs {
+
+// The error log every reader of the server's data holds: "qilerror.txt",
+// opened for appending in the directory that is current when the reader is
+// made, and removed from that same directory when the reader goes. Nothing
+// writes into it; a directory where it cannot be opened (or where that name
+// is a link, a FIFO or a device) keeps the reader from being made.
+class ErrorLog {
+ public:
+  // "platform" must outlive the log.
+  explicit ErrorLog(Platform& platform);
+  ~ErrorLog();
+  ErrorLog(const ErrorLog&) = delete;
+  ErrorLog& operator=(const ErrorLog&) = delete;
+
+  bool isOpen() const { return file_ != nullptr; }
+
+ private:
+  std::unique_ptr<WorkFile> file_;
+};
+
+// The message that ends a run whose reader could not open its log.
+constexpr char kErrorLogFailure[] = "Error log failed to open.";
+
+}  // namespace shgs
+
+#endif  // SHGS_DATAFILES_ERROR_LOG_H_
