@@ -13,9 +13,9 @@ namespace shgs {
 enum class MenuResult { kFinished, kInputEnded };
 
 // The options menu: passes of clearing the console, drawing the screen on
-// "out" and acting on one word read from "in", until the operator finishes.
-// Leaves "out" with left adjustment and truth values as words. Returns
-// kInputEnded when "in" ran out before the operator finished.
+// "out" (left adjusted, truth values as words) and acting on one word read
+// from "in", until the operator finishes. Returns kInputEnded when "in" ran
+// out before the operator finished.
 MenuResult runOptionsMenu(const ServerSnapshot& snapshot,
                           ExportOptions& options, std::istream& in,
                           std::ostream& out, Platform& platform);

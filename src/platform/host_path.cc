@@ -1,16 +1,15 @@
 #include "platform/host_path.h"
 
-#include <filesystem>
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "platform/ascii_case.h"
 
 namespace shgs {
 namespace {
-
-namespace fs = std::filesystem;
 
 bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -49,18 +48,19 @@ std::string appendName(std::string path, const std::string& name) {
 // sorted order that differs from it only in letter case, else "" (none).
 std::string matchEntry(const std::string& directory, const std::string& name) {
   const std::string parent = directory.empty() ? "." : directory;
-  std::error_code error;
-  if (fs::exists(fs::symlink_status(appendName(parent, name), error))) {
-    return name;
-  }
+  struct stat info;
+  if (lstat(appendName(parent, name).c_str(), &info) == 0) return name;
+  DIR* entries = opendir(parent.c_str());
+  if (entries == nullptr) return std::string();
   std::string match;
-  for (fs::directory_iterator it(parent, error), end; !error && it != end;
-       it.increment(error)) {
-    const std::string entry = it->path().filename().string();
-    if (equalsIgnoringCase(entry, name) && (match.empty() || entry < match)) {
-      match = entry;
+  while (const dirent* entry = readdir(entries)) {
+    const std::string_view entryName = entry->d_name;
+    if (equalsIgnoringCase(entryName, name) &&
+        (match.empty() || entryName < match)) {
+      match = entryName;
     }
   }
+  closedir(entries);
   return match;
 }
 
