@@ -1,22 +1,21 @@
 #ifndef SHGS_DRIVER_EXPORT_OPTIONS_H_
 #define SHGS_DRIVER_EXPORT_OPTIONS_H_
 
-#include <set>
 #include <string>
+
+#include "report/report.h"
 
 namespace shgs {
 
-// The operator's choices for one run, made on the options menu.
-struct ExportOptions {
-  std::set<char> selectedGames;  // upper-case letters, iterated A to Z
-  bool globalDataIncluded = true;
-  bool forumFormatted = true;
-  bool includeStockPriceData = false;
+// The operator's choices for one run, made on the options menu: what the
+// report holds (selectedGames, globalDataIncluded, forumFormatted,
+// includeStockPriceData) and where it goes.
+struct ExportOptions : ReportContents {
   std::string outputFileName = "SHGS Game Data.TXT";
 };
 
-// The process-wide instance. The menu fills it; the report writers read it
-// (writeRow on every call). Tests reset it to ExportOptions() before use.
+// The process-wide instance. The menu fills it and the driver reads it;
+// the report gets what it holds as a ReportContents.
 ExportOptions& exportOptions();
 
 }  // namespace shgs

@@ -27,15 +27,6 @@ void tellOutputLocation(const std::string& startDirectory) {
             << std::endl;
 }
 
-ReportContents contentsOf(const ExportOptions& options) {
-  ReportContents contents;
-  contents.selectedGames = options.selectedGames;
-  contents.globalDataIncluded = options.globalDataIncluded;
-  contents.forumFormatted = options.forumFormatted;
-  contents.includeStockPriceData = options.includeStockPriceData;
-  return contents;
-}
-
 // The server's files, read where the report needs them: each section's
 // reader is made in its directory (the server's GAME directory, then each
 // game's), so its error log lies there. A problem ends the run; the report
@@ -87,7 +78,7 @@ bool writeReportFile(std::ofstream& file, Platform& platform,
                      const ServerSnapshot& snapshot,
                      const ExportOptions& options) {
   DirectoryWalk source(platform, snapshot, file);
-  writeReport(file, snapshot, contentsOf(options), source, currentTime());
+  writeReport(file, snapshot, options, source, currentTime());
   file.close();  // flushes what the report holds
   return !file.fail();
 }
