@@ -14,7 +14,6 @@ namespace shgs {
 // is a link, a FIFO or a device) keeps the reader from being made.
 class ErrorLog {
  public:
-  // "platform" must outlive the log.
   explicit ErrorLog(Platform& platform);
   ~ErrorLog();
   ErrorLog(const ErrorLog&) = delete;
