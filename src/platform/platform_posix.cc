@@ -97,9 +97,11 @@ std::string asViewerArgument(const std::string& fileName) {
 
 class PosixPlatform final : public Platform {
  public:
+  // Home, erase the screen, then the scrollback, as Windows' "cls" leaves
+  // nothing to scroll back to. A dumb terminal knows no escape sequences.
   void clearConsole() override {
-    if (!isatty(STDOUT_FILENO)) return;
-    std::cout << "\x1b[2J\x1b[H" << std::flush;
+    if (!isatty(STDOUT_FILENO) || environment("TERM") == "dumb") return;
+    std::cout << "\x1b[H\x1b[2J\x1b[3J" << std::flush;
   }
 
   void captureRegistry() override {
@@ -165,6 +167,8 @@ Platform& hostPlatform() {
   static PosixPlatform platform;
   return platform;
 }
+
+bool terminalNeedsFinalLineEnd() { return isatty(STDERR_FILENO) != 0; }
 
 std::int64_t currentTime() {
   return static_cast<std::int64_t>(std::time(nullptr));

@@ -84,6 +84,9 @@ Platform& hostPlatform() {
   return platform;
 }
 
+// The command processor begins its prompt on a new line after any program.
+bool terminalNeedsFinalLineEnd() { return false; }
+
 std::int64_t currentTime() {
   return static_cast<std::int64_t>(_time64(nullptr));
 }
