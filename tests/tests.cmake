@@ -62,6 +62,7 @@ shgs_add_program_tests(exporter_e2e_tests e2e
   tests/e2e/run_process_test.cc
   tests/e2e/run_test.cc
   tests/e2e/sample_run.cc
+  tests/e2e/terminal_test.cc
 )
 
 # Golden reports: complete sample servers and the exact report each run must
