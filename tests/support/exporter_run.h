@@ -38,11 +38,17 @@ class ExporterRunTest : public ::testing::Test {
 
   ProcessResult runExporter(const std::string& input,
                             const Environment& extra = {}) {
+    return runProgram(SHGS_EXPORTER_PATH, input, extra);
+  }
+
+  // As runExporter, with another build of the exporter.
+  ProcessResult runProgram(const std::string& program, const std::string& input,
+                           const Environment& extra = {}) {
     Environment environment = {{"WINEPREFIX", prefix()},
                                {"HOME", temp_.path()},
                                {"PATH", "/usr/bin:/bin"}};
     for (const auto& [name, value] : extra) environment[name] = value;
-    return runProcess({SHGS_EXPORTER_PATH}, start(), environment, input);
+    return runProcess({program}, start(), environment, input);
   }
 
   std::string prefix() const { return temp_ / "prefix"; }
