@@ -5,7 +5,9 @@
 if(SHGS_PORTABLE_STATIC AND NOT WIN32)
   # static-pie keeps address randomisation; the rest is Debian's hardening.
   set(CMAKE_POSITION_INDEPENDENT_CODE ON)
-  add_compile_options(-fstack-protector-strong -D_FORTIFY_SOURCE=2)
+  # Fortification needs an optimised build.
+  add_compile_options(-fstack-protector-strong
+                      $<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=2>)
   add_link_options(-static-pie -Wl,-z,relro,-z,now)
 endif()
 
