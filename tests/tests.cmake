@@ -63,6 +63,7 @@ shgs_add_program_tests(exporter_e2e_tests e2e
   tests/e2e/read_only_test.cc
   tests/e2e/run_process_test.cc
   tests/e2e/run_test.cc
+  tests/e2e/terminal_test.cc
   tests/support/sample_run.cc
 )
 

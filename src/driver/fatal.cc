@@ -3,11 +3,22 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "platform/platform.h"
+
 namespace shgs {
+
+void writeFinalMessage(const std::string& message) {
+  std::cerr << message;
+  if (terminalNeedsFinalLineEnd() &&
+      (message.empty() || message.back() != '\n')) {
+    std::cerr << '\n';
+  }
+  std::cerr.flush();
+}
 
 void fatal(const std::string& message) {
   std::cout.flush();
-  std::cerr << message << std::flush;
+  writeFinalMessage(message);
   std::_Exit(1);
 }
 

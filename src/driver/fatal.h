@@ -5,10 +5,15 @@
 
 namespace shgs {
 
-// Ends the process at once with exit code 1 after writing "message" (as is,
-// no line end added) to standard error. No destructor runs, so error logs and
-// the registry capture stay where they are; what the report stream holds is
-// flushed first, so the output file keeps everything written before.
+// Writes "message", the last words of a run, to standard error as is; on a
+// terminal whose next prompt would follow it on the same line, a line end is
+// added.
+void writeFinalMessage(const std::string& message);
+
+// Ends the process at once with exit code 1 after writing "message" with
+// writeFinalMessage. No destructor runs, so error logs and the registry
+// capture stay where they are; what the report stream holds is flushed first,
+// so the output file keeps everything written before.
 [[noreturn]] void fatal(const std::string& message);
 
 }  // namespace shgs

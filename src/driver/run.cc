@@ -92,9 +92,9 @@ int run(Platform& platform) {
   ExportOptions& options = exportOptions();
   if (runOptionsMenu(snapshot, options, std::cin, std::cout, platform) ==
       MenuResult::kInputEnded) {
-    std::cerr << "Input ended before the options were confirmed; no report "
-                 "was written."
-              << std::flush;
+    writeFinalMessage(
+        "Input ended before the options were confirmed; no report was "
+        "written.");
     return 1;
   }
   const std::string startDirectory = platform.currentDirectory();

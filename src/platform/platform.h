@@ -107,6 +107,12 @@ class Platform {
 // server lives, and from then on an interruption removes the work files.
 std::unique_ptr<Platform> makeHostPlatform();
 
+// True when a message on standard error needs a line end of its own to keep
+// the next shell prompt off its line: standard error is a POSIX terminal.
+// Windows' command processor starts its prompt on a new line itself, and a
+// file or pipe gets the message exactly as written.
+bool terminalNeedsFinalLineEnd();
+
 // Seconds since 1970-01-01 00:00 UTC.
 std::int64_t currentTime();
 

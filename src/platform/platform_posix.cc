@@ -370,9 +370,11 @@ PosixPlatform::PosixPlatform(std::string desktopOpener)
   handleInterruptions();
 }
 
+// Home, erase the screen, then the scrollback, as Windows' "cls" leaves
+// nothing to scroll back to. A dumb terminal knows no escape sequences.
 void PosixPlatform::clearConsole() {
-  if (!isatty(STDOUT_FILENO)) return;
-  std::cout << "\x1b[2J\x1b[H" << std::flush;
+  if (!isatty(STDOUT_FILENO) || environment("TERM") == "dumb") return;
+  std::cout << "\x1b[H\x1b[2J\x1b[3J" << std::flush;
 }
 
 // Like reg.exe, which reports its own errors before the run's message, the
@@ -504,6 +506,8 @@ void PosixPlatform::startViewer(const std::string& fileName) {
 std::unique_ptr<Platform> makeHostPlatform() {
   return std::make_unique<PosixPlatform>("/usr/bin/xdg-open");
 }
+
+bool terminalNeedsFinalLineEnd() { return isatty(STDERR_FILENO) != 0; }
 
 std::int64_t currentTime() {
   return static_cast<std::int64_t>(std::time(nullptr));

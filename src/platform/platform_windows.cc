@@ -626,6 +626,9 @@ std::unique_ptr<Platform> makeHostPlatform() {
   return std::make_unique<WindowsPlatform>();
 }
 
+// The command processor begins its prompt on a new line after any program.
+bool terminalNeedsFinalLineEnd() { return false; }
+
 std::int64_t currentTime() {
   return static_cast<std::int64_t>(_time64(nullptr));
 }

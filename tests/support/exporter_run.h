@@ -40,16 +40,23 @@ class ExporterRunTest : public ::testing::Test {
                             const Environment& extra = {}) {
     ProcessOptions options;
     options.input = input;
-    return runExporter(options, extra);
+    return runProgram(SHGS_EXPORTER_PATH, options, extra);
   }
 
   ProcessResult runExporter(const ProcessOptions& options,
                             const Environment& extra) {
+    return runProgram(SHGS_EXPORTER_PATH, options, extra);
+  }
+
+  // As runExporter, with another build of the exporter.
+  ProcessResult runProgram(const std::string& program,
+                           const ProcessOptions& options,
+                           const Environment& extra = {}) {
     Environment environment = {{"WINEPREFIX", prefix()},
                                {"HOME", temp_.path()},
                                {"PATH", "/usr/bin:/bin"}};
     for (const auto& [name, value] : extra) environment[name] = value;
-    return runProcess({SHGS_EXPORTER_PATH}, start(), environment, options);
+    return runProcess({program}, start(), environment, options);
   }
 
   std::string prefix() const { return temp_ / "prefix"; }

@@ -623,35 +623,88 @@ TEST_F(WineRunTest, CtrlCAtTheMenuRemovesTheErrorLog) {
   EXPECT_TRUE(serverFiles() == server) << "the server's files changed";
 }
 
-// The zip an operator downloads: the program alone runs as unpacked.
-TEST_F(WineRunTest, ReleaseZipHoldsTheProgramThatRunsAsUnpacked) {
-  const std::string zip = SHGS_WINE_RELEASE_ZIP;
-  ASSERT_TRUE(fileExists(zip)) << zip << " is missing: build the package";
-  TempDir unpacked;
-  const ProcessResult listing = testing_support::runProcess(
-      {SHGS_CMAKE_COMMAND, "-E", "tar", "xf", zip}, unpacked.path(), {}, "");
-  ASSERT_EQ(listing.exitCode, 0) << listing.standardError;
-  // One folder, named after the release, with everything in it.
-  const std::vector<std::string> folders = sortedNames(unpacked.path(), true);
-  ASSERT_EQ(folders.size(), 1u);
-  const std::string folder = unpacked / folders.front();
-  EXPECT_EQ(sortedNames(folder, false),
-            (std::vector<std::string>{"QUICKSTART.txt", "README.md",
-                                      "shgs-exporter.exe"}));
-  for (const char* guide : {"QUICKSTART.txt", "README.md"}) {
-    const std::string text = readFile(folder + "/" + guide);
-    EXPECT_EQ(withCrLf(replaceAll(text, "\r\n", "\n")), text)
-        << guide << " does not have CR LF line ends throughout";
+// The release zip, unpacked into a directory of its own; "folder" is the one
+// folder it holds.
+class ReleaseZipTest : public WineRunTest {
+ protected:
+  void unpack() {
+    const std::string zip = SHGS_WINE_RELEASE_ZIP;
+    ASSERT_TRUE(fileExists(zip)) << zip << " is missing: build the package";
+    const ProcessResult listing = testing_support::runProcess(
+        {SHGS_CMAKE_COMMAND, "-E", "tar", "xf", zip}, unpacked_.path(), {}, "");
+    ASSERT_EQ(listing.exitCode, 0) << listing.standardError;
+    const std::vector<std::string> folders =
+        sortedNames(unpacked_.path(), true);
+    ASSERT_EQ(folders.size(), 1u);
+    folder_ = unpacked_ / folders.front();
+  }
+
+  // Runs the launcher as Explorer does on a double-click, through the
+  // command processor, from the start directory.
+  ProcessResult runLauncher(const std::string& input) {
+    const std::string launcher =
+        "Z:" + replaceAll(folder_ + "/Run exporter.cmd", "/", "\\");
+    return wineSession().run({i686Build().loader, "cmd", "/c", launcher},
+                             start_.path(), input, pinnedClock());
+  }
+
+  TempDir unpacked_;
+  std::string folder_;
+};
+
+// The operator's files and nothing else, the texts with CR LF line ends; the
+// program runs as unpacked.
+TEST_F(ReleaseZipTest, HoldsTheOperatorFilesAndAProgramThatRuns) {
+  ASSERT_NO_FATAL_FAILURE(unpack());
+  EXPECT_EQ(sortedNames(folder_, false),
+            (std::vector<std::string>{
+                "CHANGELOG.md", "LICENSE.txt", "QUICKSTART.txt", "README.md",
+                "Run exporter.cmd", "shgs-exporter.exe"}));
+  for (const char* text : {"CHANGELOG.md", "LICENSE.txt", "QUICKSTART.txt",
+                           "README.md", "Run exporter.cmd"}) {
+    const std::string content = readFile(folder_ + "/" + text);
+    EXPECT_FALSE(content.empty()) << text;
+    EXPECT_EQ(withCrLf(replaceAll(content, "\r\n", "\n")), content)
+        << text << " does not have CR LF line ends throughout";
   }
   ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
       casePath("stock_server", "server.txt"), View::k32));
   const ProcessResult result =
-      runExecutable(i686Build(), folder + "/shgs-exporter.exe", "%A!\n");
+      runExecutable(i686Build(), folder_ + "/shgs-exporter.exe", "%A!\n");
   EXPECT_EQ(result.exitCode, 0) << visible(result.standardError);
   EXPECT_TRUE(firstDifference(withCrLf(readFile(
                                   casePath("stock_server", "plain.expected"))),
                               report())
                   .empty());
+}
+
+// Started from anywhere, the launcher runs the program in its own folder,
+// where the report lands; after a run that ends on a problem it waits for a
+// key, so that a double-clicked window stays open with the message.
+TEST_F(ReleaseZipTest, LauncherRunsTheProgramInItsFolderAndWaitsAfterAProblem) {
+  ASSERT_NO_FATAL_FAILURE(unpack());
+  fs::copy_file(wineSession().helpersDirectory() + "/notepad.exe",
+                folder_ + "/notepad.exe");
+  ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
+      casePath("stock_server", "server.txt"), View::k32));
+  const std::string waits = "Press any key";
+
+  const ProcessResult completed = runLauncher("%A!\n");
+  EXPECT_EQ(completed.exitCode, 0) << visible(completed.standardError);
+  EXPECT_TRUE(firstDifference(withCrLf(readFile(
+                                  casePath("stock_server", "plain.expected"))),
+                              readFile(folder_ + "/" + kReportName))
+                  .empty());
+  EXPECT_FALSE(fileExists(start_ / kReportName));
+  EXPECT_EQ(completed.standardOutput.find(waits), std::string::npos);
+
+  const ProcessResult failed = runLauncher("$ missing\\report.txt\n!\n");
+  EXPECT_EQ(failed.exitCode, 1);
+  EXPECT_NE(failed.standardError.find("Failed to create output file."),
+            std::string::npos)
+      << visible(failed.standardError);
+  EXPECT_NE(failed.standardOutput.find(waits), std::string::npos)
+      << visible(failed.standardOutput);
 }
 
 }  // namespace
