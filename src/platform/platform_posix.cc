@@ -322,8 +322,8 @@ class ScopedIgnoreInterrupts {
   struct sigaction savedQuit_ {};
 };
 
-// Runs the program at the full path argv[0], without a shell, and waits for
-// it; the result is not needed.
+// Runs argv[0] (a full path, or a name looked up along PATH), without a
+// shell, and waits for it; the result is not needed.
 void runAndWait(const std::vector<std::string>& argv) {
   std::cout.flush();
   std::cerr.flush();
@@ -336,7 +336,7 @@ void runAndWait(const std::vector<std::string>& argv) {
   const pid_t child = fork();
   if (child == 0) {
     interrupts.restore();
-    execv(args[0], args.data());
+    execvp(args[0], args.data());
     _exit(127);
   }
   if (child < 0) return;
@@ -360,6 +360,51 @@ std::string chosenEditor() {
     if (!isBlank(editor)) return editor;
   }
   return std::string();
+}
+
+// The words of an editor setting such as "code --wait" or "'/opt/my
+// editor/ed' -n", split as a shell splits words: blanks between them,
+// single quotes, double quotes and backslashes; nothing is expanded. So the
+// setting may carry arguments, and no shell ever sees the report's name.
+std::vector<std::string> editorWords(const std::string& setting) {
+  std::vector<std::string> words;
+  std::string word;
+  bool inWord = false;
+  char quote = '\0';  // the quote the text is inside, if any
+  for (std::size_t i = 0; i < setting.size(); ++i) {
+    const char c = setting[i];
+    const char next = i + 1 < setting.size() ? setting[i + 1] : '\0';
+    if (quote == '\'') {
+      if (c == '\'') {
+        quote = '\0';
+      } else {
+        word += c;
+      }
+    } else if (quote == '"') {
+      if (c == '"') {
+        quote = '\0';
+      } else if (c == '\\' && next != '\0' && std::strchr("\"\\$`", next)) {
+        word += setting[++i];
+      } else {
+        word += c;
+      }
+    } else if (c == '\'' || c == '"') {
+      quote = c;
+      inWord = true;
+    } else if (c == '\\' && next != '\0') {
+      word += setting[++i];
+      inWord = true;
+    } else if (c == ' ' || c == '\t' || c == '\n') {
+      if (inWord) words.push_back(word);
+      word.clear();
+      inWord = false;
+    } else {
+      word += c;
+      inWord = true;
+    }
+  }
+  if (inWord) words.push_back(word);
+  return words;
 }
 
 }  // namespace
@@ -487,15 +532,16 @@ std::string PosixPlatform::hostPath(const std::string& windowsPath) {
   return mapWindowsPath(windowsPath, winePrefix_);
 }
 
-// The editor text may carry arguments (as git allows), so a shell splits
-// it; the file name travels as a positional argument and is never parsed.
+// The editor is the operator's own choice, found along PATH as a shell
+// would find it; the file name is its last argument, as typed.
 void PosixPlatform::startViewer(const std::string& fileName) {
-  const std::string editor = chosenEditor();
+  std::vector<std::string> editor = editorWords(chosenEditor());
   const std::string argument = asViewerArgument(fileName);
   const bool desktop = !environment("DISPLAY").empty() ||
                        !environment("WAYLAND_DISPLAY").empty();
   if (!editor.empty()) {
-    runAndWait({"/bin/sh", "-c", editor + " \"$@\"", "sh", argument});
+    editor.push_back(argument);
+    runAndWait(editor);
   } else if (desktop && access(desktopOpener_.c_str(), X_OK) == 0) {
     runAndWait({desktopOpener_, argument});
   } else {

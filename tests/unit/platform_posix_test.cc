@@ -251,6 +251,8 @@ class ViewerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     writeScript("viewer", "sleep 0.2\nprintf '%s\\n' \"$@\" > " + record());
+    writeScript("my viewer",
+                "{ echo mine; printf '%s\\n' \"$@\"; } > " + record());
     writeScript("xdg-open", "printf 'xdg-open\\n%s\\n' \"$@\" > " + record());
   }
 
@@ -303,6 +305,10 @@ TEST_F(ViewerTest, StartsTheFirstViewerThereIsOnTheFile) {
       {"", "", ":0", nullptr, "out.txt", "xdg-open\nout.txt\n", ""},
       {"", "", nullptr, "wayland-0", "out.txt", "xdg-open\nout.txt\n", ""},
       {" \t", "  ", ":0", nullptr, "out.txt", "xdg-open\nout.txt\n", ""},
+      // Split as a shell splits words, but nothing is expanded or run.
+      {"'" + bin_.path() + "/my viewer' \"-a b\" c\\ d $(touch pwned)", "",
+       nullptr, nullptr, "out.txt",
+       "mine\n-a b\nc d\n$(touch\npwned)\nout.txt\n", ""},
       {"", "", "", "", "-out.txt", "", "Report written to -out.txt\n"},
   };
   const ScopedWorkingDirectory inWork(work_.path());
