@@ -4,16 +4,11 @@ include(GoogleTest)
 # Unit tests: one binary, in-process, no files outside a temporary directory.
 add_executable(exporter_tests
   tests/unit/capture_scanner_test.cc
-  tests/unit/config_data_test.cc
-  tests/unit/description_file_test.cc
   tests/unit/game_section_test.cc
-  tests/unit/global_data_test.cc
   tests/unit/options_menu_test.cc
   tests/unit/record_builder_test.cc
   tests/unit/record_encoding_test.cc
-  tests/unit/registry_reader_test.cc
   tests/unit/report_writer_test.cc
-  tests/unit/run_test.cc
   tests/unit/server_snapshot_test.cc
   tests/unit/value_format_test.cc
 )

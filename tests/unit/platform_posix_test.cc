@@ -126,8 +126,9 @@ TEST(PosixPlatform, OpensErrorLogsOnlyAsRegularFilesOfTheirOwn) {
     SCOPED_TRACE(c.name);
     const std::string log = dir / "qilerror.txt";
     c.make(log);
+    std::string why;
     std::unique_ptr<WorkFile> opened =
-        makeHostPlatform()->openErrorLog("qilerror.txt");
+        makeHostPlatform()->openErrorLog("qilerror.txt", &why);
     EXPECT_EQ(opened != nullptr, c.opens);
     if (opened != nullptr) {
       opened->remove();
@@ -142,8 +143,9 @@ TEST(PosixPlatform, OpensErrorLogsOnlyAsRegularFilesOfTheirOwn) {
 TEST(PosixPlatform, LeavesAWorkFileThatWasReplacedMeanwhile) {
   TempDir dir;
   const ScopedWorkingDirectory inDir(dir.path());
+  std::string why;
   std::unique_ptr<WorkFile> log =
-      makeHostPlatform()->openErrorLog("qilerror.txt");
+      makeHostPlatform()->openErrorLog("qilerror.txt", &why);
   ASSERT_NE(log, nullptr);
   std::filesystem::remove(dir / "qilerror.txt");
   writeFile(dir / "qilerror.txt", "another run's");
@@ -151,22 +153,37 @@ TEST(PosixPlatform, LeavesAWorkFileThatWasReplacedMeanwhile) {
   EXPECT_EQ(readFile(dir / "qilerror.txt"), "another run's");
 }
 
-// What is read ends at the size the file had when it was opened.
+// What is read ends at the size the file had when it was opened; a file
+// that shrinks meanwhile fails.
 TEST(PosixPlatform, ReadsRegularFilesUpToTheirSizeWhenOpened) {
   TempDir dir;
   writeFile(dir / "file", "first");
+  writeFile(dir / "shrinking", "first");
   makeDirectories(dir / "folder");
   mkfifo((dir / "fifo").c_str(), 0644);
+  const ScopedWorkingDirectory inDir(dir.path());
   const std::unique_ptr<Platform> platform = makeHostPlatform();
+  const FolderPtr folder = platform->startFolder();
+  std::string why;
   for (const char* name : {"folder", "fifo", "missing"}) {
-    EXPECT_EQ(platform->openForReading(dir / name), nullptr) << name;
+    EXPECT_EQ(platform->openForReading({folder, name}, &why), nullptr) << name;
   }
-  std::unique_ptr<std::streambuf> file = platform->openForReading(dir / "file");
+  EXPECT_EQ(why, dir / "missing: No such file or directory");
+  std::unique_ptr<InputFile> file = platform->openForReading({folder, "FILE"}, &why);
+  std::unique_ptr<InputFile> shrinking =
+      platform->openForReading({folder, "shrinking"}, &why);
   ASSERT_NE(file, nullptr);
+  ASSERT_NE(shrinking, nullptr);
   std::ofstream(dir / "file", std::ios::app) << " and more";
-  std::ostringstream read;
+  writeFile(dir / "shrinking", "fir");
+  std::ostringstream read, readShrinking;
   read << file.get();
+  readShrinking << shrinking.get();
   EXPECT_EQ(read.str(), "first");
+  EXPECT_FALSE(file->failed(&why));
+  EXPECT_EQ(readShrinking.str(), "fir");
+  EXPECT_TRUE(shrinking->failed(&why));
+  EXPECT_EQ(why, dir / "shrinking: shorter than when it was opened");
 }
 
 const char kServerSection[] =
@@ -225,12 +242,12 @@ TEST(PosixPlatform, CapturesTheServerKeyIntoAFreshFile) {
       const ScopedWorkingDirectory inHome(home.path());
       platform.emplace("/nonexistent");
     }
-    std::string listing;
+    std::string listing, why;
     std::unique_ptr<WorkFile> made;
     EXPECT_EQ(captured(2, work,
                        [&] {
                          made = platform->captureRegistry(
-                             "qil.tmp", kServerKeyPath, &listing);
+                             "qil.tmp", kServerKeyPath, &listing, &why);
                        }),
               c.error);
     ASSERT_NE(made, nullptr);
@@ -238,8 +255,9 @@ TEST(PosixPlatform, CapturesTheServerKeyIntoAFreshFile) {
     EXPECT_EQ(readFile(capture), c.listing);
     EXPECT_EQ(readFile(work / "target"), "someone else's");
     EXPECT_EQ(readFile(work / "QIL.TMP"), "planted");
-    EXPECT_EQ(platform->hostPath("C:\\SHGS"),
-              c.expectedPrefix + "/dosdevices/c:/SHGS");
+    EXPECT_EQ(platform->findFolder("C:\\SHGS", nullptr, &why), nullptr);
+    EXPECT_EQ(why, c.expectedPrefix +
+                       "/dosdevices/c:/SHGS: No such file or directory");
     made->remove();
     EXPECT_FALSE(fileExists(capture));
   }
