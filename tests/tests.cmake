@@ -55,7 +55,6 @@ endfunction()
 shgs_add_program_tests(exporter_e2e_tests e2e
   tests/e2e/bad_input_test.cc
   tests/e2e/make_server_test.cc
-  tests/e2e/read_only_test.cc
   tests/e2e/run_process_test.cc
   tests/e2e/run_test.cc
   tests/e2e/terminal_test.cc

@@ -35,14 +35,18 @@ bool startsAtDriveRoot(std::string_view path) {
          (path.size() == 1 || !isSeparator(path[1]));
 }
 
-// The names of "path" with "." dropped and ".." taking away the name before
-// it, as Windows does; a relative path keeps the ".." that climb above it.
-// Empty names (doubled or trailing separators) mean nothing.
-std::vector<std::string> namesOf(std::string_view path, bool relative) {
+// The names of "path" between "separators", with "." dropped and ".."
+// taking away the name before it, as Windows does; a relative path keeps
+// the ".." that climb above it. Empty names (doubled or trailing
+// separators) mean nothing.
+std::vector<std::string> namesOf(std::string_view path, bool relative,
+                                 std::string_view separators = "\\/") {
   std::vector<std::string> names;
   std::size_t start = 0;
   for (std::size_t i = 0; i <= path.size(); ++i) {
-    if (i < path.size() && !isSeparator(path[i])) continue;
+    if (i < path.size() && separators.find(path[i]) == std::string_view::npos) {
+      continue;
+    }
     const std::string_view name = path.substr(start, i - start);
     start = i + 1;
     if (name.empty() || name == ".") continue;
@@ -98,11 +102,12 @@ std::string matchInListing(const HostFolder& folder, const std::string& name) {
   return trimmedExact ? trimmed : sameTrimmed;
 }
 
-// "path" with "." and ".." taken away on the names, for messages.
+// The host path "path" with "." and ".." taken away on its names, for
+// messages.
 std::string lexicallyNormal(const std::string& path) {
   const bool absolute = !path.empty() && path[0] == '/';
   std::string normal = absolute ? "/" : "";
-  for (const std::string& name : namesOf(path, !absolute)) {
+  for (const std::string& name : namesOf(path, !absolute, "/")) {
     normal = joinHostPath(normal, name);
   }
   return normal.empty() ? "." : normal;
@@ -135,7 +140,8 @@ HostFolderPtr HostFolder::open(const HostFolder* base,
   if (fd < 0) return nullptr;
   const bool absolute = !path.empty() && path[0] == '/';
   return std::make_shared<HostFolder>(
-      fd, absolute || base == nullptr ? path : base->pathOf(path));
+      fd, lexicallyNormal(absolute || base == nullptr ? path
+                                                       : base->pathOf(path)));
 }
 
 std::string joinHostPath(const std::string& directory,

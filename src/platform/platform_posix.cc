@@ -40,10 +40,6 @@ bool isBlank(const std::string& text) {
   return text.find_first_not_of(" \t\n\v\f\r") == std::string::npos;
 }
 
-std::string reasonOf(int error) {
-  return error == 0 ? std::string("not a regular file") : std::strerror(error);
-}
-
 // "path" made absolute against the working directory of this moment.
 std::string absolutePath(const std::string& path) {
   std::error_code error;
@@ -207,7 +203,9 @@ std::unique_ptr<PosixWorkFile> createFresh(const HostFolderPtr& folder,
                                            const std::string& name) {
   constexpr int kAttempts = 100;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    unlinkat(folder->fd(), name.c_str(), 0);
+    if (unlinkat(folder->fd(), name.c_str(), 0) != 0 && errno == EISDIR) {
+      return nullptr;
+    }
     std::unique_ptr<PosixWorkFile> file =
         PosixWorkFile::open(folder, name, O_RDWR | O_EXCL, 0666);
     if (file != nullptr || errno != EEXIST) return file;

@@ -18,10 +18,6 @@ namespace {
 
 constexpr int kMaxLinks = 40;  // as the kernel follows at most
 
-std::string reasonOf(int error) {
-  return error == 0 ? std::string("not a regular file") : std::strerror(error);
-}
-
 std::string hostPathOf(const HostFolder& from, const std::string& path) {
   return !path.empty() && path[0] == '/' ? path : from.pathOf(path);
 }
@@ -198,7 +194,10 @@ bool findPosixReportPlace(const HostFolderPtr& current,
     if (!S_ISLNK(info.st_mode)) {
       return placeOfExistingFile(folder, name, info, place, why);
     }
-    if (links == kMaxLinks) return fail(folder->pathOf(name), ELOOP, why);
+    if (links == kMaxLinks) {
+      *why = folder->pathOf(name) + ": " + std::strerror(ELOOP);
+      return false;
+    }
     if (!readLink(*folder, name, &path)) {
       return fail(folder->pathOf(name), errno, why);
     }

@@ -126,6 +126,20 @@ void handleInterruptions() {
   }
 }
 
+// A link or a FIFO where a work file is to be makes the open fail with
+// errors whose own texts would say little.
+std::string reasonOf(int error) {
+  switch (error) {
+    case 0:
+    case ENXIO:
+      return "not a regular file";
+    case ELOOP:
+      return "is a symbolic link";
+    default:
+      return std::strerror(error);
+  }
+}
+
 FileIdentity identityOf(const struct stat& info) {
   return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
                       static_cast<std::uint64_t>(info.st_ino)};

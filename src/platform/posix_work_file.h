@@ -19,6 +19,10 @@ void handleInterruptions();
 
 FileIdentity identityOf(const struct stat& info);
 
+// The reason an operation failed with "error", for a "why" line: 0 stands
+// for a file that is not a regular one.
+std::string reasonOf(int error);
+
 // A work file open on a descriptor, named "name" in "folder". While the
 // object holds it, an interruption removes it.
 class PosixWorkFile final : public WorkFile {

@@ -234,7 +234,9 @@ std::ostream& operator<<(std::ostream& out, const BadInput& c) {
 }
 
 const std::set<std::string> kCaptureAndLog = {"qil.tmp", "qilerror.txt"};
-const std::set<std::string> kReportAndLog = {"out.txt", "qilerror.txt"};
+const std::set<std::string> kLogOnly = {"qilerror.txt"};
+const std::string kServerKey =
+    "HKLM\\Software\\Orbital Forge Software\\Starhaul Deluxe Game Server";
 
 std::vector<BadInput> registryCases() {
   return {
@@ -289,14 +291,16 @@ std::vector<BadInput> registryCases() {
           .spoiledBy([](const Paths& p) {
             cutAfter(p.systemReg, "\"Directory\"=\"C:\\");
           })
-          .stops("Failed to enter directory QnF", kReportAndLog)
-          .reportHolds("Test Server running SHGS")
-          .reportLacks("Game A"),
+          .stops("<prefix>/drive_c/SHGS/GAME/QnF: No such file or directory\n"
+                 "Failed to enter directory QnF",
+                 kLogOnly),
       BadInput("SystemRegCutInsideServerRoot")
           .spoiledBy([](const Paths& p) {
             cutAfter(p.systemReg, "\"ServerRoot\"=\"C:\\\\SH");
           })
-          .stops(kMissingServerRoot, kCaptureAndLog),
+          .stops("<prefix>/system.reg: no value ServerRoot in " +
+                     std::string(kServerKey) + "\n" + kMissingServerRoot,
+                 kCaptureAndLog),
   };
 }
 
@@ -357,16 +361,17 @@ std::vector<BadInput> pathCases() {
   return {
       BadInput("GameDirectoryMissing")
           .spoiledBy([](const Paths& p) { fs::remove_all(p.gameA); })
-          .stops("Failed to enter directory C:\\SHGS\\GAME\\A", kReportAndLog)
-          .reportHolds("Test Server running SHGS")
-          .reportLacks("Game A"),
+          .stops("<prefix>/drive_c/SHGS/GAME/A: No such file or directory\n"
+                 "Failed to enter directory C:\\SHGS\\GAME\\A",
+                 kLogOnly),
       BadInput("GameDirectoryIsAFile")
           .spoiledBy([](const Paths& p) {
             fs::remove_all(p.gameA);
             writeFile(p.gameA, "not a directory");
           })
-          .stops("Failed to enter directory C:\\SHGS\\GAME\\A", kReportAndLog)
-          .reportLacks("Game A"),
+          .stops("<prefix>/drive_c/SHGS/GAME/A: Not a directory\n"
+                 "Failed to enter directory C:\\SHGS\\GAME\\A",
+                 kLogOnly),
       // Relative to the directory current at that moment: the server's GAME
       // directory after the server section, else the start directory.
       BadInput("RelativeGameDirectoryFromTheGameDirectory")
@@ -375,8 +380,9 @@ std::vector<BadInput> pathCases() {
       BadInput("RelativeGameDirectoryFromTheStartDirectory")
           .spoiledBy([](const Paths& p) { replaceGameDirectory(p, "\"A\""); })
           .typing("$ out.txt\n*A!\n")
-          .stops("Failed to enter directory A", kReportAndLog)
-          .reportLacks("Game A"),
+          .stops("<prefix>/drive_c/start/A: No such file or directory\n"
+                 "Failed to enter directory A",
+                 kLogOnly),
       BadInput("ServerRootWithTrailingBackslash")
           .spoiledBy([](const Paths& p) {
             replaceInFile(p.systemReg, "\"C:\\\\SHGS\"", "\"C:\\\\SHGS\\\\\"");
@@ -430,21 +436,30 @@ std::vector<BadInput> outputAndInputCases() {
       BadInput("OutputFileIsADirectory")
           .spoiledBy([](const Paths& p) { makeDirectories(p.start + "/adir"); })
           .typing("$ adir\nA!\n")
-          .stops("Failed to create output file.", {"adir", "qilerror.txt"}),
+          .stops("<prefix>/drive_c/start/adir: Is a directory\n"
+                 "Failed to create output file.",
+                 {"adir", "qilerror.txt"}),
       BadInput("OutputFileInAMissingDirectory")
           .typing("$ missing/out.txt\nA!\n")
-          .stops("Failed to create output file.", {"qilerror.txt"}),
+          .stops("<prefix>/drive_c/start/missing: No such file or directory\n"
+                 "Failed to create output file.",
+                 {"qilerror.txt"}),
       // The readers remove these files when they end, report and all.
       BadInput("OutputFileNamedLikeTheErrorLog")
           .typing("$ qilerror.txt\nA!\n")
-          .stops("Failed to create output file.", {"qilerror.txt"}),
+          .stops("<prefix>/drive_c/start/qilerror.txt: is a file the run "
+                 "removes\nFailed to create output file.",
+                 {"qilerror.txt"}),
       BadInput("OutputFileNamedLikeTheCaptureElsewhere")
           .spoiledBy([](const Paths& p) { makeDirectories(p.start + "/adir"); })
           .typing("$ adir/QIL.TMP\nA!\n")
-          .stops("Failed to create output file.", {"adir", "qilerror.txt"}),
-      BadInput("OutputFileOnAFullDevice")
+          .stops("<prefix>/drive_c/start/adir/QIL.TMP: is a file the run "
+                 "removes\nFailed to create output file.",
+                 {"adir", "qilerror.txt"}),
+      BadInput("OutputFileIsADevice")
           .typing("$ /dev/full\nA!\n")
-          .stops("Failed to write output file.", {"qilerror.txt"}),
+          .stops("/dev/full: not a regular file\nFailed to create output file.",
+                 {"qilerror.txt"}),
       // Blanks name no editor, so no command is run on the report's name.
       BadInput("BlankEditorIsNoEditor")
           .withEnvironment({{"EDITOR", " "}, {"VISUAL", "\t"}})
@@ -507,29 +522,34 @@ std::vector<BadInput> captureCases() {
 
 // An error log is never a link's target, a FIFO or a device.
 std::vector<BadInput> errorLogCases() {
+  const std::string kStartLogLinked =
+      "<prefix>/drive_c/start/qilerror.txt: is a symbolic link\n"
+      "Error log failed to open.";
   return {
       BadInput("ErrorLogIsALink")
           .spoiledBy([](const Paths& p) {
             symlinkTo(p.victim, p.start + "/qilerror.txt");
           })
-          .stops("Error log failed to open.", {"qilerror.txt"}),
+          .stops(kStartLogLinked, kLogOnly),
       BadInput("ErrorLogIsADanglingLink")
           .spoiledBy([](const Paths& p) {
             symlinkTo(p.victim + ".new", p.start + "/qilerror.txt");
           })
-          .stops("Error log failed to open.", {"qilerror.txt"}),
+          .stops(kStartLogLinked, kLogOnly),
       BadInput("ErrorLogIsAFifo")
           .spoiledBy([](const Paths& p) {
             mkfifo((p.start + "/qilerror.txt").c_str(), 0644);
           })
-          .stops("Error log failed to open.", {"qilerror.txt"}),
+          .stops("<prefix>/drive_c/start/qilerror.txt: not a regular file\n"
+                 "Error log failed to open.",
+                 kLogOnly),
       BadInput("GameErrorLogIsALink")
           .spoiledBy([](const Paths& p) {
             symlinkTo(p.victim, p.gameA + "/qilerror.txt");
           })
-          .stops("Error log failed to open.", kReportAndLog)
-          .reportHolds("Test Server running SHGS")
-          .reportLacks("Game A"),
+          .stops("<prefix>/drive_c/SHGS/GAME/A/qilerror.txt: is a symbolic "
+                 "link\nError log failed to open.",
+                 kLogOnly),
   };
 }
 
@@ -578,35 +598,42 @@ std::vector<BadInput> systemRegCases() {
 std::vector<BadInput> reportNameCases() {
   const std::set<std::string> logOnly = {"qilerror.txt"};
   const std::string refused = "Failed to create output file.";
+  const auto reads = [&refused](const std::string& path) {
+    return "<prefix>" + path + ": is a file the run reads\n" + refused;
+  };
   return {
       BadInput("ReportNameWithANulByte")
           .typing(std::string("$ qilerror.txt") + '\0' + "x\nA!\n")
-          .stops(refused, logOnly),
+          .stops("qilerror.txt?x: a name cannot hold a NUL byte\n" + refused,
+                 logOnly),
       BadInput("ReportNamedAsTheGameRecord")
           .typing("$ ../SHGS/GAME/A/shcfig.dat\nA!\n")
-          .stops(refused, logOnly),
+          .stops(reads("/drive_c/SHGS/GAME/A/shcfig.dat"), logOnly),
       BadInput("ReportNamedAsTheGlobalRecord")
           .typing("$ ../SHGS/GAME/shglob.dat\nA!\n")
-          .stops(refused, logOnly),
+          .stops(reads("/drive_c/SHGS/GAME/shglob.dat"), logOnly),
       BadInput("ReportNamedAsTheDescription")
           .typing("$ ../SHGS/DescFile/Game1.txt\nA!\n")
-          .stops(refused, logOnly),
+          .stops(reads("/drive_c/SHGS/DescFile/Game1.txt"), logOnly),
       BadInput("ReportNamedAsSystemReg")
           .typing("$ ../../system.reg\nA!\n")
-          .stops(refused, logOnly),
+          .stops(reads("/system.reg"), logOnly),
       BadInput("ReportNameLinkedToTheErrorLog")
           .spoiledBy([](const Paths& p) {
             symlinkTo("qilerror.txt", p.start + "/report.txt");
           })
           .typing("$ report.txt\nA!\n")
-          .stops(refused, {"qilerror.txt", "report.txt"}),
+          .stops("<prefix>/drive_c/start/qilerror.txt: is a file the run "
+                 "removes\n" + refused,
+                 {"qilerror.txt", "report.txt"}),
       BadInput("ReportNameHardLinkedToTheGameRecord")
           .spoiledBy([](const Paths& p) {
             fs::create_hard_link(p.gameA + "/shcfig.dat",
                                  p.start + "/report.txt");
           })
           .typing("$ report.txt\nA!\n")
-          .stops(refused, {"qilerror.txt", "report.txt"}),
+          .stops(reads("/drive_c/start/report.txt"),
+                 {"qilerror.txt", "report.txt"}),
   };
 }
 
@@ -721,7 +748,9 @@ TEST_F(FullDiskTest, CaptureCutShortStopsTheRun) {
   const ProcessResult result = runExporter(kChooseA);
 
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.standardError, "Failed to initialize registry data.");
+  EXPECT_EQ(result.standardError,
+            start() + "/qil.tmp: No space left on device\n"
+                      "Failed to initialize registry data.");
   EXPECT_EQ(entriesOf(start()), kCaptureAndLog);
   EXPECT_EQ(treeDifferences(before, serverState()), "");
 }

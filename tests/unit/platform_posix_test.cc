@@ -193,20 +193,20 @@ const char kServerListing[] =
     "\nHKEY_LOCAL_MACHINE\\Software\\Orbital Forge Software\\Starhaul "
     "Deluxe Game Server\n    ServerRoot    REG_SZ    C:\\SHGS\n\n";
 
-// The capture is made afresh in the working directory, whatever stood
-// there under its name, and says on standard error why it found no key; the
+// The capture is made afresh in the start folder, whatever stood there
+// under its name, and says on standard error why it found no key; the
 // prefix is WINEPREFIX, else ~/.wine, made absolute when the platform is
 // made.
 TEST(PosixPlatform, CapturesTheServerKeyIntoAFreshFile) {
   TempDir home, work;
-  makeDirectories(home / "named");
+  makeDirectories(work / "named");
   makeDirectories(home / ".wine");
-  writeFile(home / "named/system.reg", kServerSection);
+  writeFile(work / "named/system.reg", kServerSection);
   writeFile(home / ".wine/system.reg", kServerSection);
-  makeDirectories(home / "empty");
-  writeFile(home / "empty/system.reg", "WINE REGISTRY Version 2\n");
-  makeDirectories(home / "fifo");
-  mkfifo((home / "fifo/system.reg").c_str(), 0644);
+  makeDirectories(work / "empty");
+  writeFile(work / "empty/system.reg", "WINE REGISTRY Version 2\n");
+  makeDirectories(work / "fifo");
+  mkfifo((work / "fifo/system.reg").c_str(), 0644);
   writeFile(work / "target", "someone else's");
   const std::string noKey =
       ": no key HKLM\\Software\\Orbital Forge Software\\Starhaul Deluxe "
@@ -216,14 +216,14 @@ TEST(PosixPlatform, CapturesTheServerKeyIntoAFreshFile) {
     std::string planted;  // what stands at qil.tmp: "file", "link" or "fifo"
     std::string expectedPrefix, listing, error;
   } cases[] = {
-      {home / "named", "file", home / "named", kServerListing, ""},
+      {work / "named", "file", work / "named", kServerListing, ""},
       {std::nullopt, "link", home / ".wine", kServerListing, ""},
-      {"named/", "fifo", home / "named", kServerListing, ""},
-      {"missing", "file", home / "missing", "",
-       home / "missing/system.reg: No such file or directory\n"},
-      {"fifo", "file", home / "fifo", "",
-       home / "fifo/system.reg: not a regular file\n"},
-      {"empty", "file", home / "empty", "", home / "empty/system.reg" + noKey},
+      {"named/", "fifo", work / "named", kServerListing, ""},
+      {"missing", "file", work / "missing", "",
+       work / "missing/system.reg: No such file or directory\n"},
+      {"fifo", "file", work / "fifo", "",
+       work / "fifo/system.reg: not a regular file\n"},
+      {"empty", "file", work / "empty", "", work / "empty/system.reg" + noKey},
   };
   const ScopedEnvironment homeDir("HOME", home.path());
   const ScopedWorkingDirectory inWork(work.path());
@@ -238,10 +238,7 @@ TEST(PosixPlatform, CapturesTheServerKeyIntoAFreshFile) {
     writeFile(work / "QIL.TMP", "planted");
     const ScopedEnvironment winePrefix("WINEPREFIX", c.prefix);
     std::optional<PosixPlatform> platform;
-    {
-      const ScopedWorkingDirectory inHome(home.path());
-      platform.emplace("/nonexistent");
-    }
+    platform.emplace("/nonexistent");
     std::string listing, why;
     std::unique_ptr<WorkFile> made;
     EXPECT_EQ(captured(2, work,
@@ -261,6 +258,17 @@ TEST(PosixPlatform, CapturesTheServerKeyIntoAFreshFile) {
     made->remove();
     EXPECT_FALSE(fileExists(capture));
   }
+  // Nothing tells where the prefix is.
+  const ScopedEnvironment noHome("HOME", std::nullopt);
+  const ScopedEnvironment noPrefix("WINEPREFIX", std::nullopt);
+  PosixPlatform homeless("/nonexistent");
+  std::string listing, why;
+  EXPECT_EQ(captured(2, work,
+                     [&] {
+                       homeless.captureRegistry("qil.tmp", kServerKeyPath,
+                                                &listing, &why);
+                     }),
+            "HOME is not set\n");
 }
 
 // Viewer stand-ins: each records its arguments, one per line, in "record"
