@@ -333,21 +333,21 @@ TEST_F(WineRunTest, ServerInTheOtherViewEndsTheRunWithTheServerRootMessage) {
   }
 }
 
-TEST_F(WineRunTest, MissingConfigurationRecordEndsTheRunAfterTheMenu) {
+TEST_F(WineRunTest, MissingConfigurationRecordEndsTheRunLeavingTheReport) {
   ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
       casePath("stock_server", "server.txt"), View::k32));
   const std::string gameDirectory = wineSession().driveC() + "/SHGS/Stock";
   ASSERT_TRUE(fs::remove(gameDirectory + "/shcfig.dat"));
   wineSession().serverChanged();
+  writeFile(start_ / kReportName, "an earlier report\r\n");
   const ProcessResult result = runExporter(i686Build(), "*%A!\n");
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(visible(result.standardError),
             "Configuration data failed to open.");
-  // The banner was written before the game's record was looked for.
-  EXPECT_EQ(visible(report()),
-            visible(withCrLf(std::string("\n") + std::string(80, '*') +
-                             "\nLocal (game) settings\n" +
-                             std::string(80, '-') + "\n")));
+  // The report that had the name stays as it was, and no other is left.
+  EXPECT_EQ(report(), "an earlier report\r\n");
+  EXPECT_EQ(sortedNames(start_.path(), false),
+            (std::vector<std::string>{kReportName, "qilerror.txt"}));
   EXPECT_FALSE(fileExists(start_ / kNotepadArguments));
   // Each reader's error log stays where it was opened.
   std::vector<std::string> logs = {gameDirectory + "/qilerror.txt",
