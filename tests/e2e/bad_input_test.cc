@@ -4,10 +4,12 @@
 // case ends with its defined message and exit code, leaves exactly the
 // files its outcome says, and changes nothing of the server's.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdint>
 #include <cstring>
@@ -183,11 +185,20 @@ struct BadInput {
     asNobody = true;
     return *this;
   }
+  BadInput& withProcess(
+      std::function<void(testing_support::ProcessOptions*)> change) {
+    process = std::move(change);
+    return *this;
+  }
   // Entries planted in the start directory that the run must leave as they
   // are.
   BadInput& keeping(std::set<std::string> names) {
     kept = std::move(names);
-    startEntries.insert(kept.begin(), kept.end());
+    return *this;
+  }
+  // Further entries in the start directory that the run may change.
+  BadInput& leaving(std::set<std::string> names) {
+    left = std::move(names);
     return *this;
   }
   // A completed run: only the report is left, and it holds each of "texts".
@@ -195,7 +206,6 @@ struct BadInput {
     exitCode = 0;
     standardError = kReportWritten;
     startEntries = {"out.txt"};
-    startEntries.insert(kept.begin(), kept.end());
     holds = std::move(texts);
     return *this;
   }
@@ -203,7 +213,19 @@ struct BadInput {
     exitCode = 1;
     standardError = std::move(message);
     startEntries = std::move(leftInStart);
-    startEntries.insert(kept.begin(), kept.end());
+    return *this;
+  }
+  // A line on standard error before the run's last words.
+  BadInput& warning(const std::string& line) {
+    standardError = line + standardError;
+    return *this;
+  }
+  BadInput& screenHolds(std::string text) {
+    screenShows.push_back(std::move(text));
+    return *this;
+  }
+  BadInput& screenLacks(std::string text) {
+    screenHides.push_back(std::move(text));
     return *this;
   }
   BadInput& reportLacks(std::string text) {
@@ -220,8 +242,12 @@ struct BadInput {
   std::function<void(const Paths&)> spoil;  // run after the build
   std::string input = kChooseA;
   testing_support::Environment environment;
+  std::function<void(testing_support::ProcessOptions*)> process;
   bool asNobody = false;
   std::set<std::string> kept;
+  std::set<std::string> left;
+  std::vector<std::string> screenShows;  // each on standard output
+  std::vector<std::string> screenHides;  // none on standard output
   int exitCode = 0;
   std::string standardError;
   std::set<std::string> startEntries;  // left in the start directory
@@ -637,12 +663,127 @@ std::vector<BadInput> reportNameCases() {
   };
 }
 
+std::string repeated(const std::string& text, int times) {
+  std::string all;
+  for (int i = 0; i < times; ++i) all += text;
+  return all;
+}
+
+// The report is written whole, or not at all, and never where a file the
+// run reads or removes is or will be.
+std::vector<BadInput> wholeReportCases() {
+  const std::string refused = "\nFailed to create output file.";
+  const std::string gameRecord = "<prefix>/drive_c/SHGS/GAME/A/shcfig.dat";
+  return {
+      BadInput("FailedRunKeepsTheEarlierReport")
+          .spoiledBy([](const Paths& p) {
+            writeFile(p.start + "/out.txt", "an earlier report\n");
+            fs::remove_all(p.gameA);
+          })
+          .keeping({"out.txt"})
+          .stops("<prefix>/drive_c/SHGS/GAME/A: No such file or directory\n"
+                 "Failed to enter directory C:\\SHGS\\GAME\\A",
+                 kLogOnly),
+      // Found without regard to case, such a file would be read next time.
+      BadInput("ReportNamedAsARecordStoredInUpperCase")
+          .spoiledBy([](const Paths& p) {
+            fs::rename(p.gameA + "/shcfig.dat", p.gameA + "/SHCFIG.DAT");
+          })
+          .typing("$ ../SHGS/GAME/A/shcfig.dat\nA!\n")
+          .stops(gameRecord + ": is a file the run reads" + refused, kLogOnly),
+      BadInput("ReportNamedAsAMissingRecord")
+          .spoiledBy([](const Paths& p) { fs::remove(p.gameA + "/shcfig.dat"); })
+          .typing("$ ../SHGS/GAME/A/shcfig.dat\nA!\n")
+          .stops(gameRecord + ": is a file the run reads" + refused, kLogOnly),
+      // Planted under the default name, leading where a reader's log will be.
+      BadInput("DefaultReportNameLinkedToAGameLog")
+          .spoiledBy([](const Paths& p) {
+            symlinkTo(p.gameA + "/qilerror.txt",
+                      p.start + "/SHGS Game Data.TXT");
+          })
+          .typing("A!\n")
+          .keeping({"SHGS Game Data.TXT"})
+          .stops("<prefix>/drive_c/SHGS/GAME/A/qilerror.txt: is a file the "
+                 "run removes" +
+                     refused,
+                 kLogOnly),
+      BadInput("ReportNameIsAFifo")
+          .spoiledBy([](const Paths& p) {
+            mkfifo((p.start + "/out.txt").c_str(), 0644);
+          })
+          .keeping({"out.txt"})
+          .stops("<prefix>/drive_c/start/out.txt: not a regular file" + refused,
+                 kLogOnly),
+      // The link stays; the file it leads to gets the report.
+      BadInput("ReportNameIsALinkToAnotherFile")
+          .spoiledBy([](const Paths& p) {
+            makeDirectories(p.start + "/reports");
+            writeFile(p.start + "/reports/r.txt", "an earlier report\n");
+            symlinkTo("reports/r.txt", p.start + "/out.txt");
+          })
+          .keeping({"out.txt"})
+          .leaving({"reports"})
+          .completes({"Game A - Alpha"}),
+  };
+}
+
+// Data are shown as data: never as instructions to the terminal. Input of
+// any size, paths of any length and input that is not yet there take
+// bounded memory and time.
+std::vector<BadInput> consoleAndBoundsCases() {
+  const std::string hidden = "\x1b]0;owned\x07\x1b[8m";
+  const std::string deep = repeated("\\\\x", 20000);
+  return {
+      BadInput("ControlSequencesInATitle")
+          .spoiledBy([hidden](const Paths& p) {
+            replaceInFile(p.systemReg, "\"Alpha\"", "\"Alpha" + hidden + "\"");
+          })
+          .completes({"Game A - Alpha" + hidden + " - 1000 sectors"})
+          .screenHolds("(A) Alpha?]0;owned??[8m ")
+          .screenLacks("\x1b]"),
+      BadInput("ControlSequencesInAMissingDirectory")
+          .spoiledBy([](const Paths& p) {
+            replaceGameDirectory(p, "\"C:\\\\SHGS\\\\\x1b[8mA\"");
+          })
+          .stops("<prefix>/drive_c/SHGS/?[8mA: No such file or directory\n"
+                 "Failed to enter directory C:\\SHGS\\?[8mA",
+                 kLogOnly),
+      BadInput("DirectoryOfTwentyThousandNames")
+          .spoiledBy([deep](const Paths& p) {
+            replaceGameDirectory(p, "\"C:\\\\SHGS\\\\GAME\\\\A" + deep + "\"");
+          })
+          .withProcess([](testing_support::ProcessOptions* options) {
+            options->killAfterSeconds = 60;
+          })
+          .stops("<prefix>/drive_c/SHGS/GAME/A" + repeated("/x", 20000) +
+                     ": No such file or directory\n"
+                     "Failed to enter directory C:\\SHGS\\GAME\\A" +
+                     repeated("\\x", 20000),
+                 kLogOnly),
+      BadInput("StandardInputLeftNonBlocking")
+          .withProcess([](testing_support::ProcessOptions* options) {
+            options->nonBlockingInput = true;
+            options->inputAfter = "option(s) to toggle: ";
+          })
+          .completes({"Game A - Alpha"}),
+      BadInput("EditorWithAnOpenQuote")
+          .withEnvironment({{"EDITOR", "vi 'x"}})
+          .completes({"Game A - Alpha"})
+          .warning("EDITOR could not be used: a quote is not closed\n"),
+      BadInput("EditorThatCannotBeStarted")
+          .withEnvironment({{"VISUAL", "/nonexistent/editor --wait"}})
+          .completes({"Game A - Alpha"})
+          .warning("VISUAL could not be used: /nonexistent/editor: No such "
+                   "file or directory\n"),
+  };
+}
+
 std::vector<BadInput> allCases() {
   std::vector<BadInput> cases;
   for (const auto& part :
        {registryCases(), captureCases(), errorLogCases(), systemRegCases(),
         descriptionCases(), pathCases(), numberCases(), reportNameCases(),
-        outputAndInputCases()}) {
+        outputAndInputCases(), wholeReportCases(), consoleAndBoundsCases()}) {
     cases.insert(cases.end(), part.begin(), part.end());
   }
   return cases;
@@ -671,8 +812,8 @@ class BadInputTest : public SampleRunTest,
   }
 
   std::string withPrefix(std::string text) const {
-    const std::size_t mark = text.find(kPrefixMark);
-    if (mark != std::string::npos) {
+    for (std::size_t mark = text.find(kPrefixMark); mark != std::string::npos;
+         mark = text.find(kPrefixMark, mark)) {
       text.replace(mark, std::strlen(kPrefixMark), prefix());
     }
     return text;
@@ -688,6 +829,7 @@ TEST_P(BadInputTest, EndsAsDefinedAndChangesNothingOfTheServer) {
   }
   testing_support::ProcessOptions options;
   options.input = c.input;
+  if (c.process) c.process(&options);
   if (c.asNobody) runAsNobody(&options);
   const e2e::TreeState before = serverState();
   const e2e::TreeState startBefore = e2e::treeStateOf(start());
@@ -700,7 +842,10 @@ TEST_P(BadInputTest, EndsAsDefinedAndChangesNothingOfTheServer) {
 
   EXPECT_EQ(result.exitCode, c.exitCode);
   EXPECT_EQ(result.standardError, withPrefix(c.standardError));
-  EXPECT_EQ(entriesOf(start()), c.startEntries);
+  std::set<std::string> entries = c.startEntries;
+  entries.insert(c.kept.begin(), c.kept.end());
+  entries.insert(c.left.begin(), c.left.end());
+  EXPECT_EQ(entriesOf(start()), entries);
   EXPECT_EQ(treeDifferences(before, serverState()), "");
   const e2e::TreeState startAfter = e2e::treeStateOf(start());
   for (const std::string& name : c.kept) {
@@ -708,7 +853,9 @@ TEST_P(BadInputTest, EndsAsDefinedAndChangesNothingOfTheServer) {
               startBefore.at(name))
         << name;
   }
-  const std::string report = readFile(startFile("out.txt"));
+  const std::string report = fs::is_regular_file(startFile("out.txt"))
+                                 ? readFile(startFile("out.txt"))
+                                 : std::string();
   for (const std::string& text : c.holds) {
     EXPECT_NE(report.find(text), std::string::npos)
         << ::testing::PrintToString(text) << " not in the report";
@@ -716,6 +863,14 @@ TEST_P(BadInputTest, EndsAsDefinedAndChangesNothingOfTheServer) {
   for (const std::string& text : c.lacks) {
     EXPECT_EQ(report.find(text), std::string::npos)
         << ::testing::PrintToString(text) << " in the report";
+  }
+  for (const std::string& text : c.screenShows) {
+    EXPECT_NE(result.standardOutput.find(text), std::string::npos)
+        << ::testing::PrintToString(text) << " not on the screen";
+  }
+  for (const std::string& text : c.screenHides) {
+    EXPECT_EQ(result.standardOutput.find(text), std::string::npos)
+        << ::testing::PrintToString(text) << " on the screen";
   }
 }
 
@@ -786,12 +941,14 @@ TEST_F(SampleRunTest, TwoRunsInOneDirectoryEachReportTheirOwnServer) {
   }
 }
 
-// Ctrl-C and its kin at the menu remove the files the run holds, and the
-// run ends as the signal ends a program.
+// Ctrl-C and its kin at the menu, and every other signal that ends a
+// program, remove the files the run holds; the run ends as the signal ends a
+// program.
 TEST_F(SampleRunTest, InterruptionRemovesTheFilesTheRunHolds) {
   ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
   const e2e::TreeState before = serverState();
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGXFSZ,
+                           SIGXCPU, SIGALRM, SIGUSR1, SIGRTMIN}) {
     SCOPED_TRACE(strsignal(signal));
     testing_support::ProcessOptions options;
     options.signalAfter = "option(s) to toggle: ";
@@ -802,6 +959,153 @@ TEST_F(SampleRunTest, InterruptionRemovesTheFilesTheRunHolds) {
     EXPECT_EQ(result.endedBySignal, signal);
     EXPECT_EQ(entriesOf(start()), std::set<std::string>());
     EXPECT_EQ(treeDifferences(before, serverState()), "");
+  }
+}
+
+// A hang-up ignored from the start, as under nohup, is left ignored: the
+// run goes on to its end.
+TEST_F(SampleRunTest, SignalIgnoredAtStartStaysIgnored) {
+  ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
+  testing_support::ProcessOptions options;
+  options.signalAfter = "option(s) to toggle: ";
+  options.signal = SIGHUP;
+  options.ignoredSignals = {SIGHUP};
+
+  const ProcessResult result = runExporter(options);
+
+  EXPECT_EQ(result.endedBySignal, 0);
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.standardError, kInputEnded);
+  EXPECT_EQ(entriesOf(start()), std::set<std::string>());
+}
+
+// A link to the game's record swapped in and out at the report's name while
+// runs go on: whatever a run finds there, the record is never written.
+TEST_F(SampleRunTest, ReportNameSwappedForALinkNeverRedirectsTheReport) {
+  ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
+  const e2e::TreeState before = serverState();
+  const std::string name = startFile("out.txt");
+  std::atomic<bool> running{true};
+  std::thread swapper([&] {
+    std::error_code ignored;  // the runs put their reports there too
+    for (int i = 0; running; ++i) {
+      fs::remove(name, ignored);
+      if (i % 2 == 0) {
+        fs::create_symlink(drive("SHGS/GAME/A/shcfig.dat"), name, ignored);
+      }
+    }
+  });
+  for (int round = 0; round < 200; ++round) {
+    runExporter(kChooseA);
+  }
+  running = false;
+  swapper.join();
+  EXPECT_EQ(treeDifferences(before, serverState()), "");
+}
+
+// A report written over an earlier one keeps its permission bits; a new one
+// gets what the user's file creation mask leaves.
+TEST_F(SampleRunTest, ReplacedReportKeepsItsPermissionBits) {
+  ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
+  writeFile(startFile("out.txt"), "an earlier report\n");
+  chmod(startFile("out.txt").c_str(), 0604);
+
+  const ProcessResult result = runExporter(kChooseA);
+
+  ASSERT_EQ(result.exitCode, 0) << result.standardError;
+  struct stat info;
+  ASSERT_EQ(stat(startFile("out.txt").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0604u);
+  EXPECT_NE(readFile(startFile("out.txt")).find("Game A - Alpha"),
+            std::string::npos);
+}
+
+// Descriptors of folders nested below "base", each named "name", made as
+// they come: paths so deep that no path can name them are made, entered and
+// removed a folder at a time.
+class NestedFolders {
+ public:
+  NestedFolders(const std::string& base, const std::string& name, int depth)
+      : name_(name) {
+    folders_.push_back(open(base.c_str(), O_DIRECTORY | O_CLOEXEC));
+    for (int i = 0; i < depth; ++i) {
+      mkdirat(folders_.back(), name.c_str(), 0755);
+      folders_.push_back(
+          openat(folders_.back(), name.c_str(), O_DIRECTORY | O_CLOEXEC));
+    }
+  }
+  ~NestedFolders() {
+    while (folders_.size() > 1) {
+      removeContents(folders_.back());
+      close(folders_.back());
+      folders_.pop_back();
+      unlinkat(folders_.back(), name_.c_str(), AT_REMOVEDIR);
+    }
+    close(folders_.back());
+  }
+
+  int deepest() const { return folders_.back(); }
+
+ private:
+  // The deepest folder holds plain files and folders of plain files.
+  static void removeContents(int folder) {
+    for (const char* inner : {"A", "start"}) {
+      const int fd = openat(folder, inner, O_DIRECTORY | O_CLOEXEC);
+      for (const char* file : {"shcfig.dat", "out.txt", "qilerror.txt"}) {
+        unlinkat(fd, file, 0);
+      }
+      close(fd);
+      unlinkat(folder, inner, AT_REMOVEDIR);
+    }
+  }
+
+  std::string name_;
+  std::vector<int> folders_;
+};
+
+std::string readAt(int folder, const std::string& name) {
+  const int fd = openat(folder, name.c_str(), O_RDONLY | O_CLOEXEC);
+  std::string text;
+  char buffer[4096];
+  for (ssize_t n; fd >= 0 && (n = read(fd, buffer, sizeof buffer)) > 0;) {
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  if (fd >= 0) close(fd);
+  return text;
+}
+
+// Folders deeper than a path can name: the run enters and leaves them by
+// the folders it holds, so depth never matters and nothing is left behind.
+TEST_F(SampleRunTest, FoldersDeeperThanAPathCanNameWorkAsAnyOther) {
+  const std::string name(200, 'd');
+  const int depth = 24;
+  std::string directory = "\"C:\\\\deep";  // as system.reg holds it
+  for (int i = 0; i < depth; ++i) directory += "\\\\" + name;
+  ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
+  replaceInFile(prefix() + "/system.reg", "\"C:\\\\SHGS\\\\GAME\\\\A\"",
+                directory + "\\\\A\"");
+  makeDirectories(drive("deep"));
+  const NestedFolders nested(drive("deep"), name, depth);
+  ASSERT_EQ(renameat(AT_FDCWD, drive("SHGS/GAME/A").c_str(), nested.deepest(),
+                     "A"),
+            0);
+  ASSERT_EQ(mkdirat(nested.deepest(), "start", 0755), 0);
+  std::string startDeep = drive("deep");
+  for (int i = 0; i < depth; ++i) startDeep += "/" + name;
+  startDeep += "/start";
+  testing_support::ProcessOptions options;
+  options.input = kChooseA;
+
+  const ProcessResult result = testing_support::runProcess(
+      {SHGS_EXPORTER_PATH}, startDeep,
+      {{"WINEPREFIX", prefix()}, {"HOME", temp_.path()}, {"TZ", "UTC"}},
+      options);
+
+  ASSERT_EQ(result.exitCode, 0) << result.standardError;
+  EXPECT_NE(readAt(nested.deepest(), "start/out.txt").find("Game A - Alpha"),
+            std::string::npos);
+  for (const char* log : {"start/qilerror.txt", "A/qilerror.txt"}) {
+    EXPECT_NE(faccessat(nested.deepest(), log, F_OK, 0), 0) << log;
   }
 }
 
@@ -933,6 +1237,47 @@ TEST_F(MemoryUseTest, HugeSystemRegKeepsTheRunSmall) {
   if (!kSanitized) {
     EXPECT_LT(result.peakMemoryKb, 32 * 1024);
   }
+}
+
+// Standard input that never ends a word: the menu's word costs no memory,
+// whatever it holds.
+TEST_F(MemoryUseTest, EndlessWordKeepsTheMenuSmall) {
+  ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
+  testing_support::ProcessOptions options;
+  options.inputPath = "/dev/zero";
+  options.killAfterSeconds = 3;
+
+  const ProcessResult result = runExporter(options);
+
+  EXPECT_EQ(result.endedBySignal, SIGKILL);
+  if (!kSanitized) {
+    EXPECT_LT(result.peakMemoryKb, 24 * 1024);
+  }
+}
+
+// A registry key too big for the memory the run may have is no listing:
+// never a server with fewer games. The limit would stop a sanitized build
+// at start.
+TEST_F(MemoryUseTest, ListingBeyondTheMemoryLimitStopsTheRun) {
+  if (kSanitized) GTEST_SKIP() << "an address-space limit stops sanitizers";
+  ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
+  const std::string nodes = unrelatedKeys(kStoredServerKey);
+  {
+    std::ofstream out(prefix() + "/system.reg",
+                      std::ios::binary | std::ios::app);
+    for (int i = 0; i < 6; ++i) out << nodes;
+  }
+  testing_support::ProcessOptions options;
+  options.input = kChooseA;
+  options.addressSpaceMb = 64;
+
+  const ProcessResult result = runExporter(options);
+
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.standardError,
+            start() + "/qil.tmp: Cannot allocate memory\n"
+                      "Failed to initialize registry data.");
+  EXPECT_EQ(entriesOf(start()), std::set<std::string>{"qilerror.txt"});
 }
 
 // Each caret toggles the listed games; millions of them cost no memory for
