@@ -14,9 +14,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <istream>
 #include <sstream>
-#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -170,35 +168,30 @@ std::int64_t plainRead(const std::string& path) {
   return total;
 }
 
-// The file's bytes through an 8 KB buffer, as the program reads them.
-class FileBuffer final : public std::streambuf {
+// The file's bytes as the program reads them, straight into the listing's
+// buffer.
+class FileSource final : public SystemRegSource {
  public:
-  explicit FileBuffer(int fd) : fd_(fd) {}
+  explicit FileSource(int fd) : fd_(fd) {}
 
- protected:
-  int_type underflow() override {
-    if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
-    const ssize_t n = read(fd_, buffer_, sizeof buffer_);
-    if (n <= 0) return traits_type::eof();
-    setg(buffer_, buffer_, buffer_ + n);
-    return traits_type::to_int_type(*gptr());
+  std::size_t read(char* buffer, std::size_t size) override {
+    const ssize_t n = ::read(fd_, buffer, size);
+    return n > 0 ? static_cast<std::size_t>(n) : 0;
   }
 
  private:
   int fd_;
-  char buffer_[8192];
 };
 
 bool listFile(const std::string& path, std::string* listing) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
-  FileBuffer buffer(fd);
-  std::istream systemReg(&buffer);
+  FileSource source(fd);
   std::ostringstream out;
-  const bool listed = writeRegistryListing(systemReg, kServerKey, out);
+  const ListingResult result = writeRegistryListing(source, kServerKey, out);
   close(fd);
   *listing = out.str();
-  return listed;
+  return result == ListingResult::kListed;
 }
 
 long peakRssKib() {

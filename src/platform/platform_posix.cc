@@ -14,6 +14,7 @@
 #include <iostream>
 #include <istream>
 #include <limits>
+#include <optional>
 #include <sstream>
 #include <system_error>
 #include <vector>
@@ -422,9 +423,51 @@ void PosixPlatform::clearConsole() {
   std::cout << "\x1b[H\x1b[2J\x1b[3J" << std::flush;
 }
 
+namespace {
+
+// system.reg read up to the size it had when it was opened, as
+// BoundedFileBuffer reads, straight into the listing's buffer.
+class BoundedFileSource final : public SystemRegSource {
+ public:
+  BoundedFileSource(int fd, std::uint64_t size) : fd_(fd), remaining_(size) {}
+  ~BoundedFileSource() override { close(fd_); }
+  BoundedFileSource(const BoundedFileSource&) = delete;
+  BoundedFileSource& operator=(const BoundedFileSource&) = delete;
+
+  // The error that ended reading early, or 0.
+  int error() const { return error_; }
+
+  std::size_t read(char* buffer, std::size_t size) override {
+    const auto wanted =
+        static_cast<std::size_t>(std::min<std::uint64_t>(size, remaining_));
+    if (wanted == 0) return 0;
+    ssize_t n;
+    do {
+      n = ::read(fd_, buffer, wanted);
+    } while (n < 0 && errno == EINTR);
+    if (n <= 0) {
+      // The file ended before its size, or could not be read.
+      error_ = n < 0 ? errno : EIO;
+      remaining_ = 0;
+      return 0;
+    }
+    remaining_ -= static_cast<std::uint64_t>(n);
+    return static_cast<std::size_t>(n);
+  }
+
+ private:
+  int fd_;
+  std::uint64_t remaining_;
+  int error_ = 0;
+};
+
+}  // namespace
+
 // Like reg.exe, which reports its own errors before the run's message, the
-// listing says on standard error why it found no key.
-std::string PosixPlatform::registryListing(const std::string& keyPath) {
+// listing says on standard error why it found no key. Nothing when memory
+// ran out: the listing is not whole.
+std::optional<std::string> PosixPlatform::registryListing(
+    const std::string& keyPath) {
   const std::string path = systemRegPath();
   struct stat info;
   int error = 0;
@@ -435,15 +478,18 @@ std::string PosixPlatform::registryListing(const std::string& keyPath) {
               << '\n';
     return std::string();
   }
-  BoundedFileBuffer buffer(fd, static_cast<std::uint64_t>(info.st_size));
-  std::istream systemReg(&buffer);
+  BoundedFileSource systemReg(fd, static_cast<std::uint64_t>(info.st_size));
   std::ostringstream listing;
-  const bool listed = writeRegistryListing(systemReg, keyPath, listing);
-  if (buffer.error() != 0) {
-    std::cerr << path << ": " << std::strerror(buffer.error()) << '\n';
+  const ListingResult result =
+      writeRegistryListing(systemReg, keyPath, listing);
+  if (result == ListingResult::kOutOfMemory) return std::nullopt;
+  if (systemReg.error() != 0) {
+    std::cerr << path << ": " << std::strerror(systemReg.error()) << '\n';
     return std::string();
   }
-  if (!listed) std::cerr << path << ": no key HKLM\\" << keyPath << '\n';
+  if (result == ListingResult::kNoKey) {
+    std::cerr << path << ": no key HKLM\\" << keyPath << '\n';
+  }
   return listing.str();
 }
 
@@ -462,10 +508,10 @@ std::unique_ptr<WorkFile> PosixPlatform::captureRegistry(
   }
   auto capture =
       std::make_unique<PosixWorkFile>(fd, absolutePath(name), identityOf(info));
-  const std::string written = registryListing(keyPath);
+  const std::optional<std::string> written = registryListing(keyPath);
   std::string read;
-  if (!writeAll(fd, written) || !readBack(fd, written.size(), &read) ||
-      !capture->closeFile()) {
+  if (!written || !writeAll(fd, *written) ||
+      !readBack(fd, written->size(), &read) || !capture->closeFile()) {
     return nullptr;
   }
   *listing = std::move(read);

@@ -2,6 +2,7 @@
 #define SHGS_PLATFORM_PLATFORM_POSIX_H_
 
 #include <memory>
+#include <optional>
 #include <streambuf>
 #include <string>
 #include <vector>
@@ -36,7 +37,7 @@ class PosixPlatform final : public Platform {
 
  private:
   std::string systemRegPath() const { return winePrefix_ + "/system.reg"; }
-  std::string registryListing(const std::string& keyPath);
+  std::optional<std::string> registryListing(const std::string& keyPath);
 
   std::string winePrefix_;
   std::string desktopOpener_;

@@ -36,7 +36,7 @@ std::string section(const std::string& storedPath,
 }
 
 struct Listing {
-  bool listed;
+  ListingResult result;
   std::string text;
 };
 
@@ -44,12 +44,11 @@ struct Listing {
 Listing listKey(const std::string& systemReg,
                 const std::string& keyPath = kServerKey,
                 std::size_t lineLimit = 0) {
-  std::istringstream in(systemReg);
   std::ostringstream out;
-  const bool listed = lineLimit == 0
-                          ? writeRegistryListing(in, keyPath, out)
-                          : writeRegistryListing(in, keyPath, out, lineLimit);
-  return {listed, out.str()};
+  const ListingResult result =
+      writeRegistryListing(systemReg, keyPath, out,
+                           lineLimit == 0 ? kSystemRegLineLimit : lineLimit);
+  return {result, out.str()};
 }
 
 std::string listing(const std::string& systemReg,
@@ -158,7 +157,7 @@ TEST(WineRegistry, ListsTheKeyTreeOfTheRightView) {
     SCOPED_TRACE(c.name);
     const Listing result = listKey(c.file, c.keyPath);
     EXPECT_EQ(result.text, c.expected + "\n");
-    EXPECT_TRUE(result.listed);
+    EXPECT_EQ(result.result, ListingResult::kListed);
   }
 }
 
@@ -180,7 +179,7 @@ TEST(WineRegistry, ListsNothingWithoutTheKey) {
   for (const std::string& file : files) {
     const Listing result = listKey(file);
     EXPECT_EQ(result.text, "") << file;
-    EXPECT_FALSE(result.listed) << file;
+    EXPECT_EQ(result.result, ListingResult::kNoKey) << file;
   }
 }
 
@@ -341,7 +340,7 @@ TEST(WineRegistry, PassesOverLinesTooLongForTheBuffer) {
     SCOPED_TRACE(c.name);
     const Listing result = listKey(c.file, kServerKey, c.lineLimit);
     EXPECT_EQ(result.text, c.expected + "\n");
-    EXPECT_TRUE(result.listed);
+    EXPECT_EQ(result.result, ListingResult::kListed);
   }
 }
 
