@@ -190,6 +190,10 @@ TEST(PosixPlatform, CapturesTheServerKeyIntoAFreshFile) {
   writeFile(home / "empty/system.reg", "WINE REGISTRY Version 2\n");
   makeDirectories(home / "fifo");
   mkfifo((home / "fifo/system.reg").c_str(), 0644);
+  // Its size says 4096 bytes, but it ends after a few.
+  makeDirectories(home / "short");
+  symlink("/sys/devices/system/cpu/online",
+          (home / "short/system.reg").c_str());
   writeFile(work / "target", "someone else's");
   const std::string noKey =
       ": no key HKLM\\Software\\Orbital Forge Software\\Starhaul Deluxe "
@@ -207,6 +211,8 @@ TEST(PosixPlatform, CapturesTheServerKeyIntoAFreshFile) {
       {"fifo", "file", home / "fifo", "",
        home / "fifo/system.reg: not a regular file\n"},
       {"empty", "file", home / "empty", "", home / "empty/system.reg" + noKey},
+      {"short", "file", home / "short", "",
+       home / "short/system.reg: Input/output error\n"},
   };
   const ScopedEnvironment homeDir("HOME", home.path());
   const ScopedWorkingDirectory inWork(work.path());
