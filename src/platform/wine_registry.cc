@@ -544,8 +544,7 @@ class LineReader {
   // its blanks is "[", and stops at that "[". False at the end of the file.
   bool skipToSection() {
     for (;;) {
-      const void* found =
-          std::memchr(buffer_.get() + begin_, '[', end_ - begin_);
+      const void* found = std::memchr(data() + begin_, '[', end_ - begin_);
       if (found != nullptr) {
         const std::size_t bracket =
             static_cast<std::size_t>(static_cast<const char*>(found) - data());
