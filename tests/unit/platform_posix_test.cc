@@ -192,8 +192,9 @@ TEST(PosixPlatform, CapturesTheServerKeyIntoAFreshFile) {
   mkfifo((home / "fifo/system.reg").c_str(), 0644);
   // Its size says 4096 bytes, but it ends after a few.
   makeDirectories(home / "short");
-  symlink("/sys/devices/system/cpu/online",
-          (home / "short/system.reg").c_str());
+  ASSERT_EQ(symlink("/sys/devices/system/cpu/online",
+                    (home / "short/system.reg").c_str()),
+            0);
   writeFile(work / "target", "someone else's");
   const std::string noKey =
       ": no key HKLM\\Software\\Orbital Forge Software\\Starhaul Deluxe "
