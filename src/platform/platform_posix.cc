@@ -150,6 +150,21 @@ class BoundedFileBuffer final : public InputFile {
   char buffer_[8192];
 };
 
+// system.reg as the listing reads it: large blocks, straight into its
+// buffer.
+class InputFileSource final : public SystemRegSource {
+ public:
+  explicit InputFileSource(InputFile& file) : file_(file) {}
+
+  std::size_t read(char* buffer, std::size_t size) override {
+    return static_cast<std::size_t>(
+        file_.sgetn(buffer, static_cast<std::streamsize>(size)));
+  }
+
+ private:
+  InputFile& file_;
+};
+
 // Opens "name" of "folder" for reading when it is a regular file; a FIFO
 // does not block the open. Returns -1 with "*error" set to errno, or to 0
 // for a file that is not regular.
@@ -422,17 +437,18 @@ std::string PosixPlatform::registryListing(const std::string& keyPath) {
     std::cerr << consoleText(path + ": " + reasonOf(error)) << '\n';
     return std::string();
   }
-  BoundedFileBuffer buffer(fd, static_cast<std::uint64_t>(info.st_size), path);
-  std::istream systemReg(&buffer);
+  BoundedFileBuffer file(fd, static_cast<std::uint64_t>(info.st_size), path);
+  InputFileSource systemReg(file);
   std::ostringstream listing;
-  const bool listed = writeRegistryListing(systemReg, keyPath, listing);
+  const ListingResult result =
+      writeRegistryListing(systemReg, keyPath, listing);
+  if (result == ListingResult::kOutOfMemory) throw std::bad_alloc();
   std::string why;
-  if (buffer.failed(&why)) {
+  if (file.failed(&why)) {
     std::cerr << consoleText(why) << '\n';
     return std::string();
   }
-  if (listing.bad()) throw std::bad_alloc();
-  if (!listed) {
+  if (result == ListingResult::kNoKey) {
     std::cerr << consoleText(path + ": no key HKLM\\" + keyPath) << '\n';
   }
   return listing.str();

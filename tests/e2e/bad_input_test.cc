@@ -1216,12 +1216,15 @@ TEST_F(MemoryUseTest, HugeOneLineDescriptionKeepsTheRunSmall) {
   }
 }
 
-// A 100 MB registry file, nearly all of it other keys: the listing keeps only
-// the server's key, so the run stays small.
+// A 100 MB registry file of a 64-bit prefix, nearly all of it keys below
+// the server's 64-bit key that follow its 32-bit one: the listing keeps only
+// the 32-bit view, dropping the other as soon as that view appears, so the
+// run stays small.
 TEST_F(MemoryUseTest, HugeSystemRegKeepsTheRunSmall) {
-  ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
+  ASSERT_NO_FATAL_FAILURE(
+      makeServer(std::string(kRegistry) + "@view = 32\n" + kServerFiles));
   const std::string systemReg = prefix() + "/system.reg";
-  std::string keys = unrelatedKeys("Software\\\\Other Vendor\\\\Product");
+  std::string keys = unrelatedKeys(kStoredServerKey);
   {
     std::ofstream out(systemReg, std::ios::binary | std::ios::app);
     for (int i = 0; i < 10; ++i) out << keys;

@@ -207,6 +207,11 @@ TEST(PosixPlatform, CapturesTheServerKeyIntoAFreshFile) {
   writeFile(work / "empty/system.reg", "WINE REGISTRY Version 2\n");
   makeDirectories(work / "fifo");
   mkfifo((work / "fifo/system.reg").c_str(), 0644);
+  // Its size says 4096 bytes, but it ends after a few.
+  makeDirectories(work / "short");
+  ASSERT_EQ(symlink("/sys/devices/system/cpu/online",
+                    (work / "short/system.reg").c_str()),
+            0);
   writeFile(work / "target", "someone else's");
   const std::string noKey =
       ": no key HKLM\\Software\\Orbital Forge Software\\Starhaul Deluxe "
@@ -224,6 +229,8 @@ TEST(PosixPlatform, CapturesTheServerKeyIntoAFreshFile) {
       {"fifo", "file", work / "fifo", "",
        work / "fifo/system.reg: not a regular file\n"},
       {"empty", "file", work / "empty", "", work / "empty/system.reg" + noKey},
+      {"short", "file", work / "short", "",
+       work / "short/system.reg: shorter than when it was opened\n"},
   };
   const ScopedEnvironment homeDir("HOME", home.path());
   const ScopedWorkingDirectory inWork(work.path());
