@@ -48,8 +48,8 @@ struct WordKeys {
     } else if (key == '!') {
       finishes = true;
     } else {
-      const auto index = static_cast<unsigned char>(std::toupper(
-          static_cast<unsigned char>(key)));
+      const auto index = static_cast<unsigned char>(
+          std::toupper(static_cast<unsigned char>(key)));
       toggled[index] = !toggled[index];
     }
   }

@@ -24,8 +24,7 @@ constexpr std::size_t kMaxReportNameLength = 32768;
 // byte, or longer than kMaxReportNameLength, is refused too.
 std::unique_ptr<ReportFile> startReport(Platform& platform,
                                         const std::string& fileName,
-                                        const WalkPlan& plan,
-                                        std::string* why);
+                                        const WalkPlan& plan, std::string* why);
 
 }  // namespace shgs
 

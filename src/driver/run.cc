@@ -74,6 +74,21 @@ class DirectoryWalk final : public ReportSource {
   std::unique_ptr<ReportFile>& report_;
 };
 
+// The menu's choices; false when input ended before they were confirmed.
+bool chooseOnTheMenu(Platform& platform, const ServerSnapshot& snapshot,
+                     ExportOptions& options) {
+  std::istream input(standardInput());
+  input.tie(&std::cout);
+  if (runOptionsMenu(snapshot, options, input, std::cout, platform) ==
+      MenuResult::kInputEnded) {
+    writeFinalMessage(
+        "Input ended before the options were confirmed; no report was "
+        "written.");
+    return false;
+  }
+  return true;
+}
+
 // Writes the whole report and gives it its name. False, "*why" set, when a
 // write failed.
 bool writeReportFile(std::unique_ptr<ReportFile>& report, Platform& platform,
@@ -89,22 +104,20 @@ bool writeReportFile(std::unique_ptr<ReportFile>& report, Platform& platform,
 
 }  // namespace
 
-int run(Platform& platform) {
+int run(Platform& platform, const CommandLine& commandLine) {
   const RegistryReader registry(platform);
   if (!registry.failure().empty()) fatal(registry.why(), registry.failure());
   const ServerSnapshot& snapshot = registry.snapshot();
   ExportOptions& options = exportOptions();
-  std::istream input(standardInput());
-  input.tie(&std::cout);
-  if (runOptionsMenu(snapshot, options, input, std::cout, platform) ==
-      MenuResult::kInputEnded) {
-    writeFinalMessage(
-        "Input ended before the options were confirmed; no report was "
-        "written.");
-    return 1;
+  if (commandLine.interactive) {
+    if (!chooseOnTheMenu(platform, snapshot, options)) return 1;
+  } else {
+    CommandLine chosen = commandLine;
+    if (!chooseGames(snapshot, &chosen)) return badUsage(chosen.problem);
+    options = chosen.options;
   }
   const std::string startDirectory = platform.currentDirectory();
-  tellOutputLocation(startDirectory);
+  if (commandLine.interactive) tellOutputLocation(startDirectory);
   const WalkPlan plan(platform, snapshot, options);
   std::string why;
   std::unique_ptr<ReportFile> report =
@@ -117,7 +130,7 @@ int run(Platform& platform) {
   if (!platform.enterFolder(platform.startFolder(), &why)) {
     fatal(why, "Failed to enter directory " + consoleText(startDirectory));
   }
-  platform.startViewer(options.outputFileName);
+  if (commandLine.interactive) platform.startViewer(options.outputFileName);
   return 0;
 }
 

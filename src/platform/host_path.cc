@@ -140,8 +140,8 @@ HostFolderPtr HostFolder::open(const HostFolder* base,
   if (fd < 0) return nullptr;
   const bool absolute = !path.empty() && path[0] == '/';
   return std::make_shared<HostFolder>(
-      fd, lexicallyNormal(absolute || base == nullptr ? path
-                                                       : base->pathOf(path)));
+      fd,
+      lexicallyNormal(absolute || base == nullptr ? path : base->pathOf(path)));
 }
 
 std::string joinHostPath(const std::string& directory,

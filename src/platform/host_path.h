@@ -40,8 +40,7 @@ class HostFolder final : public Folder {
 using HostFolderPtr = std::shared_ptr<const HostFolder>;
 
 // "a/b" joined as a host path: "/" and "x" give "/x".
-std::string joinHostPath(const std::string& directory,
-                         const std::string& name);
+std::string joinHostPath(const std::string& directory, const std::string& name);
 
 // The entry of "folder" that "name" denotes on a case-insensitive file
 // system, as Windows finds it: "name" itself when it exists as written, else

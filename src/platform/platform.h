@@ -199,6 +199,10 @@ std::unique_ptr<Platform> makeHostPlatform();
 // stay as they are.
 std::string failureLine(const std::string& hostPath, const std::string& reason);
 
+// Whether "argument" asks for help the host's own way besides -h and
+// --help: "/?" on Windows.
+bool isHelpSwitch(const std::string& argument);
+
 // The process's standard input. On POSIX one left non-blocking by another
 // program is waited on, not taken as ended.
 std::streambuf* standardInput();

@@ -129,7 +129,8 @@ class BoundedFileBuffer final : public InputFile {
 
   std::size_t readSome(char* out, std::size_t wanted) {
     if (remaining_ == 0) return 0;
-    wanted = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, remaining_));
+    wanted =
+        static_cast<std::size_t>(std::min<std::uint64_t>(wanted, remaining_));
     ssize_t n;
     do {
       n = read(fd_, out, wanted);
@@ -431,7 +432,7 @@ std::string PosixPlatform::registryListing(const std::string& keyPath) {
   const int fd = prefix_ == nullptr
                      ? -1
                      : openRegularFile(*prefix_, "system.reg", &info, &error,
-                                             /*matchCase=*/true);
+                                       /*matchCase=*/true);
   if (fd < 0) {
     if (prefix_ == nullptr) error = errno;
     std::cerr << consoleText(path + ": " + reasonOf(error)) << '\n';
@@ -504,8 +505,7 @@ std::unique_ptr<InputFile> PosixPlatform::openForReading(
     return nullptr;
   }
   return std::make_unique<BoundedFileBuffer>(
-      fd, static_cast<std::uint64_t>(info.st_size),
-      folder->pathOf(file.name));
+      fd, static_cast<std::uint64_t>(info.st_size), folder->pathOf(file.name));
 }
 
 bool PosixPlatform::fileIdentity(const FolderEntry& file,
@@ -578,6 +578,8 @@ void PosixPlatform::startViewer(const std::string& fileName) {
 std::unique_ptr<Platform> makeHostPlatform() {
   return std::make_unique<PosixPlatform>("/usr/bin/xdg-open");
 }
+
+bool isHelpSwitch(const std::string&) { return false; }
 
 std::streambuf* standardInput() {
   static StandardInputBuffer buffer;

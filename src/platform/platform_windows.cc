@@ -196,7 +196,8 @@ class WindowsFolder final : public Folder {
 
   const std::string& hostPath() const override { return fullPath_; }
   std::string pathOf(const std::string& name) const override {
-    if (!fullPath_.empty() && (fullPath_.back() == '\\' || fullPath_.back() == '/')) {
+    if (!fullPath_.empty() &&
+        (fullPath_.back() == '\\' || fullPath_.back() == '/')) {
       return fullPath_ + name;
     }
     return fullPath_ + "\\" + name;
@@ -211,10 +212,10 @@ class WindowsFolder final : public Folder {
   // The directory at "path", made full; nullptr when there is none.
   static std::shared_ptr<const WindowsFolder> open(const std::string& path) {
     const std::string full = fullPathName(path);
-    const HANDLE handle = CreateFileA(
-        full.c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE,
-        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE handle =
+        CreateFileA(full.c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(handle, &info) ||
@@ -247,7 +248,8 @@ std::string pathFrom(const WindowsFolder& base, const std::string& path) {
     return path;
   }
   const std::string& from = base.hostPath();
-  if (rooted) return from.size() >= 2 && from[1] == ':' ? from.substr(0, 2) + path : path;
+  if (rooted)
+    return from.size() >= 2 && from[1] == ':' ? from.substr(0, 2) + path : path;
   return base.pathOf(path);
 }
 
@@ -780,8 +782,8 @@ std::unique_ptr<InputFile> WindowsPlatform::openForReading(
     const FolderEntry& file, std::string*) {
   const std::string path = file.folder->pathOf(file.name);
   ScopedHandle handle(CreateFileA(path.c_str(), GENERIC_READ, kShareAll,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
   FileIdentity identity;
   LARGE_INTEGER size;
   if (!handle.valid() || !isRegularDiskFile(handle.get(), &identity) ||
@@ -840,8 +842,8 @@ bool WindowsPlatform::findReportPlace(const std::string& fileName,
   if (folder == nullptr || name.empty()) return false;
   FileIdentity identity;
   if (existing.valid()) identityOf(existing.get(), &identity);
-  *place = ReportPlace{folder, name, existing.valid(),
-                       info.nNumberOfLinks > 1, identity};
+  *place = ReportPlace{folder, name, existing.valid(), info.nNumberOfLinks > 1,
+                       identity};
   return true;
 }
 
@@ -852,8 +854,8 @@ std::unique_ptr<ReportFile> WindowsPlatform::createReport(
     const std::string path =
         place.folder->pathOf(newFileName(place.name, &seed));
     const HANDLE handle = CreateFileA(
-        path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-        nullptr, CREATE_NEW,
+        path.c_str(), GENERIC_WRITE | DELETE,
+        FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       if (GetLastError() == ERROR_FILE_EXISTS) continue;
@@ -887,6 +889,8 @@ std::unique_ptr<Platform> makeHostPlatform() {
 std::string failureLine(const std::string&, const std::string&) {
   return std::string();
 }
+
+bool isHelpSwitch(const std::string& argument) { return argument == "/?"; }
 
 std::streambuf* standardInput() { return std::cin.rdbuf(); }
 

@@ -58,8 +58,7 @@ bool placeOfExistingFile(const HostFolderPtr& folder, const std::string& name,
   if (faccessat(folder->fd(), name.c_str(), W_OK, AT_EACCESS) != 0) {
     return fail(folder->pathOf(name), errno, why);
   }
-  *place = ReportPlace{folder, name, true, info.st_nlink > 1,
-                       identityOf(info)};
+  *place = ReportPlace{folder, name, true, info.st_nlink > 1, identityOf(info)};
   return true;
 }
 
@@ -85,7 +84,8 @@ class WriteBuffer final : public std::streambuf {
     if (error_ != 0) return -1;
     const char* next = pbase();
     while (next < pptr()) {
-      const ssize_t n = write(fd_, next, static_cast<std::size_t>(pptr() - next));
+      const ssize_t n =
+          write(fd_, next, static_cast<std::size_t>(pptr() - next));
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
         error_ = n < 0 ? errno : EIO;
@@ -178,9 +178,11 @@ bool findPosixReportPlace(const HostFolderPtr& current,
   std::string path = fileName;
   for (int links = 0;; ++links) {
     const auto [folderPart, name] = splitLastName(path);
-    HostFolderPtr next =
-        folderPart.empty() ? folder : HostFolder::open(folder.get(), folderPart);
-    if (next == nullptr) return fail(hostPathOf(*folder, folderPart), errno, why);
+    HostFolderPtr next = folderPart.empty()
+                             ? folder
+                             : HostFolder::open(folder.get(), folderPart);
+    if (next == nullptr)
+      return fail(hostPathOf(*folder, folderPart), errno, why);
     folder = std::move(next);
     if (name.empty() || name == "." || name == "..") {
       return fail(hostPathOf(*current, fileName), EISDIR, why);

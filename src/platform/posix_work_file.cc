@@ -165,8 +165,8 @@ std::unique_ptr<PosixWorkFile> PosixWorkFile::open(HostFolderPtr folder,
     return nullptr;
   }
   const int slot = addSlot(folder->fd(), name, identityOf(info));
-  return std::unique_ptr<PosixWorkFile>(new PosixWorkFile(
-      fd, std::move(folder), name, identityOf(info), slot));
+  return std::unique_ptr<PosixWorkFile>(
+      new PosixWorkFile(fd, std::move(folder), name, identityOf(info), slot));
 }
 
 PosixWorkFile::PosixWorkFile(int fd, HostFolderPtr folder, std::string name,

@@ -32,8 +32,8 @@ class PosixWorkFile final : public WorkFile {
   // removal. Returns nullptr, errno set, when it cannot, or when what was
   // opened is not a regular file.
   static std::unique_ptr<PosixWorkFile> open(HostFolderPtr folder,
-                                             const std::string& name,
-                                             int flags, mode_t mode);
+                                             const std::string& name, int flags,
+                                             mode_t mode);
 
   ~PosixWorkFile() override;
   PosixWorkFile(const PosixWorkFile&) = delete;

@@ -2,8 +2,8 @@
 
 #include <memory>
 #include <new>
-#include <vector>
 #include <utility>
+#include <vector>
 
 #include "datafiles/work_files.h"
 #include "registry/capture_scanner.h"
@@ -36,9 +36,9 @@ std::string RegistryReader::readSnapshot(Platform& platform) {
     // Without a key the platform has said why already.
     const std::vector<FolderEntry> files = platform.registryFiles();
     if (keyListed && !files.empty()) {
-      why_ = failureLine(files.front().folder->pathOf(files.front().name),
-                         std::string("no value ServerRoot in HKLM\\") +
-                             kServerKeyPath);
+      why_ = failureLine(
+          files.front().folder->pathOf(files.front().name),
+          std::string("no value ServerRoot in HKLM\\") + kServerKeyPath);
     }
     return "Failed to open registry data; ServerRoot key not found.\n"
            "Make sure SHGS is installed on this PC.";

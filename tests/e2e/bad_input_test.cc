@@ -210,10 +210,23 @@ struct BadInput {
     return *this;
   }
   BadInput& stops(std::string message, std::set<std::string> leftInStart) {
-    exitCode = 1;
+    return ends(1, std::move(message), std::move(leftInStart));
+  }
+  BadInput& ends(int code, std::string message,
+                 std::set<std::string> leftInStart) {
+    exitCode = code;
     standardError = std::move(message);
     startEntries = std::move(leftInStart);
     return *this;
+  }
+  BadInput& withArguments(std::vector<std::string> words) {
+    arguments = std::move(words);
+    return *this;
+  }
+  // A command line not understood: "problem", then the usage.
+  BadInput& misunderstood(const std::string& problem) {
+    usageFollows = true;
+    return ends(2, "shgs-exporter: " + problem + "\n", {});
   }
   // A line on standard error before the run's last words.
   BadInput& warning(const std::string& line) {
@@ -243,6 +256,8 @@ struct BadInput {
   std::string input = kChooseA;
   testing_support::Environment environment;
   std::function<void(testing_support::ProcessOptions*)> process;
+  std::vector<std::string> arguments;
+  bool usageFollows = false;  // standard error ends with the usage
   bool asNobody = false;
   std::set<std::string> kept;
   std::set<std::string> left;
@@ -778,12 +793,58 @@ std::vector<BadInput> consoleAndBoundsCases() {
   };
 }
 
+// Arguments are read before anything is made; any option writes the
+// report without the menu, saying nothing when all went well.
+std::vector<BadInput> commandLineCases() {
+  return {
+      BadInput("HelpMakesNoFile")
+          .withArguments({"-h"})
+          .ends(0, "", {})
+          .screenHolds("Usage: shgs-exporter [OPTION]...\n")
+          .screenHolds("\n  --games LETTERS "),
+      BadInput("VersionMakesNoFile")
+          .withArguments({"--vers"})
+          .ends(0, "", {})
+          .screenHolds("shgs-exporter 1.20\n"),
+      BadInput("UnknownOption")
+          .withArguments({"--games", "A", "--colour"})
+          .misunderstood("unrecognized option '--colour'"),
+      BadInput("OptionWithoutItsValue")
+          .withArguments({"--output"})
+          .misunderstood("option '--output' requires an argument"),
+      BadInput("GamesThatAreNoLetters")
+          .withArguments({"--games", "A1"})
+          .misunderstood("invalid letters 'A1' for '--games'"),
+      BadInput("StrayArgument")
+          .withArguments({"report.txt"})
+          .misunderstood("unexpected argument 'report.txt'"),
+      // Known only once the registry is read; its work files go again.
+      BadInput("LetterOfNoListedGame")
+          .withArguments({"--games", "aQ"})
+          .misunderstood("no listed game has the letter 'Q' of '--games'"),
+      BadInput("RunWithoutTheMenu")
+          .withArguments({"--games", "a", "--output", "out.txt", "--plain"})
+          .withEnvironment({{"EDITOR", "/bin/false"}})
+          .typing("")
+          .ends(0, "", {"out.txt"})
+          .reportHolds("\nGame A - Alpha - 1000 sectors")
+          .reportLacks("[CODE]")
+          .screenLacks("Output file will be placed in"),
+      BadInput("RunWithoutTheMenuThatFails")
+          .withArguments({"--games", "A", "--output", "missing/out.txt"})
+          .stops("<prefix>/drive_c/start/missing: No such file or directory\n"
+                 "Failed to create output file.",
+                 kLogOnly),
+  };
+}
+
 std::vector<BadInput> allCases() {
   std::vector<BadInput> cases;
   for (const auto& part :
        {registryCases(), captureCases(), errorLogCases(), systemRegCases(),
         descriptionCases(), pathCases(), numberCases(), reportNameCases(),
-        outputAndInputCases(), wholeReportCases(), consoleAndBoundsCases()}) {
+        outputAndInputCases(), wholeReportCases(), consoleAndBoundsCases(),
+        commandLineCases()}) {
     cases.insert(cases.end(), part.begin(), part.end());
   }
   return cases;
@@ -811,6 +872,13 @@ class BadInputTest : public SampleRunTest,
     }
   }
 
+  // What --help shows.
+  std::string usage() {
+    testing_support::ProcessOptions options;
+    options.arguments = {"--help"};
+    return runExporter(options).standardOutput;
+  }
+
   std::string withPrefix(std::string text) const {
     for (std::size_t mark = text.find(kPrefixMark); mark != std::string::npos;
          mark = text.find(kPrefixMark, mark)) {
@@ -829,6 +897,7 @@ TEST_P(BadInputTest, EndsAsDefinedAndChangesNothingOfTheServer) {
   }
   testing_support::ProcessOptions options;
   options.input = c.input;
+  options.arguments = c.arguments;
   if (c.process) c.process(&options);
   if (c.asNobody) runAsNobody(&options);
   const e2e::TreeState before = serverState();
@@ -841,7 +910,8 @@ TEST_P(BadInputTest, EndsAsDefinedAndChangesNothingOfTheServer) {
   const ProcessResult result = runExporter(options, environment);
 
   EXPECT_EQ(result.exitCode, c.exitCode);
-  EXPECT_EQ(result.standardError, withPrefix(c.standardError));
+  EXPECT_EQ(result.standardError,
+            withPrefix(c.standardError) + (c.usageFollows ? usage() : ""));
   std::set<std::string> entries = c.startEntries;
   entries.insert(c.kept.begin(), c.kept.end());
   entries.insert(c.left.begin(), c.left.end());

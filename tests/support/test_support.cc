@@ -177,6 +177,8 @@ ProcessResult runProcess(const std::vector<std::string>& argv,
   std::vector<char*> args, env;
   for (const std::string& arg : argv)
     args.push_back(const_cast<char*>(arg.c_str()));
+  for (const std::string& arg : options.arguments)
+    args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
   for (std::string& entry : envStrings) env.push_back(entry.data());
   env.push_back(nullptr);

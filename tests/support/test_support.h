@@ -35,6 +35,7 @@ struct ProcessResult {
 
 // How runProcess treats the process beyond its arguments and environment.
 struct ProcessOptions {
+  std::vector<std::string> arguments;  // after the program's name
   std::string input;  // written to standard input, which is then closed
   // When not empty: "input" is written only once standard output holds
   // this text.

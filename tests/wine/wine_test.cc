@@ -417,6 +417,42 @@ TEST_F(WineRunTest, CaptureInWinesBlankSeparatedLayoutGivesTheStoredTexts) {
   EXPECT_EQ(leftovers(), std::vector<std::string>());
 }
 
+// The command line as on Windows: help asked for the Windows way too, the
+// version, and a report written without the menu, Notepad or a word on the
+// console.
+TEST_F(WineRunTest, CommandLineIsAnsweredAndRunsWithoutTheMenu) {
+  ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
+      casePath("stock_server", "server.txt"), View::k32));
+  const WindowsBuild build = i686Build();
+  auto runWith = [&](std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), {build.loader, build.executable});
+    return wineSession().run(arguments, start_.path(), "", pinnedClock());
+  };
+  for (const char* help : {"/?", "--help"}) {
+    const ProcessResult result = runWith({help});
+    EXPECT_EQ(result.exitCode, 0) << help;
+    EXPECT_EQ(result.standardOutput.rfind(
+                  "Usage: shgs-exporter [OPTION]...\r\n", 0),
+              0u)
+        << visible(result.standardOutput);
+  }
+  const ProcessResult version = runWith({"--version"});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.standardOutput, "shgs-exporter 1.20\r\n");
+  EXPECT_TRUE(sortedNames(start_.path(), false).empty());
+
+  const ProcessResult result = runWith({"--plain", "--games", "a"});
+  EXPECT_EQ(result.exitCode, 0) << visible(result.standardError);
+  EXPECT_EQ(result.standardOutput, "");
+  EXPECT_EQ(visible(result.standardError),
+            visible(windowsStandardError(
+                readFile(casePath("stock_server", "plain.stderr")))));
+  const std::string difference = firstDifference(stockPlainReport(), report());
+  EXPECT_TRUE(difference.empty()) << difference;
+  EXPECT_FALSE(fileExists(start_ / kNotepadArguments));
+  EXPECT_EQ(leftovers(), std::vector<std::string>());
+}
+
 // Wine's own Notepad cannot open a window here and ends at once; its result
 // is not the run's.
 TEST_F(WineRunTest, RunSucceedsWhateverNotepadDoes) {
