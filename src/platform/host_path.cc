@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -75,19 +76,11 @@ void keepFirst(const std::string& candidate, std::string* best) {
 // failing that from "name" without its trailing dots and blanks; empty when
 // none does, or when "name" itself is there (a link that leads nowhere).
 std::string matchInListing(const HostFolder& folder, const std::string& name) {
-  const int fd =
-      openat(folder.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
-  DIR* entries = fd < 0 ? nullptr : fdopendir(fd);
-  if (entries == nullptr) {
-    if (fd >= 0) close(fd);
-    return std::string();
-  }
   const std::string trimmed = withoutTrailingDotsAndBlanks(name);
   const bool tryTrimmed = !trimmed.empty() && trimmed != name;
   std::string sameName, sameTrimmed;
   bool exact = false, trimmedExact = false;
-  while (const dirent* entry = readdir(entries)) {
-    const std::string entryName = entry->d_name;
+  for (const std::string& entryName : folder.entries()) {
     exact = exact || entryName == name;
     if (equalsIgnoringCase(entryName, name)) keepFirst(entryName, &sameName);
     if (!tryTrimmed) continue;
@@ -96,7 +89,6 @@ std::string matchInListing(const HostFolder& folder, const std::string& name) {
       keepFirst(entryName, &sameTrimmed);
     }
   }
-  closedir(entries);
   if (exact) return std::string();
   if (!sameName.empty()) return sameName;
   return trimmedExact ? trimmed : sameTrimmed;
@@ -133,6 +125,23 @@ std::string HostFolder::pathOf(const std::string& name) const {
   return joinHostPath(hostPath_, name);
 }
 
+const std::vector<std::string>& HostFolder::entries() const {
+  if (entries_) return *entries_;
+  entries_.emplace();
+  const int fd =
+      openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
+  DIR* listing = fd < 0 ? nullptr : fdopendir(fd);
+  if (listing == nullptr) {
+    if (fd >= 0) close(fd);
+    return *entries_;
+  }
+  while (const dirent* entry = readdir(listing)) {
+    entries_->push_back(entry->d_name);
+  }
+  closedir(listing);
+  return *entries_;
+}
+
 HostFolderPtr HostFolder::open(const HostFolder* base,
                                const std::string& path) {
   const int fd = openat(base == nullptr ? AT_FDCWD : base->fd(), path.c_str(),
@@ -160,10 +169,17 @@ std::string findEntry(const HostFolder& folder, const std::string& name) {
   return match.empty() ? name : match;
 }
 
+// A folder listed before tells whether the name exists as written without
+// asking again.
 int openEntry(const HostFolder& folder, const std::string& name, int flags,
               std::string* found) {
-  const int fd = openat(folder.fd(), name.c_str(), flags);
-  if (fd >= 0 || errno != ENOENT) return fd;
+  const std::vector<std::string>* listed =
+      folder.isListed() ? &folder.entries() : nullptr;
+  if (listed == nullptr ||
+      std::find(listed->begin(), listed->end(), name) != listed->end()) {
+    const int fd = openat(folder.fd(), name.c_str(), flags);
+    if (fd >= 0 || errno != ENOENT) return fd;
+  }
   const std::string match = matchInListing(folder, name);
   if (match.empty()) {
     errno = ENOENT;

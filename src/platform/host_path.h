@@ -3,6 +3,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,11 @@ class HostFolder final : public Folder {
 
   std::string pathOf(const std::string& name) const override;
 
+  // The names of its entries, listed the first time they are asked for:
+  // a folder is listed at most once.
+  const std::vector<std::string>& entries() const;
+  bool isListed() const { return entries_.has_value(); }
+
   // Opens "path" (relative to "base", or absolute) as a folder. Returns
   // nullptr, errno set, when it is no directory that can be reached.
   static std::shared_ptr<const HostFolder> open(const HostFolder* base,
@@ -35,6 +41,7 @@ class HostFolder final : public Folder {
  private:
   int fd_;
   std::string hostPath_;
+  mutable std::optional<std::vector<std::string>> entries_;
 };
 
 using HostFolderPtr = std::shared_ptr<const HostFolder>;
@@ -47,7 +54,7 @@ std::string joinHostPath(const std::string& directory, const std::string& name);
 // the first entry in sorted order that differs from it only in letter case,
 // else likewise without the trailing dots and blanks that Windows ignores;
 // "name" when nothing matches. The folder is listed only when "name" does
-// not exist as written, and then once.
+// not exist as written.
 std::string findEntry(const HostFolder& folder, const std::string& name);
 
 // Opens the entry "name" of "folder" with the flags of openat, found as

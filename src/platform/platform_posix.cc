@@ -546,6 +546,11 @@ bool PosixPlatform::enterFolder(const FolderPtr& folder, std::string* why) {
     return false;
   }
   current_ = std::move(host);
+  if (current_ == start_) {
+    awayFromStart_.reset();
+  } else if (!awayFromStart_) {
+    awayFromStart_.emplace();
+  }
   return true;
 }
 

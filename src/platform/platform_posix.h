@@ -2,12 +2,14 @@
 #define SHGS_PLATFORM_PLATFORM_POSIX_H_
 
 #include <memory>
+#include <optional>
 #include <streambuf>
 #include <string>
 #include <vector>
 
 #include "platform/host_path.h"
 #include "platform/platform.h"
+#include "platform/posix_work_file.h"
 
 namespace shgs {
 
@@ -50,6 +52,9 @@ class PosixPlatform final : public Platform {
   HostFolderPtr start_;
   HostFolderPtr current_;
   HostFolderPtr prefix_;  // once system.reg has been looked for
+  // While the run is in the server's folders, making and removing a work
+  // file in each, an interruption waits until it is back.
+  std::optional<InterruptionHold> awayFromStart_;
 };
 
 }  // namespace shgs

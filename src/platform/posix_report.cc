@@ -133,12 +133,14 @@ class PosixReportFile final : public ReportFile {
 
  private:
   // Written out, kept on disk and renamed over the report's name; an error
-  // number when not.
+  // number when not. A run interrupted meanwhile ends before the rename,
+  // having removed its new file.
   int finish() {
     buffer_.pubsync();
     if (buffer_.error() != 0) return buffer_.error();
     keepPermissionsOfTheReplacedFile();
     if (fsync(file_->fd()) != 0 || !file_->closeFile()) return errno;
+    takeHeldInterruption();
     const int folder = file_->folder().fd();
     if (renameat(folder, file_->name().c_str(), folder, finalName_.c_str()) !=
         0) {

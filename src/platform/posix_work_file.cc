@@ -33,18 +33,9 @@ constexpr int kSlots = 8;
 Slot slots[kSlots];
 sigset_t handledSignals;
 
-// Registration happens with the handled signals blocked, so that none falls
-// between a file's creation and its entry.
-class ScopedSignalBlock {
- public:
-  ScopedSignalBlock() { sigprocmask(SIG_BLOCK, &handledSignals, &saved_); }
-  ~ScopedSignalBlock() { sigprocmask(SIG_SETMASK, &saved_, nullptr); }
-  ScopedSignalBlock(const ScopedSignalBlock&) = delete;
-  ScopedSignalBlock& operator=(const ScopedSignalBlock&) = delete;
-
- private:
-  sigset_t saved_;
-};
+// The mask before the outermost hold, and how many holds are in force.
+sigset_t maskBeforeHolds;
+int holds = 0;
 
 int addSlot(int folder, const std::string& name, const FileIdentity& identity) {
   for (int i = 0; i < kSlots; ++i) {
@@ -140,6 +131,27 @@ std::string reasonOf(int error) {
   }
 }
 
+InterruptionHold::InterruptionHold() {
+  if (holds++ == 0) sigprocmask(SIG_BLOCK, &handledSignals, &maskBeforeHolds);
+}
+
+InterruptionHold::~InterruptionHold() {
+  if (--holds == 0) sigprocmask(SIG_SETMASK, &maskBeforeHolds, nullptr);
+}
+
+void takeHeldInterruption() {
+  if (holds == 0) return;
+  sigset_t pending;
+  if (sigpending(&pending) != 0) return;
+  for (int signal = 1; signal <= SIGRTMAX; ++signal) {
+    if (sigismember(&handledSignals, signal) &&
+        sigismember(&pending, signal)) {
+      sigprocmask(SIG_SETMASK, &maskBeforeHolds, nullptr);  // ends the run
+      return;
+    }
+  }
+}
+
 FileIdentity identityOf(const struct stat& info) {
   return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
                       static_cast<std::uint64_t>(info.st_ino)};
@@ -152,7 +164,8 @@ std::unique_ptr<PosixWorkFile> PosixWorkFile::open(HostFolderPtr folder,
     errno = ENAMETOOLONG;
     return nullptr;
   }
-  const ScopedSignalBlock block;
+  // No interruption may fall between the file's creation and its entry.
+  const InterruptionHold hold;
   // Non-blocking, so that a FIFO in the way fails at once.
   const int fd = openat(
       folder->fd(), name.c_str(),

@@ -551,6 +551,32 @@ TEST_F(WineRunTest, ReportNamesOfTheRunsFilesAreRefusedBeforeAnyIsTruncated) {
   }
 }
 
+// A name that will be read, though its file is missing now, never gets the
+// report; the menu shows a title's control characters as "?".
+TEST_F(WineRunTest, MissingRecordsNameIsRefusedAndTitlesShowNoControls) {
+  std::string description = readFile(casePath("stock_server", "server.txt"));
+  const std::string title = "Title = Stock Market";
+  description.replace(description.find(title), title.size(),
+                      "Title = Stock\x1b]0;owned\x07");
+  writeFile(start_ / "controls.txt", description);
+  ASSERT_NO_FATAL_FAILURE(
+      wineSession().installServer(start_ / "controls.txt", View::k32));
+  const std::string record = wineSession().driveC() + "/SHGS/Stock/shcfig.dat";
+  ASSERT_TRUE(fs::remove(record));
+  wineSession().serverChanged();
+  const auto server = serverFiles();
+  const ProcessResult result =
+      runExporter(i686Build(), "$ c:\\shgs\\stock\\SHCFIG.DAT\n%A!\n");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(visible(result.standardError), "Failed to create output file.");
+  EXPECT_NE(result.standardOutput.find("(A) Stock?]0;owned? "),
+            std::string::npos)
+      << visible(result.standardOutput);
+  EXPECT_EQ(result.standardOutput.find("\x1b]"), std::string::npos);
+  EXPECT_FALSE(fileExists(record));
+  EXPECT_TRUE(serverFiles() == server) << "the server's files changed";
+}
+
 // A capture that cannot be replaced is never read in place of a fresh one.
 TEST_F(WineRunTest, ReadOnlyLeftoverCaptureEndsTheRunUnread) {
   ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
