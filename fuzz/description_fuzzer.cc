@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "support/text_input.h"
 #include "report/game_section.h"
+#include "support/text_input.h"
 
 namespace shgs {
 namespace fuzzing {

@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 
@@ -21,5 +22,7 @@ int main(int argc, char** argv) {
       break;
   }
   const std::unique_ptr<shgs::Platform> platform = shgs::makeHostPlatform();
-  return shgs::run(*platform, commandLine);
+  // The folders the platform holds need no closing one by one: the system
+  // closes them as the process ends.
+  std::exit(shgs::run(*platform, commandLine));
 }

@@ -6,8 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -169,15 +169,19 @@ std::string findEntry(const HostFolder& folder, const std::string& name) {
   return match.empty() ? name : match;
 }
 
-// A folder listed before tells whether the name exists as written without
-// asking again.
-int openEntry(const HostFolder& folder, const std::string& name, int flags,
-              std::string* found) {
+namespace {
+
+// Opens the entry of "folder" that "name" denotes with "open" (given an
+// entry's name), as findEntry finds it. A folder listed before tells
+// whether the name exists as written without asking again.
+template <typename Open>
+int openFound(const HostFolder& folder, const std::string& name,
+              std::string* found, Open open) {
   const std::vector<std::string>* listed =
       folder.isListed() ? &folder.entries() : nullptr;
   if (listed == nullptr ||
       std::find(listed->begin(), listed->end(), name) != listed->end()) {
-    const int fd = openat(folder.fd(), name.c_str(), flags);
+    const int fd = open(name);
     if (fd >= 0 || errno != ENOENT) return fd;
   }
   const std::string match = matchInListing(folder, name);
@@ -186,7 +190,16 @@ int openEntry(const HostFolder& folder, const std::string& name, int flags,
     return -1;
   }
   if (found != nullptr) *found = match;
-  return openat(folder.fd(), match.c_str(), flags);
+  return open(match);
+}
+
+}  // namespace
+
+int openEntry(const HostFolder& folder, const std::string& name, int flags,
+              std::string* found) {
+  return openFound(folder, name, found, [&](const std::string& entry) {
+    return openat(folder.fd(), entry.c_str(), flags);
+  });
 }
 
 // A folder found under a name; its children are those found below it.
@@ -279,9 +292,14 @@ HostFolderPtr HostPaths::child(Node* node, const HostFolder& parent,
       return cached->second->folder;
     }
   }
+  // Opened through its "." entry, which needs the right to search the
+  // folder, as entering it does.
+  const auto openFolder = [&parent](const std::string& entry) {
+    return openat(parent.fd(), (entry + "/.").c_str(), kFolderFlags);
+  };
   std::string found = name;
-  const int fd = name == ".." ? openat(parent.fd(), "..", kFolderFlags)
-                              : openEntry(parent, name, kFolderFlags, &found);
+  const int fd = name == ".." ? openFolder(name)
+                              : openFound(parent, name, &found, openFolder);
   if (fd < 0) return nullptr;
   auto folder = std::make_shared<HostFolder>(fd, parent.pathOf(found));
   if (node != nullptr && cachedFolders_ < kMaxCachedFolders) {

@@ -163,12 +163,13 @@ class Platform {
 
   // Finds the directory that the server's registry or the exporter names
   // Windows-style ("C:\SHGS\GAME", a game's Directory); a relative path is
-  // taken from "base". Returns nullptr when there is none.
+  // taken from "base". Returns nullptr when there is none, or when it may
+  // not be entered.
   virtual FolderPtr findFolder(const std::string& windowsPath,
                                const FolderPtr& base, std::string* why) = 0;
 
-  // Makes "folder" the current folder and the working directory. False when
-  // it could not.
+  // Makes "folder" the current folder, in which the readers look for their
+  // files. False when it could not be entered.
   virtual bool enterFolder(const FolderPtr& folder, std::string* why) = 0;
 
   // Where the report named "fileName" (as the operator typed it, relative

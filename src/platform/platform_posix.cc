@@ -66,14 +66,20 @@ HostFolderPtr hostFolderOf(const FolderPtr& folder) {
   return std::dynamic_pointer_cast<const HostFolder>(folder);
 }
 
-// The working directory, named as the host names it ("." when it cannot
-// tell), held by descriptor.
-HostFolderPtr openStartFolder() {
+// The working directory as the host names it; empty when it cannot tell.
+std::string workingDirectory() {
   std::vector<char> buffer(4096);
-  while (getcwd(buffer.data(), buffer.size()) == nullptr && errno == ERANGE) {
+  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) return std::string();
     buffer.resize(buffer.size() * 2);
   }
-  const std::string path = errno == ERANGE ? "." : buffer.data();
+  return buffer.data();
+}
+
+// The working directory, held by descriptor; named "." when the host cannot
+// tell its name.
+HostFolderPtr openStartFolder() {
+  const std::string path = workingDirectory();
   const int fd = open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
   return std::make_shared<HostFolder>(fd, path.empty() ? "." : path);
 }
@@ -211,20 +217,20 @@ bool readBack(int fd, std::size_t size, std::string* bytes) {
   return true;
 }
 
-// Creates "name" anew in "folder", exclusively, after removing any entry of
-// exactly that name. Another run in the same folder may create its own
-// between the two steps; its file is then removed in turn (it keeps it
-// open).
+// Creates "name" anew in "folder", exclusively, removing any entry of
+// exactly that name that stands in the way. Another run in the same folder
+// may create its own between the two steps; its file is then removed in
+// turn (it keeps it open).
 std::unique_ptr<PosixWorkFile> createFresh(const HostFolderPtr& folder,
                                            const std::string& name) {
   constexpr int kAttempts = 100;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    if (unlinkat(folder->fd(), name.c_str(), 0) != 0 && errno == EISDIR) {
-      return nullptr;
-    }
     std::unique_ptr<PosixWorkFile> file =
         PosixWorkFile::open(folder, name, O_RDWR | O_EXCL, 0666);
     if (file != nullptr || errno != EEXIST) return file;
+    if (unlinkat(folder->fd(), name.c_str(), 0) != 0 && errno == EISDIR) {
+      return nullptr;
+    }
   }
   return nullptr;
 }
@@ -406,6 +412,8 @@ bool startEditor(const std::string& variable, const std::string& setting,
 PosixPlatform::PosixPlatform(std::string desktopOpener)
     : paths_(winePrefixFromEnvironment()),
       desktopOpener_(std::move(desktopOpener)),
+      consoleIsTerminal_(isatty(STDOUT_FILENO) != 0 &&
+                         environment("TERM") != "dumb"),
       start_(openStartFolder()),
       current_(start_) {
   handleInterruptions();
@@ -414,7 +422,7 @@ PosixPlatform::PosixPlatform(std::string desktopOpener)
 // Home, erase the screen, then the scrollback, as Windows' "cls" leaves
 // nothing to scroll back to. A dumb terminal knows no escape sequences.
 void PosixPlatform::clearConsole() {
-  if (!isatty(STDOUT_FILENO) || environment("TERM") == "dumb") return;
+  if (!consoleIsTerminal_) return;
   std::cout << "\x1b[H\x1b[2J\x1b[3J" << std::flush;
 }
 
@@ -525,13 +533,11 @@ std::vector<FolderEntry> PosixPlatform::registryFiles() {
   return {FolderEntry{prefix_, "system.reg"}};
 }
 
+// As found when the folder was entered: the start folder's is the working
+// directory's when the run began.
 std::string PosixPlatform::currentDirectory() {
-  std::vector<char> buffer(4096);
-  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
-    if (errno != ERANGE) return std::string();
-    buffer.resize(buffer.size() * 2);
-  }
-  return std::string(buffer.data());
+  const std::string& path = current_->hostPath();
+  return path == "." ? std::string() : path;
 }
 
 FolderPtr PosixPlatform::findFolder(const std::string& windowsPath,
@@ -539,13 +545,11 @@ FolderPtr PosixPlatform::findFolder(const std::string& windowsPath,
   return paths_.findFolder(windowsPath, hostFolderOf(base), why);
 }
 
-bool PosixPlatform::enterFolder(const FolderPtr& folder, std::string* why) {
-  HostFolderPtr host = hostFolderOf(folder);
-  if (fchdir(host->fd()) != 0) {
-    *why = host->hostPath() + ": " + std::strerror(errno);
-    return false;
-  }
-  current_ = std::move(host);
+// Every file is opened through the folder it lies in, so the working
+// directory need not change: the folder was found only where it could be
+// entered.
+bool PosixPlatform::enterFolder(const FolderPtr& folder, std::string*) {
+  current_ = hostFolderOf(folder);
   if (current_ == start_) {
     awayFromStart_.reset();
   } else if (!awayFromStart_) {

@@ -49,6 +49,7 @@ class PosixPlatform final : public Platform {
 
   HostPaths paths_;
   std::string desktopOpener_;
+  bool consoleIsTerminal_;
   HostFolderPtr start_;
   HostFolderPtr current_;
   HostFolderPtr prefix_;  // once system.reg has been looked for

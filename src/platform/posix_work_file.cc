@@ -144,8 +144,7 @@ void takeHeldInterruption() {
   sigset_t pending;
   if (sigpending(&pending) != 0) return;
   for (int signal = 1; signal <= SIGRTMAX; ++signal) {
-    if (sigismember(&handledSignals, signal) &&
-        sigismember(&pending, signal)) {
+    if (sigismember(&handledSignals, signal) && sigismember(&pending, signal)) {
       sigprocmask(SIG_SETMASK, &maskBeforeHolds, nullptr);  // ends the run
       return;
     }

@@ -3,8 +3,8 @@
 // text, output files that cannot be written, input that ends early. Each
 // case ends with its defined message and exit code, leaves exactly the
 // files its outcome says, and changes nothing of the server's.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -405,6 +405,12 @@ std::vector<BadInput> pathCases() {
           .stops("<prefix>/drive_c/SHGS/GAME/A: No such file or directory\n"
                  "Failed to enter directory C:\\SHGS\\GAME\\A",
                  kLogOnly),
+      BadInput("GameDirectoryThatCannotBeEntered")
+          .spoiledBy([](const Paths& p) { chmod(p.gameA.c_str(), 0666); })
+          .unprivileged()
+          .stops("<prefix>/drive_c/SHGS/GAME/A: Permission denied\n"
+                 "Failed to enter directory C:\\SHGS\\GAME\\A",
+                 kLogOnly),
       BadInput("GameDirectoryIsAFile")
           .spoiledBy([](const Paths& p) {
             fs::remove_all(p.gameA);
@@ -665,7 +671,8 @@ std::vector<BadInput> reportNameCases() {
           })
           .typing("$ report.txt\nA!\n")
           .stops("<prefix>/drive_c/start/qilerror.txt: is a file the run "
-                 "removes\n" + refused,
+                 "removes\n" +
+                     refused,
                  {"qilerror.txt", "report.txt"}),
       BadInput("ReportNameHardLinkedToTheGameRecord")
           .spoiledBy([](const Paths& p) {
@@ -707,7 +714,8 @@ std::vector<BadInput> wholeReportCases() {
           .typing("$ ../SHGS/GAME/A/shcfig.dat\nA!\n")
           .stops(gameRecord + ": is a file the run reads" + refused, kLogOnly),
       BadInput("ReportNamedAsAMissingRecord")
-          .spoiledBy([](const Paths& p) { fs::remove(p.gameA + "/shcfig.dat"); })
+          .spoiledBy(
+              [](const Paths& p) { fs::remove(p.gameA + "/shcfig.dat"); })
           .typing("$ ../SHGS/GAME/A/shcfig.dat\nA!\n")
           .stops(gameRecord + ": is a file the run reads" + refused, kLogOnly),
       // Planted under the default name, leading where a reader's log will be.
@@ -892,14 +900,14 @@ TEST_P(BadInputTest, EndsAsDefinedAndChangesNothingOfTheServer) {
   const BadInput& c = GetParam();
   ASSERT_NO_FATAL_FAILURE(makeServer(c.registry + kServerFiles));
   writeFile(paths().victim, "someone else's\n");
-  if (c.spoil) {
-    ASSERT_NO_FATAL_FAILURE(c.spoil(paths()));
-  }
   testing_support::ProcessOptions options;
   options.input = c.input;
   options.arguments = c.arguments;
   if (c.process) c.process(&options);
   if (c.asNobody) runAsNobody(&options);
+  if (c.spoil) {
+    ASSERT_NO_FATAL_FAILURE(c.spoil(paths()));
+  }
   const e2e::TreeState before = serverState();
   const e2e::TreeState startBefore = e2e::treeStateOf(start());
   testing_support::Environment environment = c.environment;
@@ -973,9 +981,9 @@ TEST_F(FullDiskTest, CaptureCutShortStopsTheRun) {
   const ProcessResult result = runExporter(kChooseA);
 
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.standardError,
-            start() + "/qil.tmp: No space left on device\n"
-                      "Failed to initialize registry data.");
+  EXPECT_EQ(result.standardError, start() +
+                                      "/qil.tmp: No space left on device\n"
+                                      "Failed to initialize registry data.");
   EXPECT_EQ(entriesOf(start()), kCaptureAndLog);
   EXPECT_EQ(treeDifferences(before, serverState()), "");
 }
@@ -1156,9 +1164,9 @@ TEST_F(SampleRunTest, FoldersDeeperThanAPathCanNameWorkAsAnyOther) {
                 directory + "\\\\A\"");
   makeDirectories(drive("deep"));
   const NestedFolders nested(drive("deep"), name, depth);
-  ASSERT_EQ(renameat(AT_FDCWD, drive("SHGS/GAME/A").c_str(), nested.deepest(),
-                     "A"),
-            0);
+  ASSERT_EQ(
+      renameat(AT_FDCWD, drive("SHGS/GAME/A").c_str(), nested.deepest(), "A"),
+      0);
   ASSERT_EQ(mkdirat(nested.deepest(), "start", 0755), 0);
   std::string startDeep = drive("deep");
   for (int i = 0; i < depth; ++i) startDeep += "/" + name;
@@ -1347,9 +1355,9 @@ TEST_F(MemoryUseTest, ListingBeyondTheMemoryLimitStopsTheRun) {
   const ProcessResult result = runExporter(options);
 
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.standardError,
-            start() + "/qil.tmp: Cannot allocate memory\n"
-                      "Failed to initialize registry data.");
+  EXPECT_EQ(result.standardError, start() +
+                                      "/qil.tmp: Cannot allocate memory\n"
+                                      "Failed to initialize registry data.");
   EXPECT_EQ(entriesOf(start()), std::set<std::string>{"qilerror.txt"});
 }
 

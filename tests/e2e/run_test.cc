@@ -151,8 +151,8 @@ TEST_F(RunTest, MissingConfigurationStopsAfterTheGamesBeforeIt) {
   for (const auto& entry : std::filesystem::directory_iterator(start())) {
     entries.insert(entry.path().filename().string());
   }
-  EXPECT_EQ(entries, (std::set<std::string>{"qilerror.txt", "shcfig.dat",
-                                            kReportName}));
+  EXPECT_EQ(entries,
+            (std::set<std::string>{"qilerror.txt", "shcfig.dat", kReportName}));
   EXPECT_FALSE(fileExists(viewerLog()));
 }
 

@@ -204,8 +204,8 @@ TEST_P(GoldenReport, WritesExpectedBytes) {
   if (fileExists(run + ".args")) {
     SCOPED_TRACE("without the menu");
     fs::remove(reportPath);
-    const ProcessResult direct = runArguments(argumentsOf(run + ".args"),
-                                              fakeTime);
+    const ProcessResult direct =
+        runArguments(argumentsOf(run + ".args"), fakeTime);
     EXPECT_EQ(direct.exitCode, 0) << direct.standardError;
     EXPECT_EQ(direct.standardOutput, "");
     EXPECT_EQ(direct.standardError, withoutViewerNote(result.standardError));

@@ -10,8 +10,8 @@
 #include <unistd.h>
 
 #include <cctype>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -66,14 +66,12 @@ void exchange(pid_t child, int inputFd, int outputFd, int errorFd,
     close(inputFd);
     inputFd = -1;
   }
-  const auto deadline =
-      std::chrono::steady_clock::now() +
-      std::chrono::seconds(options.killAfterSeconds);
+  const auto deadline = std::chrono::steady_clock::now() +
+                        std::chrono::seconds(options.killAfterSeconds);
   while (outputFd >= 0 || errorFd >= 0) {
-    const bool writing =
-        inputFd >= 0 && written < input.size() &&
-        (options.inputAfter.empty() ||
-         holds(result->standardOutput, options.inputAfter));
+    const bool writing = inputFd >= 0 && written < input.size() &&
+                         (options.inputAfter.empty() ||
+                          holds(result->standardOutput, options.inputAfter));
     pollfd fds[3] = {{writing ? inputFd : -1, POLLOUT, 0},
                      {outputFd, POLLIN, 0},
                      {errorFd, POLLIN, 0}};

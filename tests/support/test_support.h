@@ -40,7 +40,7 @@ struct ProcessOptions {
   // When not empty: "input" is written only once standard output holds
   // this text.
   std::string inputAfter;
-  std::string inputPath;  // when not empty: standard input is this file
+  std::string inputPath;          // when not empty: standard input is this file
   bool nonBlockingInput = false;  // left non-blocking, as others may leave it
   // When not empty: standard input stays open until "signal" is sent, once
   // standard output holds this text.
@@ -48,7 +48,7 @@ struct ProcessOptions {
   int signal = 0;
   std::vector<int> ignoredSignals;  // ignored from the start, as under nohup
   int userId = -1;  // when not -1, the process runs as this user and group
-  long addressSpaceMb = 0;  // when not 0, the process's address space limit
+  long addressSpaceMb = 0;   // when not 0, the process's address space limit
   int killAfterSeconds = 0;  // when not 0, a process still running is killed
 };
 

@@ -50,7 +50,8 @@ TEST(DescriptionExcerpt, ShowsLinesWhileTheBudgetLasts) {
       {"1\n2\n3\n4\n", "\n1\n2\n3\n4"},
       {"1\n2\n3\n4\n5\n6\n", "\n1\n2\n3\n4\n5..."},
       // 393 characters and their four line breaks spend the budget exactly.
-      {std::string(393, 'x'), fourRows('x') + "\n" + std::string(73, 'x') + "..."},
+      {std::string(393, 'x'),
+       fourRows('x') + "\n" + std::string(73, 'x') + "..."},
       // The carriage return is the 397th character, the last one shown.
       {full + "\rmore\n", shown + "\r..."},
       {full + "\r\nmore\n", shown + "..."},

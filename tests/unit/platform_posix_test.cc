@@ -169,7 +169,8 @@ TEST(PosixPlatform, ReadsRegularFilesUpToTheirSizeWhenOpened) {
     EXPECT_EQ(platform->openForReading({folder, name}, &why), nullptr) << name;
   }
   EXPECT_EQ(why, dir / "missing: No such file or directory");
-  std::unique_ptr<InputFile> file = platform->openForReading({folder, "FILE"}, &why);
+  std::unique_ptr<InputFile> file =
+      platform->openForReading({folder, "FILE"}, &why);
   std::unique_ptr<InputFile> shrinking =
       platform->openForReading({folder, "shrinking"}, &why);
   ASSERT_NE(file, nullptr);

@@ -431,9 +431,9 @@ TEST_F(WineRunTest, CommandLineIsAnsweredAndRunsWithoutTheMenu) {
   for (const char* help : {"/?", "--help"}) {
     const ProcessResult result = runWith({help});
     EXPECT_EQ(result.exitCode, 0) << help;
-    EXPECT_EQ(result.standardOutput.rfind(
-                  "Usage: shgs-exporter [OPTION]...\r\n", 0),
-              0u)
+    EXPECT_EQ(
+        result.standardOutput.rfind("Usage: shgs-exporter [OPTION]...\r\n", 0),
+        0u)
         << visible(result.standardOutput);
   }
   const ProcessResult version = runWith({"--version"});
