@@ -2,16 +2,43 @@
 #define SHGS_BENCH_BENCH_SUPPORT_H_
 
 #include <cstddef>
+#include <filesystem>
+#include <fstream>
+#include <random>
 #include <string>
+#include <system_error>
 
 #include "datafiles/record_encoding.h"
-#include "support/one_file_platform.h"
 
 namespace shgs {
 namespace bench {
 
-using testing_support::OneFilePlatform;
-using testing_support::ScratchFile;
+// A file of its own in the temporary directory, removed with the object.
+class ScratchFile {
+ public:
+  ScratchFile() {
+    std::random_device random;
+    path_ = (std::filesystem::temp_directory_path() /
+             ("shgs-scratch-" + std::to_string(random()) + ".txt"))
+                .string();
+  }
+  ~ScratchFile() {
+    std::error_code ignored;
+    std::filesystem::remove(path_, ignored);
+  }
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+
+  const std::string& path() const { return path_; }
+
+  void write(const std::string& content) const {
+    std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+    out << content;
+  }
+
+ private:
+  std::string path_;
+};
 
 // A registry capture of about "size" bytes: the server's key with its
 // values, 26 game keys (A to Z) spread evenly through it, and between them

@@ -3,18 +3,19 @@
 // about the same.
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <memory>
 #include <sstream>
 #include <string>
 
-#include "bench_support.h"
 #include "report/game_section.h"
+#include "support/text_input.h"
 
 namespace shgs {
 namespace bench {
 namespace {
 
-constexpr char kPath[] = "c:\\shgs\\descfile\\game1.txt";
+using testing_support::TextInput;
 
 std::string kilobyteOfLines() {
   std::string text;
@@ -22,29 +23,26 @@ std::string kilobyteOfLines() {
   return text;
 }
 
-void runExcerpt(benchmark::State& state, const ScratchFile& file) {
-  OneFilePlatform platform(file.path());
+// "size" bytes of "pattern" over and over.
+void runExcerpt(benchmark::State& state, const std::string& pattern,
+                std::uint64_t size) {
   for (auto _ : state) {
-    const std::unique_ptr<DescriptionFile> description =
-        DescriptionFile::open(platform, kPath);
+    DescriptionFile description(std::make_unique<TextInput>(pattern, size));
     std::ostringstream out;
     ReportWriter writer(out, false);
-    writeDescriptionExcerpt(writer, description.get());
+    writeDescriptionExcerpt(writer, &description);
     benchmark::DoNotOptimize(out.str().size());
   }
 }
 
 void BM_ExcerptOf1KBFile(benchmark::State& state) {
-  const ScratchFile file;
-  file.write(kilobyteOfLines());
-  runExcerpt(state, file);
+  const std::string text = kilobyteOfLines();
+  runExcerpt(state, text, text.size());
 }
 
-// A sparse file: 200 MB of zero bytes without a line end.
+// 200 MB of zero bytes without a line end.
 void BM_ExcerptOf200MBOneLineFile(benchmark::State& state) {
-  const ScratchFile file;
-  file.resize(200u << 20);
-  runExcerpt(state, file);
+  runExcerpt(state, std::string(1, '\0'), 200u << 20);
 }
 
 BENCHMARK(BM_ExcerptOf1KBFile)->Unit(benchmark::kMicrosecond);

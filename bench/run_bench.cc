@@ -1,16 +1,22 @@
 // A whole run of the program on a server of 26 games, each with its record
 // and a description, beside a plain read of the same files by cat: the
 // program's own work should cost little beyond reading what it must read.
-// Both are whole processes started afresh each time.
+// Both are whole processes started afresh each time. The same run with the
+// server's key after 100 MB of other keys in system.reg, beside a plain read
+// of that file, with its peak memory; and the system calls of one run, as
+// strace counts them.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -50,8 +56,10 @@ std::string serverDescription() {
 
 // Starts "argv" (argv[0] by full path) with standard input from "input",
 // its output to /dev/null, and waits for it. False unless it exited with 0.
+// "*peakKib", when given, is the child's largest resident set.
 bool runToEnd(const std::vector<std::string>& argv, const std::string& input,
-              const std::vector<std::string>& environment) {
+              const std::vector<std::string>& environment,
+              long* peakKib = nullptr) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
@@ -71,23 +79,41 @@ bool runToEnd(const std::vector<std::string>& argv, const std::string& input,
   posix_spawn_file_actions_destroy(&actions);
   if (started != 0) return false;
   int status = 0;
-  while (waitpid(child, &status, 0) < 0) {
+  rusage usage{};
+  while (wait4(child, &status, 0, &usage) < 0) {
   }
+  if (peakKib != nullptr) *peakKib = usage.ru_maxrss;
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// 100 MB of keys the exporter does not read, as a prefix with much software
+// installed holds them.
+std::string otherKeys() {
+  std::string keys;
+  for (int node = 0; keys.size() < (100u << 20); ++node) {
+    const std::string id = std::to_string(node);
+    keys += "\n[Software\\\\Classes\\\\CLSID\\\\{" + id +
+            "}\\\\InprocServer32] 1733500000\n@=\"C:\\\\windows\\\\system32\\\\c" +
+            id + ".dll\"\n\"ThreadingModel\"=\"Both\"\n";
+  }
+  return keys;
 }
 
 // A sample server of 26 games in a Wine-style prefix, made once.
 class BenchServer {
  public:
-  BenchServer() {
+  // With "largeRegistry", 100 MB of other keys come before the server's.
+  explicit BenchServer(bool largeRegistry) {
     root_ = fs::temp_directory_path() /
-            ("shgs-run-bench-" + std::to_string(getpid()));
+            ("shgs-run-bench-" + std::to_string(getpid()) +
+             (largeRegistry ? "-large" : ""));
     fs::create_directories(root_ / "start");
     std::ofstream(root_ / "server.txt") << serverDescription();
     std::ofstream(root_ / "input.txt") << "$ out.txt\n^!\ny\n";
     made_ = runToEnd({SHGS_MAKE_SERVER_PATH, (root_ / "server.txt").string(),
                       (root_ / "prefix").string()},
                      "/dev/null", {});
+    if (made_ && largeRegistry) prependOtherKeys();
   }
   ~BenchServer() {
     std::error_code ignored;
@@ -95,6 +121,15 @@ class BenchServer {
   }
 
   bool made() const { return made_; }
+
+  // Starts the exporter in the start folder; false unless it completed.
+  bool run(long* peakKib = nullptr) const {
+    const std::vector<std::string> environment = {
+        "WINEPREFIX=" + path("prefix"), "HOME=" + path(""), "TZ=UTC"};
+    return chdir(path("start").c_str()) == 0 &&
+           runToEnd({SHGS_EXPORTER_PATH}, path("input.txt"), environment,
+                    peakKib);
+  }
   std::string path(const std::string& relative) const {
     return (root_ / relative).string();
   }
@@ -114,39 +149,47 @@ class BenchServer {
   }
 
  private:
+  // The keys go after system.reg's head, before every section.
+  void prependOtherKeys() {
+    const std::string systemReg = path("prefix/system.reg");
+    std::ifstream in(systemReg, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)),
+                           std::istreambuf_iterator<char>());
+    const std::size_t firstSection = text.find("\n[");
+    std::ofstream out(systemReg, std::ios::binary | std::ios::trunc);
+    out << text.substr(0, firstSection) << otherKeys()
+        << text.substr(firstSection);
+  }
+
   fs::path root_;
   bool made_ = false;
 };
 
-const BenchServer& benchServer() {
-  static const BenchServer server;
-  return server;
+const BenchServer& benchServer(bool largeRegistry = false) {
+  static const BenchServer server(false);
+  static const BenchServer large(true);
+  return largeRegistry ? large : server;
 }
 
-void BM_WholeRun26Games(benchmark::State& state) {
-  const BenchServer& server = benchServer();
+void runWholeRuns(benchmark::State& state, bool largeRegistry) {
+  const BenchServer& server = benchServer(largeRegistry);
   if (!server.made()) {
     state.SkipWithError("the sample server could not be made");
     return;
   }
-  const std::vector<std::string> environment = {
-      "WINEPREFIX=" + server.path("prefix"), "HOME=" + server.path(""),
-      "TZ=UTC"};
-  const std::string start = server.path("start");
+  long peakKib = 0;
   for (auto _ : state) {
-    if (chdir(start.c_str()) != 0 ||
-        !runToEnd({SHGS_EXPORTER_PATH}, server.path("input.txt"),
-                  environment)) {
+    if (!server.run(&peakKib)) {
       state.SkipWithError("the run failed");
       break;
     }
   }
+  state.counters["peak_rss_mib"] = static_cast<double>(peakKib) / 1024;
 }
 
-void BM_PlainReadOfTheSameFiles(benchmark::State& state) {
-  const BenchServer& server = benchServer();
+void runCat(benchmark::State& state, const std::vector<std::string>& files) {
   std::vector<std::string> argv = {"/bin/cat"};
-  for (const std::string& file : server.filesRead()) argv.push_back(file);
+  argv.insert(argv.end(), files.begin(), files.end());
   for (auto _ : state) {
     if (!runToEnd(argv, "/dev/null", {})) {
       state.SkipWithError("cat failed");
@@ -155,10 +198,61 @@ void BM_PlainReadOfTheSameFiles(benchmark::State& state) {
   }
 }
 
+void BM_WholeRun26Games(benchmark::State& state) { runWholeRuns(state, false); }
+
+void BM_PlainReadOfTheSameFiles(benchmark::State& state) {
+  runCat(state, benchServer().filesRead());
+}
+
+void BM_WholeRunWith100MBSystemReg(benchmark::State& state) {
+  runWholeRuns(state, true);
+}
+
+void BM_PlainReadOfThat100MBSystemReg(benchmark::State& state) {
+  runCat(state, {benchServer(true).path("prefix/system.reg")});
+}
+
+// The system calls of one whole run on 26 games, as "strace -f -c" counts
+// them; a counter, not a time.
+void BM_SystemCallsOfAWholeRun(benchmark::State& state) {
+  const BenchServer& server = benchServer();
+  const std::string summary = server.path("strace.txt");
+  const std::vector<std::string> environment = {
+      "WINEPREFIX=" + server.path("prefix"), "HOME=" + server.path(""),
+      "TZ=UTC"};
+  for (auto _ : state) {
+    if (access("/usr/bin/strace", X_OK) != 0 ||
+        chdir(server.path("start").c_str()) != 0 ||
+        !runToEnd({"/usr/bin/strace", "-f", "-c", "-o", summary,
+                   SHGS_EXPORTER_PATH},
+                  server.path("input.txt"), environment)) {
+      state.SkipWithError("strace (Debian: strace) could not run the program");
+      return;
+    }
+  }
+  std::ifstream in(summary);
+  std::string line, total;
+  while (std::getline(in, line)) {
+    if (line.find(" total") != std::string::npos) total = line;
+  }
+  std::istringstream fields(total);
+  std::string percent, seconds, usecs;
+  double calls = 0;
+  fields >> percent >> seconds >> usecs >> calls;
+  state.counters["system_calls"] = calls;
+}
+
 BENCHMARK(BM_WholeRun26Games)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PlainReadOfTheSameFiles)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+BENCHMARK(BM_WholeRunWith100MBSystemReg)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_PlainReadOfThat100MBSystemReg)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_SystemCallsOfAWholeRun)->Iterations(1)->UseRealTime();
 
 }  // namespace
 }  // namespace bench

@@ -1,23 +1,30 @@
-// Listing the server's key from a Wine prefix's system.reg against the size
-// of the file. Peak memory must not grow with the file: the figures come
-// from a child process that lists once, so that what other benchmarks left
-// in this process does not count.
+// Listing the server's key from a Wine prefix's system.reg on disk, beside
+// a plain read of the same file in large blocks (as cat reads it): the
+// listing should cost little beyond the read. Peak memory must not grow with
+// the file: the figures come from a child process that lists once, so that
+// what other benchmarks left in this process does not count.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstddef>
-#include <istream>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <sstream>
-#include <streambuf>
 #include <string>
+#include <vector>
 
 #include "platform/wine_registry.h"
 
 namespace shgs {
 namespace bench {
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr char kServerKey[] =
     "Software\\Orbital Forge Software\\Starhaul Deluxe Game Server";
@@ -26,6 +33,8 @@ constexpr char kStoredServerKey[] =
 constexpr char kStoredWowServerKey[] =
     "Software\\\\Wow6432Node\\\\Orbital Forge Software\\\\Starhaul Deluxe "
     "Game Server";
+constexpr char kHead[] = "WINE REGISTRY Version 2\n#arch=win64\n";
+constexpr std::size_t kBlockSize = std::size_t{1} << 20;
 
 std::string sectionLine(const std::string& storedPath) {
   return "\n[" + storedPath + "] 1733500000\n#time=1db47c4e1f\n";
@@ -61,53 +70,123 @@ std::string serverSections(const std::string& storedPath) {
   return text;
 }
 
-// A 64-bit prefix's system.reg of about "size" bytes, made a section at a
-// time as it is read: unrelated keys, with the server's key a third of the
-// way in and its 32-bit view two thirds of the way in.
-class GeneratedSystemReg : public std::streambuf {
- public:
-  explicit GeneratedSystemReg(std::size_t size) : size_(size) {}
+bool writeAll(int fd, const std::string& text) {
+  return write(fd, text.data(), text.size()) ==
+         static_cast<ssize_t>(text.size());
+}
 
- protected:
-  int_type underflow() override {
-    if (gptr() == egptr() && !makeNextPart()) return traits_type::eof();
-    return traits_type::to_int_type(*gptr());
+// A 64-bit prefix's system.reg of about 100 MB: unrelated keys, with the
+// server's key a third of the way in and its 32-bit view two thirds of the
+// way in.
+bool writeLargeSystemReg(int fd) {
+  constexpr std::size_t kSize = std::size_t{100} << 20;
+  std::size_t written = 0, sections = 0;
+  bool server = false, wow = false, ok = writeAll(fd, kHead);
+  while (ok && written < kSize) {
+    std::string part;
+    if (!server && written >= kSize / 3) {
+      part = serverSections(kStoredServerKey);
+      server = true;
+    } else if (!wow && written >= 2 * (kSize / 3)) {
+      part = serverSections(kStoredWowServerKey);
+      wow = true;
+    } else {
+      part = unrelatedSection(sections++);
+    }
+    written += part.size();
+    ok = writeAll(fd, part);
+  }
+  return ok;
+}
+
+// A 64-bit prefix's system.reg with a 4 GiB hole (NUL bytes, taking no disk)
+// after its first key and the server's 32-bit key after the hole.
+bool writeSparseSystemReg(int fd) {
+  constexpr off_t kHoleEnd = off_t{4} << 30;
+  return writeAll(fd, kHead + unrelatedSection(1)) &&
+         lseek(fd, kHoleEnd, SEEK_SET) == kHoleEnd &&
+         writeAll(fd, serverSections(kStoredWowServerKey));
+}
+
+// The two files, made once in a temporary directory.
+class BenchFiles {
+ public:
+  BenchFiles()
+      : root_(fs::temp_directory_path() /
+              ("shgs-wine-registry-bench-" + std::to_string(getpid()))) {
+    fs::create_directories(root_);
+    made_ = make("large.reg", writeLargeSystemReg) &&
+            make("sparse.reg", writeSparseSystemReg);
+  }
+  ~BenchFiles() {
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+  }
+
+  bool made() const { return made_; }
+  std::string path(const std::string& name) const {
+    return (root_ / name).string();
   }
 
  private:
-  bool makeNextPart() {
-    if (produced_ >= size_) return false;
-    if (produced_ == 0) {
-      part_ = "WINE REGISTRY Version 2\n#arch=win64\n";
-    } else if (!serverWritten_ && produced_ >= size_ / 3) {
-      part_ = serverSections(kStoredServerKey);
-      serverWritten_ = true;
-    } else if (!wowWritten_ && produced_ >= 2 * (size_ / 3)) {
-      part_ = serverSections(kStoredWowServerKey);
-      wowWritten_ = true;
-    } else {
-      part_ = unrelatedSection(sections_++);
-    }
-    produced_ += part_.size();
-    setg(&part_[0], &part_[0], &part_[0] + part_.size());
-    return true;
+  bool make(const std::string& name, bool (*writer)(int)) {
+    const int fd =
+        open(path(name).c_str(),
+             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    const bool written = writer(fd);
+    return close(fd) == 0 && written;
   }
 
-  const std::size_t size_;
-  std::size_t produced_ = 0;
-  std::size_t sections_ = 0;
-  bool serverWritten_ = false;
-  bool wowWritten_ = false;
-  std::string part_;
+  fs::path root_;
+  bool made_ = false;
 };
 
-bool listGenerated(std::size_t size, std::string* listing) {
-  GeneratedSystemReg source(size);
-  std::istream systemReg(&source);
+// Reads the whole file in large blocks into one buffer, as cat does; returns
+// how many bytes it read, or -1.
+std::int64_t plainRead(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  std::vector<char> buffer(kBlockSize);
+  std::int64_t total = 0;
+  for (;;) {
+    const ssize_t n = read(fd, buffer.data(), buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      total = n < 0 ? -1 : total;
+      break;
+    }
+    total += n;
+    benchmark::DoNotOptimize(buffer.data());
+  }
+  close(fd);
+  return total;
+}
+
+// The file's bytes as the program reads them, straight into the listing's
+// buffer.
+class FileSource final : public SystemRegSource {
+ public:
+  explicit FileSource(int fd) : fd_(fd) {}
+
+  std::size_t read(char* buffer, std::size_t size) override {
+    const ssize_t n = ::read(fd_, buffer, size);
+    return n > 0 ? static_cast<std::size_t>(n) : 0;
+  }
+
+ private:
+  int fd_;
+};
+
+bool listFile(const std::string& path, std::string* listing) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  FileSource source(fd);
   std::ostringstream out;
-  const bool listed = writeRegistryListing(systemReg, kServerKey, out);
+  const ListingResult result = writeRegistryListing(source, kServerKey, out);
+  close(fd);
   *listing = out.str();
-  return listed;
+  return result == ListingResult::kListed;
 }
 
 long peakRssKib() {
@@ -121,15 +200,14 @@ struct MemoryFigures {
   double peakMib = -1;
 };
 
-// Lists once in a child process and reports its resident memory.
-MemoryFigures listInChild(std::size_t size) {
+// Runs "work" once in a child process and reports its resident memory.
+MemoryFigures peakMemoryOf(const std::function<void()>& work) {
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) return {};
   const pid_t child = fork();
   if (child == 0) {
     long figures[2] = {peakRssKib(), 0};
-    std::string listing;
-    listGenerated(size, &listing);
+    work();
     figures[1] = peakRssKib();
     const bool sent = write(pipeEnds[1], figures, sizeof figures) ==
                       static_cast<ssize_t>(sizeof figures);
@@ -149,29 +227,76 @@ MemoryFigures listInChild(std::size_t size) {
   return {figures[0] / 1024.0, figures[1] / 1024.0};
 }
 
-void BM_ListingFromGeneratedSystemReg(benchmark::State& state) {
-  const auto size = static_cast<std::size_t>(state.range(0));
+// The files, each read once so that both the listing and the plain read
+// find it in the page cache, as they find a system.reg Wine has just
+// written (the first read of a hole also costs the kernel its zeroing).
+const BenchFiles& benchFiles() {
+  static const BenchFiles files;
+  static const bool warm = files.made() &&
+                           plainRead(files.path("large.reg")) >= 0 &&
+                           plainRead(files.path("sparse.reg")) >= 0;
+  static_cast<void>(warm);
+  return files;
+}
+
+void reportFile(benchmark::State& state, const std::string& path,
+                const std::function<void()>& once) {
+  const auto size = static_cast<std::int64_t>(fs::file_size(path));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * size);
+  const MemoryFigures memory = peakMemoryOf(once);
+  state.counters["system_reg_mib"] = static_cast<double>(size) / (1 << 20);
+  state.counters["rss_at_start_mib"] = memory.atStartMib;
+  state.counters["peak_rss_mib"] = memory.peakMib;
+}
+
+void BM_ListingFromSystemReg(benchmark::State& state, const char* name) {
+  if (!benchFiles().made()) {
+    state.SkipWithError("the files could not be made");
+    return;
+  }
+  const std::string path = benchFiles().path(name);
   std::string listing;
   for (auto _ : state) {
-    if (!listGenerated(size, &listing)) {
+    if (!listFile(path, &listing)) {
       state.SkipWithError("the server's key was not listed");
       return;
     }
     benchmark::DoNotOptimize(listing.data());
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                          static_cast<std::int64_t>(size));
-  const MemoryFigures memory = listInChild(size);
-  state.counters["system_reg_mib"] = static_cast<double>(size) / (1 << 20);
   state.counters["listing_bytes"] = static_cast<double>(listing.size());
-  state.counters["rss_at_start_mib"] = memory.atStartMib;
-  state.counters["peak_rss_mib"] = memory.peakMib;
+  reportFile(state, path, [&path] {
+    std::string text;
+    listFile(path, &text);
+  });
 }
 
-BENCHMARK(BM_ListingFromGeneratedSystemReg)
-    ->Arg(1 << 20)
-    ->Arg(100 << 20)
-    ->Unit(benchmark::kMillisecond);
+void BM_PlainReadOfSystemReg(benchmark::State& state, const char* name) {
+  if (!benchFiles().made()) {
+    state.SkipWithError("the files could not be made");
+    return;
+  }
+  const std::string path = benchFiles().path(name);
+  for (auto _ : state) {
+    if (plainRead(path) < 0) {
+      state.SkipWithError("the file could not be read");
+      return;
+    }
+  }
+  reportFile(state, path, [&path] { plainRead(path); });
+}
+
+BENCHMARK_CAPTURE(BM_ListingFromSystemReg, large_100mib, "large.reg")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_PlainReadOfSystemReg, large_100mib, "large.reg")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_ListingFromSystemReg, sparse_4gib, "sparse.reg")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_PlainReadOfSystemReg, sparse_4gib, "sparse.reg")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace bench

@@ -10,6 +10,7 @@
 
 #include "fuzz_support.h"
 #include "report/game_section.h"
+#include "support/text_input.h"
 
 namespace shgs {
 namespace fuzzing {
@@ -58,15 +59,11 @@ std::string expectedExcerpt(const std::string& text) {
 }
 
 void fuzzDescription(const std::string& text) {
-  static const ScratchFile file;
-  static OneFilePlatform platform(file.path());
-  file.write(text);
-  const std::unique_ptr<DescriptionFile> description =
-      DescriptionFile::open(platform, "c:\\shgs\\descfile\\game1.txt");
-  fuzzCheck(description != nullptr, "the description file opens");
+  DescriptionFile description(
+      std::make_unique<testing_support::TextInput>(text));
   std::ostringstream out;
   ReportWriter writer(out, false);
-  writeDescriptionExcerpt(writer, description.get());
+  writeDescriptionExcerpt(writer, &description);
   fuzzCheck(out.str() == expectedExcerpt(text),
             "excerpt follows the excerpt rules");
 }

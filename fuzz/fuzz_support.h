@@ -4,13 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "support/one_file_platform.h"
-
 namespace shgs {
 namespace fuzzing {
-
-using testing_support::OneFilePlatform;
-using testing_support::ScratchFile;
 
 // Stops the run when an expectation about the input's result does not hold.
 // The fuzzer reports the abort as a crash and keeps the input that caused it.

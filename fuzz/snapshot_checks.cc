@@ -51,14 +51,29 @@ std::size_t lineEndFrom(const std::string& capture, std::size_t from) {
   return std::min(capture.find('\n', from), capture.size());
 }
 
-// Takes the value line from "line" to "lineEnd" when its first word names a
+// Whether the first word of a value line stands where a value's name does:
+// after an indent of four blanks or a tab, before a tab, blanks and a type
+// word, or the line's end.
+bool standsAsAName(const std::string& indent, const std::string& after) {
+  if (indent != "    " && indent != "\t") return false;
+  if (after.empty() || after[0] == '\t' || after[0] == '\r') return true;
+  const std::size_t type = after.find_first_not_of(' ');
+  return type != std::string::npos && after.compare(type, 4, "REG_") == 0;
+}
+
+// Takes the value line from "line" to "lineEnd" when its name is that of a
 // game value not given yet.
 void takeValueLine(const std::string& capture, std::size_t line,
                    std::size_t lineEnd, GameValues* game) {
-  while (line < lineEnd && isCaptureSpace(capture[line])) ++line;
-  if (line == lineEnd) return;
-  const WordBounds name = nextWord(capture, line);
+  std::size_t start = line;
+  while (start < lineEnd && isCaptureSpace(capture[start])) ++start;
+  if (start == lineEnd) return;
+  const WordBounds name = nextWord(capture, start);
   if (name.end == capture.size()) return;
+  if (!standsAsAName(capture.substr(line, start - line),
+                     capture.substr(name.end, lineEnd - name.end))) {
+    return;
+  }
   for (std::size_t i = 0; i < kGameValueCount; ++i) {
     if (game->given[i] || capture.compare(name.begin, name.end - name.begin,
                                           kGameValueNames[i]) != 0) {

@@ -30,13 +30,11 @@ struct Listing {
 };
 
 Listing listKey(const std::string& systemReg, std::size_t lineLimit) {
-  std::istringstream in(systemReg);
   std::ostringstream out;
-  const bool listed =
-      lineLimit == 0
-          ? shgs::writeRegistryListing(in, kServerKey, out)
-          : shgs::writeRegistryListing(in, kServerKey, out, lineLimit);
-  return {listed, out.str()};
+  const shgs::ListingResult result = shgs::writeRegistryListing(
+      systemReg, kServerKey, out,
+      lineLimit == 0 ? shgs::kSystemRegLineLimit : lineLimit);
+  return {result == shgs::ListingResult::kListed, out.str()};
 }
 
 // The smallest buffer that takes every line, and every value continued over

@@ -4,16 +4,11 @@ include(GoogleTest)
 # Unit tests: one binary, in-process, no files outside a temporary directory.
 add_executable(exporter_tests
   tests/unit/capture_scanner_test.cc
-  tests/unit/config_data_test.cc
-  tests/unit/description_file_test.cc
   tests/unit/game_section_test.cc
-  tests/unit/global_data_test.cc
   tests/unit/options_menu_test.cc
   tests/unit/record_builder_test.cc
   tests/unit/record_encoding_test.cc
-  tests/unit/registry_reader_test.cc
   tests/unit/report_writer_test.cc
-  tests/unit/run_test.cc
   tests/unit/server_snapshot_test.cc
   tests/unit/value_format_test.cc
 )
@@ -60,7 +55,6 @@ endfunction()
 shgs_add_program_tests(exporter_e2e_tests e2e
   tests/e2e/bad_input_test.cc
   tests/e2e/make_server_test.cc
-  tests/e2e/read_only_test.cc
   tests/e2e/run_process_test.cc
   tests/e2e/run_test.cc
   tests/e2e/terminal_test.cc

@@ -206,7 +206,8 @@ ConfigData::ConfigData(Platform& platform) : errorLog_(platform) {
   RecordBytes bytes{};
   if (!errorLog_.isOpen()) {
     failure_ = kErrorLogFailure;
-  } else if (!readRecordFile(platform, "shcfig.dat", &bytes)) {
+    why_ = errorLog_.why();
+  } else if (!readRecordFile(platform, "shcfig.dat", &bytes, &why_)) {
     failure_ = "Configuration data failed to open.";
   }
   record_ = ConfigRecord(bytes);

@@ -125,12 +125,15 @@ class ConfigData {
   // Empty, or "Error log failed to open." or "Configuration data failed to
   // open.".
   const std::string& failure() const { return failure_; }
+  // Where and why, for the failure (see Platform).
+  const std::string& why() const { return why_; }
   const ConfigRecord& record() const { return record_; }
 
  private:
   ErrorLog errorLog_;
   ConfigRecord record_;
   std::string failure_;
+  std::string why_;
 };
 
 }  // namespace shgs

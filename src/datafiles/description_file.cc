@@ -21,7 +21,7 @@ bool endsWithTxt(const std::string& path) {
 
 }  // namespace
 
-DescriptionFile::DescriptionFile(std::unique_ptr<std::streambuf> text)
+DescriptionFile::DescriptionFile(std::unique_ptr<InputFile> text)
     : text_(std::move(text)) {}
 
 std::string DescriptionFile::pathOf(const std::string& serverRoot,
@@ -32,12 +32,17 @@ std::string DescriptionFile::pathOf(const std::string& serverRoot,
 }
 
 std::unique_ptr<DescriptionFile> DescriptionFile::open(
-    Platform& platform, const std::string& windowsPath) {
-  if (windowsPath.empty()) return nullptr;
-  std::unique_ptr<std::streambuf> text =
-      platform.openForReading(platform.hostPath(windowsPath));
+    Platform& platform, const FolderEntry& file) {
+  if (file.folder == nullptr) return nullptr;
+  std::string ignored;
+  std::unique_ptr<InputFile> text = platform.openForReading(file, &ignored);
   if (text == nullptr) return nullptr;
   return std::make_unique<DescriptionFile>(std::move(text));
+}
+
+bool DescriptionFile::failed() const {
+  std::string ignored;
+  return text_->failed(&ignored);
 }
 
 bool DescriptionFile::readLine(std::size_t limit, std::string* line) {

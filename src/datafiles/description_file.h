@@ -17,7 +17,7 @@ namespace shgs {
 class DescriptionFile {
  public:
   // The text in "text".
-  explicit DescriptionFile(std::unique_ptr<std::streambuf> text);
+  explicit DescriptionFile(std::unique_ptr<InputFile> text);
 
   // The Windows path of a game's description file: "serverRoot" + "\DescFile\"
   // + "description", lowered; empty when it does not end in "txt", since
@@ -25,10 +25,10 @@ class DescriptionFile {
   static std::string pathOf(const std::string& serverRoot,
                             const std::string& description);
 
-  // The description file at "windowsPath" (as pathOf gives it), or nullptr
-  // when the path is empty or names no regular file that can be opened.
+  // The description file "file", or nullptr when it has no folder or names
+  // no regular file that can be opened.
   static std::unique_ptr<DescriptionFile> open(Platform& platform,
-                                               const std::string& windowsPath);
+                                               const FolderEntry& file);
 
   // Reads the next line into "*line", keeping at most "limit" characters; a
   // longer line is left partly unread. LF ends a line, and so does CR-LF, of
@@ -36,8 +36,12 @@ class DescriptionFile {
   // character. False at the end of the text.
   bool readLine(std::size_t limit, std::string* line);
 
+  // True when reading stopped on an error, or the file shrank meanwhile:
+  // what was read is then no description.
+  bool failed() const;
+
  private:
-  std::unique_ptr<std::streambuf> text_;
+  std::unique_ptr<InputFile> text_;
 };
 
 }  // namespace shgs

@@ -5,7 +5,7 @@
 namespace shgs {
 
 ErrorLog::ErrorLog(Platform& platform)
-    : file_(platform.openErrorLog(kErrorLogName)) {}
+    : file_(platform.openErrorLog(kErrorLogName, &why_)) {}
 
 // Removed from the directory it was made in, so the working directory need
 // not change.

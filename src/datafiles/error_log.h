@@ -2,6 +2,7 @@
 #define SHGS_DATAFILES_ERROR_LOG_H_
 
 #include <memory>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -20,8 +21,11 @@ class ErrorLog {
   ErrorLog& operator=(const ErrorLog&) = delete;
 
   bool isOpen() const { return file_ != nullptr; }
+  // Where and why it could not be opened (see Platform).
+  const std::string& why() const { return why_; }
 
  private:
+  std::string why_;
   std::unique_ptr<WorkFile> file_;
 };
 

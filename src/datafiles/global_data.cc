@@ -57,7 +57,8 @@ GlobalData::GlobalData(Platform& platform) : errorLog_(platform) {
   RecordBytes bytes{};
   if (!errorLog_.isOpen()) {
     failure_ = kErrorLogFailure;
-  } else if (!readRecordFile(platform, "shglob.dat", &bytes)) {
+    why_ = errorLog_.why();
+  } else if (!readRecordFile(platform, "shglob.dat", &bytes, &why_)) {
     failure_ = "Global data failed to open.";
   }
   record_ = GlobalRecord(bytes);

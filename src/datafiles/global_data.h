@@ -54,12 +54,15 @@ class GlobalData {
 
   // Empty, or "Error log failed to open." or "Global data failed to open.".
   const std::string& failure() const { return failure_; }
+  // Where and why, for the failure (see Platform).
+  const std::string& why() const { return why_; }
   const GlobalRecord& record() const { return record_; }
 
  private:
   ErrorLog errorLog_;
   GlobalRecord record_;
   std::string failure_;
+  std::string why_;
 };
 
 }  // namespace shgs

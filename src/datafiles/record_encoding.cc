@@ -135,15 +135,17 @@ std::string decodeLengthPrefixed(const RecordBytes& record,
 }
 
 bool readRecordFile(Platform& platform, const std::string& fileName,
-                    RecordBytes* record) {
+                    RecordBytes* record, std::string* why) {
   record->fill(0);
-  const std::unique_ptr<std::streambuf> in =
-      platform.openForReading(platform.hostPath(fileName));
+  const std::unique_ptr<InputFile> in =
+      platform.openForReading({platform.currentFolder(), fileName}, why);
   if (in == nullptr) return false;
-  // A short read leaves the rest of the record zero.
+  // A short file leaves the rest of the record zero.
   in->sgetn(reinterpret_cast<char*>(record->data()),
             static_cast<std::streamsize>(record->size()));
-  return true;
+  if (!in->failed(why)) return true;
+  record->fill(0);
+  return false;
 }
 
 }  // namespace shgs

@@ -45,12 +45,14 @@ std::int64_t dayNumberToTime(std::uint16_t day);
 // the end of the record are not taken.
 std::string decodeLengthPrefixed(const RecordBytes& record, std::size_t offset);
 
-// Reads the first 4096 bytes of the file "fileName" (a name as the server
-// uses it, resolved through "platform") into "*record", in binary; bytes past
-// the end of a shorter file are zero. The file is opened for reading only and
-// closed again. False, with "*record" all zero, when it cannot be opened.
+// Reads the first 4096 bytes of the file "fileName" of the current folder
+// (a name as the server uses it, resolved through "platform") into
+// "*record", in binary; bytes past the end of a shorter file are zero. The
+// file is opened for reading only and closed again. False, "*why" set, when
+// it cannot be opened or read: a read error, or a file that shrinks while it
+// is read, is never taken for zeros.
 bool readRecordFile(Platform& platform, const std::string& fileName,
-                    RecordBytes* record);
+                    RecordBytes* record, std::string* why);
 
 }  // namespace shgs
 

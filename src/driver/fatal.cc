@@ -22,4 +22,9 @@ void fatal(const std::string& message) {
   std::_Exit(1);
 }
 
+void fatal(const std::string& why, const std::string& message) {
+  if (!why.empty()) std::cerr << consoleText(why) << '\n';
+  fatal(message);
+}
+
 }  // namespace shgs

@@ -16,6 +16,10 @@ void writeFinalMessage(const std::string& message);
 // so the output file keeps everything written before.
 [[noreturn]] void fatal(const std::string& message);
 
+// As fatal, after the line that tells where and why (see Platform), when
+// there is one.
+[[noreturn]] void fatal(const std::string& why, const std::string& message);
+
 }  // namespace shgs
 
 #endif  // SHGS_DRIVER_FATAL_H_

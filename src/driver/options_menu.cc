@@ -1,13 +1,62 @@
 #include "driver/options_menu.h"
 
+#include <array>
 #include <cctype>
+#include <cstdint>
 #include <iomanip>
+#include <locale>
 #include <string>
+
+#include "driver/report_target.h"
 
 namespace shgs {
 namespace {
 
 constexpr std::size_t kForumGameLimit = 5;
+
+// Skips white space and reads one word of "in", handing each of its
+// characters to "take" as it comes, so that memory does not grow with the
+// word. False when the input ends before a word.
+template <typename Take>
+bool readWord(std::istream& in, Take take) {
+  const std::istream::sentry word(in);  // flushes the screen, skips blanks
+  if (!word) return false;
+  const auto& types = std::use_facet<std::ctype<char>>(in.getloc());
+  std::streambuf& input = *in.rdbuf();
+  for (auto c = input.sgetc(); !std::streambuf::traits_type::eq_int_type(
+           c, std::streambuf::traits_type::eof());
+       c = input.snextc()) {
+    const char key = std::streambuf::traits_type::to_char_type(c);
+    if (types.is(std::ctype_base::space, key)) return true;
+    take(key);
+  }
+  in.setstate(std::ios::eofbit);
+  return true;
+}
+
+// What a word's keys do. Toggles undo each other in pairs and the file
+// name prompts take the words after it, so a word counts by its keys
+// however long it is.
+struct WordKeys {
+  std::array<bool, 256> toggled{};  // odd number of times, by upper case
+  std::uint64_t fileNamePrompts = 0;
+  bool finishes = false;
+
+  void add(char key) {
+    if (key == '$') {
+      ++fileNamePrompts;
+    } else if (key == '!') {
+      finishes = true;
+    } else {
+      const auto index = static_cast<unsigned char>(
+          std::toupper(static_cast<unsigned char>(key)));
+      toggled[index] = !toggled[index];
+    }
+  }
+  bool isToggled(char key) const {
+    return toggled[static_cast<unsigned char>(key)];
+  }
+};
 
 class OptionsMenu {
  public:
@@ -29,9 +78,13 @@ class OptionsMenu {
     platform.clearConsole();
     out_ << std::left << std::boolalpha;
     drawScreen();
-    std::string word;
-    if (!(in_ >> word)) return false;
-    if (!actOnWord(word)) return false;
+    WordKeys keys;
+    if (!readWord(in_, [&](char key) {
+          if (acceptedChars_.find(key) != std::string::npos) keys.add(key);
+        })) {
+      return false;
+    }
+    if (!actOnWord(keys)) return false;
     platform.clearConsole();
     if (finished_ && needsForumWarning() && !confirmForumWarning()) {
       return false;
@@ -54,8 +107,8 @@ class OptionsMenu {
          << "\n";
     for (char letter : listedLetters_) {
       out_ << "(" << letter << ") " << std::setw(31)
-           << snapshot_.gameTitle(letter).substr(0, 30) << std::setw(41)
-           << snapshot_.gameDirectory(letter).substr(0, 40) << "\n";
+           << consoleText(snapshot_.gameTitle(letter), 30) << std::setw(41)
+           << consoleText(snapshot_.gameDirectory(letter), 40) << "\n";
     }
     out_ << "\n"
          << "Game data currently included: " << selectionText() << "\n"
@@ -65,7 +118,8 @@ class OptionsMenu {
          << "(%) Formatted for OFS forum: " << options_.forumFormatted << "\n"
          << "(#) Include stock price data: " << options_.includeStockPriceData
          << "\n"
-         << "($) Filename to output: " << options_.outputFileName << "\n"
+         << "($) Filename to output: " << consoleText(options_.outputFileName)
+         << "\n"
          << "(!) Done entering options. Begin processing.\n"
          << "\n"
          << "Enter game letter(s) to include and/or option(s) to toggle: "
@@ -78,26 +132,35 @@ class OptionsMenu {
                        options_.selectedGames.end());
   }
 
-  // Acts on every accepted character of "word". Each "^" stands for the
+  // Acts on the keys of a word: each "$" asks for a file name, read as the
+  // next word; then the toggles and "!" take effect. Each "^" stands for the
   // listed letters appended to the word, which toggle every listed game once
-  // at its end; only the number of carets matters, so none is appended.
-  // False when the input ended at the file name prompt.
-  bool actOnWord(const std::string& word) {
-    bool toggleAll = false;
-    for (const char key : word) {
-      if (acceptedChars_.find(key) == std::string::npos) continue;
-      if (key == '^') {
-        toggleAll = !toggleAll;
-      } else if (key == '$') {
-        out_ << "Enter new output filename: " << std::flush;
-        if (!(in_ >> options_.outputFileName)) return false;
-      } else {
-        actOnKey(key);
-      }
+  // at its end. False when the input ended at the file name prompt.
+  bool actOnWord(const WordKeys& keys) {
+    for (std::uint64_t i = 0; i < keys.fileNamePrompts; ++i) {
+      if (!readFileName()) return false;
     }
-    if (toggleAll) {
+    if (keys.finishes) finished_ = true;
+    for (const char key : std::string("#%*") + listedLetters_) {
+      if (keys.isToggled(key)) actOnKey(key);
+    }
+    if (keys.isToggled('^')) {
       for (const char letter : listedLetters_) toggleGame(letter);
     }
+    return true;
+  }
+
+  // A name longer than any the host can create is kept only so far, and
+  // refused when the report is made.
+  bool readFileName() {
+    out_ << "Enter new output filename: " << std::flush;
+    std::string name;
+    if (!readWord(in_, [&name](char c) {
+          if (name.size() <= kMaxReportNameLength) name += c;
+        })) {
+      return false;
+    }
+    options_.outputFileName = std::move(name);
     return true;
   }
 
@@ -142,7 +205,11 @@ class OptionsMenu {
             "only\n"
          << "in the first file.  Proceed anyway? " << std::flush;
     std::string answer;
-    if (!(in_ >> answer)) return false;
+    if (!readWord(in_, [&answer](char c) {
+          if (answer.empty()) answer = c;
+        })) {
+      return false;
+    }
     finished_ = answer[0] == 'y' || answer[0] == 'Y';
     return true;
   }

@@ -1,11 +1,10 @@
 #include "driver/report_target.h"
 
-#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
-#include "datafiles/description_file.h"
 #include "datafiles/work_files.h"
-#include "driver/fatal.h"
 #include "platform/ascii_case.h"
 
 namespace shgs {
@@ -22,86 +21,83 @@ std::string lastComponent(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Identities of the existing files among those the run reads or removes.
-class UsedFiles {
- public:
-  explicit UsedFiles(Platform& platform) : platform_(platform) {}
-
-  void add(const std::string& hostPath) {
-    FileIdentity identity;
-    if (platform_.fileIdentity(hostPath, &identity)) {
-      identities_.push_back(identity);
-    }
-  }
-
-  // A reader made in the working directory: its data file and its log.
-  void addReaderFiles(const std::string& dataFileName) {
-    add(platform_.hostPath(dataFileName));
-    add(kErrorLogName);
-  }
-
-  bool holds(const FileIdentity& identity) const {
-    return std::find(identities_.begin(), identities_.end(), identity) !=
-           identities_.end();
-  }
-
- private:
-  Platform& platform_;
-  std::vector<FileIdentity> identities_;
-};
-
-// A directory that cannot be entered stops the report there, so what lies
-// beyond it is never read.
-void addFilesOfTheWalk(Platform& platform, const ServerSnapshot& snapshot,
-                       const ExportOptions& options, UsedFiles* files) {
-  if (options.globalDataIncluded) {
-    if (!platform.changeDirectory(
-            platform.hostPath(snapshot.serverRoot() + "\\GAME"))) {
-      return;
-    }
-    files->addReaderFiles("shglob.dat");
-  }
-  for (char letter : options.selectedGames) {
-    if (!platform.changeDirectory(
-            platform.hostPath(snapshot.gameDirectory(letter)))) {
-      return;
-    }
-    files->addReaderFiles("shcfig.dat");
-    const std::string description = DescriptionFile::pathOf(
-        snapshot.serverRoot(), snapshot.gameDescription(letter));
-    if (!description.empty()) files->add(platform.hostPath(description));
-  }
+std::string reasonFor(const FolderEntry& file) {
+  return isWorkFileName(file.name) ? "is a file the run removes"
+                                   : "is a file the run reads";
 }
 
-bool denotesUsedFile(Platform& platform, const std::string& fileName,
-                     const ServerSnapshot& snapshot,
-                     const ExportOptions& options,
-                     const std::string& startDirectory) {
-  FileIdentity target;
-  if (!platform.fileIdentity(fileName, &target)) return false;
-  UsedFiles files(platform);
-  for (const std::string& path : platform.registryFiles()) files.add(path);
-  files.add(kErrorLogName);
-  addFilesOfTheWalk(platform, snapshot, options, &files);
-  if (!platform.changeDirectory(startDirectory)) {
-    fatal("Failed to enter directory " + startDirectory);
+// The files the run reads or removes, in every folder it enters.
+std::vector<FolderEntry> filesUsed(Platform& platform, const WalkPlan& plan) {
+  std::vector<FolderEntry> files = platform.registryFiles();
+  files.push_back({platform.startFolder(), kErrorLogName});
+  files.push_back({platform.startFolder(), kCaptureName});
+  for (FolderEntry& file : plan.filesUsed()) files.push_back(std::move(file));
+  return files;
+}
+
+// The file of "files" that "place" denotes, or nullptr. A file the run
+// looks up is found without regard to case, so the name is compared so too;
+// a file with further names may be one the run uses under another.
+const FolderEntry* usedFileAt(Platform& platform, const ReportPlace& place,
+                              const std::vector<FolderEntry>& files) {
+  for (const FolderEntry& file : files) {
+    if (equalsIgnoringCase(place.name, file.name) &&
+        place.folder->isSameAs(*file.folder)) {
+      return &file;
+    }
   }
-  return files.holds(target);
+  if (!place.hasOtherNames) return nullptr;
+  for (const FolderEntry& file : files) {
+    FileIdentity identity;
+    if (platform.fileIdentity(file, &identity) && identity == place.identity) {
+      return &file;
+    }
+  }
+  return nullptr;
+}
+
+// Whether the report may not take "place"; "*why" says why.
+bool isRefused(Platform& platform, const std::string& fileName,
+               const ReportPlace& place, const WalkPlan& plan,
+               std::string* why) {
+  const std::string path = place.folder->pathOf(place.name);
+  if (isWorkFileName(lastComponent(fileName)) || isWorkFileName(place.name)) {
+    *why = failureLine(path, "is a file the run removes");
+    return true;
+  }
+  const std::vector<FolderEntry> files = filesUsed(platform, plan);
+  const FolderEntry* used = usedFileAt(platform, place, files);
+  if (used != nullptr) *why = failureLine(path, reasonFor(*used));
+  return used != nullptr;
+}
+
+// A name the host cannot hold is refused before it is looked for.
+bool isImpossibleName(const std::string& fileName, std::string* why) {
+  const std::string shown = fileName.substr(0, 100);
+  if (fileName.find('\0') != std::string::npos) {
+    *why = failureLine(shown, "a name cannot hold a NUL byte");
+    return true;
+  }
+  if (fileName.size() > kMaxReportNameLength) {
+    *why = failureLine(shown + "...", std::strerror(ENAMETOOLONG));
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
 
-bool mayWriteReportAs(Platform& platform, const std::string& fileName,
-                      const ServerSnapshot& snapshot,
-                      const ExportOptions& options,
-                      const std::string& startDirectory) {
-  if (fileName.find('\0') != std::string::npos) return false;
-  if (isWorkFileName(lastComponent(fileName)) ||
-      isWorkFileName(platform.storedFileName(fileName))) {
-    return false;
+std::unique_ptr<ReportFile> startReport(Platform& platform,
+                                        const std::string& fileName,
+                                        const WalkPlan& plan,
+                                        std::string* why) {
+  ReportPlace place;
+  if (isImpossibleName(fileName, why) ||
+      !platform.findReportPlace(fileName, &place, why)) {
+    return nullptr;
   }
-  return !denotesUsedFile(platform, fileName, snapshot, options,
-                          startDirectory);
+  if (isRefused(platform, fileName, place, plan, why)) return nullptr;
+  return platform.createReport(place, why);
 }
 
 }  // namespace shgs

@@ -1,27 +1,30 @@
 #ifndef SHGS_DRIVER_REPORT_TARGET_H_
 #define SHGS_DRIVER_REPORT_TARGET_H_
 
+#include <cstddef>
+#include <memory>
 #include <string>
 
-#include "driver/export_options.h"
+#include "driver/walk_plan.h"
 #include "platform/platform.h"
-#include "registry/server_snapshot.h"
 
 namespace shgs {
 
-// Whether the report may be written under "fileName", the name as the
-// operator typed it, resolved against the start directory (the working
-// directory when called). It may not denote, however spelled, a work file
-// of the run ("qil.tmp", "qilerror.txt", which the readers remove when they
-// end) or a file the run reads: the registry's files, shglob.dat, and each
-// selected game's shcfig.dat and description file. A name holding a NUL
-// byte is refused too: no file has such a name, and the system would cut it
-// there. Finding the files the run reads walks the directories as the
-// report does, and returns to the start directory.
-bool mayWriteReportAs(Platform& platform, const std::string& fileName,
-                      const ServerSnapshot& snapshot,
-                      const ExportOptions& options,
-                      const std::string& startDirectory);
+// No name longer than this can be created on either host; a longer one the
+// operator typed is kept only this far.
+constexpr std::size_t kMaxReportNameLength = 32768;
+
+// Starts the report "fileName" (as the operator typed it, resolved against
+// the current folder): a new file beside the file the name leads to, links
+// followed. Returns nullptr, "*why" set, when no report may be written
+// there: it could not be created, or the name denotes, however spelled and
+// whether it exists yet or not, a file the run reads or removes (the
+// registry's files, the capture, and in each folder of "plan" its data
+// file, its error log and the game's description). A name holding a NUL
+// byte, or longer than kMaxReportNameLength, is refused too.
+std::unique_ptr<ReportFile> startReport(Platform& platform,
+                                        const std::string& fileName,
+                                        const WalkPlan& plan, std::string* why);
 
 }  // namespace shgs
 

@@ -1,6 +1,5 @@
 #include "driver/run.h"
 
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -12,6 +11,7 @@
 #include "driver/fatal.h"
 #include "driver/options_menu.h"
 #include "driver/report_target.h"
+#include "driver/walk_plan.h"
 #include "registry/registry_reader.h"
 #include "report/report.h"
 
@@ -28,91 +28,109 @@ void tellOutputLocation(const std::string& startDirectory) {
 }
 
 // The server's files, read where the report needs them: each section's
-// reader is made in its directory (the server's GAME directory, then each
-// game's), so its error log lies there. A problem ends the run; the report
-// keeps what was written before it.
+// reader is made in its folder (the server's GAME folder, then each game's),
+// so its error log lies there. A problem ends the run; the unfinished report
+// goes with it, and the file that had the report's name stays as it was.
 class DirectoryWalk final : public ReportSource {
  public:
-  DirectoryWalk(Platform& platform, const ServerSnapshot& snapshot,
-                std::ostream& report)
-      : platform_(platform), snapshot_(snapshot), report_(report) {}
+  DirectoryWalk(Platform& platform, const WalkPlan& plan,
+                std::unique_ptr<ReportFile>& report)
+      : platform_(platform), plan_(plan), report_(report) {}
 
   void readServer(const ServerWriter& write) override {
-    enterDirectory(snapshot_.serverRoot() + "\\GAME");
+    enter(0);
     const GlobalData global(platform_);
-    if (!global.failure().empty()) stop(global.failure());
+    if (!global.failure().empty()) stop(global.why(), global.failure());
     write(global.record());
   }
 
   void readGame(char letter, const GameWriter& write) override {
-    enterDirectory(snapshot_.gameDirectory(letter));
+    const WalkStep& step = enter(letter);
     const ConfigData config(platform_);
-    if (!config.failure().empty()) stop(config.failure());
-    const std::unique_ptr<DescriptionFile> description = DescriptionFile::open(
-        platform_, DescriptionFile::pathOf(snapshot_.serverRoot(),
-                                           snapshot_.gameDescription(letter)));
+    if (!config.failure().empty()) stop(config.why(), config.failure());
+    const std::unique_ptr<DescriptionFile> description =
+        DescriptionFile::open(platform_, step.description);
     write(config.record(), description.get());
   }
 
  private:
-  // "windowsPath" is reported as the program built it, not as the host path.
-  void enterDirectory(const std::string& windowsPath) {
-    if (!platform_.changeDirectory(platform_.hostPath(windowsPath))) {
-      stop("Failed to enter directory " + windowsPath);
+  // The path in the message is the Windows path the program built.
+  const WalkStep& enter(char letter) {
+    const WalkStep* step = plan_.stepOf(letter);
+    std::string why = step->why;
+    if (step->folder == nullptr || !platform_.enterFolder(step->folder, &why)) {
+      stop(why, "Failed to enter directory " + consoleText(step->windowsPath));
     }
+    return *step;
   }
 
-  [[noreturn]] void stop(const std::string& message) {
-    report_.flush();
-    fatal(message);
+  [[noreturn]] void stop(const std::string& why, const std::string& message) {
+    report_.reset();
+    fatal(why, message);
   }
 
   Platform& platform_;
-  const ServerSnapshot& snapshot_;
-  std::ostream& report_;
+  const WalkPlan& plan_;
+  std::unique_ptr<ReportFile>& report_;
 };
 
-// Writes the whole report into "file" and closes it. Returns false when a
-// write failed.
-bool writeReportFile(std::ofstream& file, Platform& platform,
-                     const ServerSnapshot& snapshot,
-                     const ExportOptions& options) {
-  DirectoryWalk source(platform, snapshot, file);
-  writeReport(file, snapshot, options, source, currentTime());
-  file.close();  // flushes what the report holds
-  return !file.fail();
-}
-
-}  // namespace
-
-int run(Platform& platform) {
-  const RegistryReader registry(platform);
-  if (!registry.failure().empty()) fatal(registry.failure());
-  const ServerSnapshot& snapshot = registry.snapshot();
-  ExportOptions& options = exportOptions();
-  if (runOptionsMenu(snapshot, options, std::cin, std::cout, platform) ==
+// The menu's choices; false when input ended before they were confirmed.
+bool chooseOnTheMenu(Platform& platform, const ServerSnapshot& snapshot,
+                     ExportOptions& options) {
+  std::istream input(standardInput());
+  input.tie(&std::cout);
+  if (runOptionsMenu(snapshot, options, input, std::cout, platform) ==
       MenuResult::kInputEnded) {
     writeFinalMessage(
         "Input ended before the options were confirmed; no report was "
         "written.");
-    return 1;
+    return false;
+  }
+  return true;
+}
+
+// Writes the whole report and gives it its name. False, "*why" set, when a
+// write failed.
+bool writeReportFile(std::unique_ptr<ReportFile>& report, Platform& platform,
+                     const ServerSnapshot& snapshot,
+                     const ExportOptions& options, const WalkPlan& plan,
+                     std::string* why) {
+  DirectoryWalk source(platform, plan, report);
+  std::ostream out(&report->contents());
+  writeReport(out, snapshot, options, source, currentTime());
+  out.flush();
+  return report->commit(why);
+}
+
+}  // namespace
+
+int run(Platform& platform, const CommandLine& commandLine) {
+  const RegistryReader registry(platform);
+  if (!registry.failure().empty()) fatal(registry.why(), registry.failure());
+  const ServerSnapshot& snapshot = registry.snapshot();
+  ExportOptions& options = exportOptions();
+  if (commandLine.interactive) {
+    if (!chooseOnTheMenu(platform, snapshot, options)) return 1;
+  } else {
+    CommandLine chosen = commandLine;
+    if (!chooseGames(snapshot, &chosen)) return badUsage(chosen.problem);
+    options = chosen.options;
   }
   const std::string startDirectory = platform.currentDirectory();
-  tellOutputLocation(startDirectory);
-  if (!mayWriteReportAs(platform, options.outputFileName, snapshot, options,
-                        startDirectory)) {
-    fatal("Failed to create output file.");
-  }
-  std::ofstream file(options.outputFileName, std::ios::out | std::ios::trunc);
-  if (!file.is_open()) fatal("Failed to create output file.");
-  if (!writeReportFile(file, platform, snapshot, options)) {
-    fatal("Failed to write output file.");
+  if (commandLine.interactive) tellOutputLocation(startDirectory);
+  const WalkPlan plan(platform, snapshot, options);
+  std::string why;
+  std::unique_ptr<ReportFile> report =
+      startReport(platform, options.outputFileName, plan, &why);
+  if (report == nullptr) fatal(why, "Failed to create output file.");
+  if (!writeReportFile(report, platform, snapshot, options, plan, &why)) {
+    fatal(why, "Failed to write output file.");
   }
   // The viewer is to show the file the report went to, named as typed.
-  if (!platform.changeDirectory(startDirectory)) {
-    fatal("Failed to enter directory " + startDirectory);
+  if (!platform.enterFolder(platform.startFolder(), &why)) {
+    fatal(why, "Failed to enter directory " + consoleText(startDirectory));
   }
-  platform.startViewer(options.outputFileName);
+  if (commandLine.interactive) platform.startViewer(options.outputFileName);
   return 0;
 }
 

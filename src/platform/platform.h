@@ -1,6 +1,7 @@
 #ifndef SHGS_PLATFORM_PLATFORM_H_
 #define SHGS_PLATFORM_PLATFORM_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <ctime>
 #include <memory>
@@ -22,19 +23,87 @@ struct FileIdentity {
   bool operator!=(const FileIdentity& other) const { return !(*this == other); }
 };
 
-// A file the run makes for itself (the registry capture, an error log). It
-// was created or opened without following a link and is a regular file; no
-// program the run starts inherits it; while it exists an interruption of the
-// run (Ctrl-C and its kin) removes it. Destroying the object closes the file
-// and leaves it where it is.
+// Operations that can fail fill a "why" text when they do: the host path
+// concerned and the system's reason, "<host path>: <reason>". Only the
+// POSIX platform fills it; on Windows the run's messages stay as they are
+// and it is left empty.
+
+// A directory the run has found and holds on to: whatever later happens to
+// the names that led to it, it stays that directory, however deep.
+class Folder {
+ public:
+  virtual ~Folder() = default;
+
+  // Where the host keeps it, for messages.
+  virtual const std::string& hostPath() const = 0;
+
+  // Where the host keeps its entry "name", for messages.
+  virtual std::string pathOf(const std::string& name) const = 0;
+
+  // Whether "other" is the same directory, reached another way or not.
+  virtual bool isSameAs(const Folder& other) const = 0;
+};
+
+using FolderPtr = std::shared_ptr<const Folder>;
+
+// A name in a folder, as the server's programs would look it up: without
+// regard to letter case where the name does not exist as written.
+struct FolderEntry {
+  FolderPtr folder;
+  std::string name;
+};
+
+// A file the run makes for itself (the registry capture, an error log, the
+// unfinished report). It was created or opened without following a link and
+// is a regular file; no program the run starts inherits it; while it exists
+// an interruption of the run (Ctrl-C and its kin) removes it. Destroying the
+// object closes the file and leaves it where it is.
 class WorkFile {
  public:
   virtual ~WorkFile() = default;
 
-  // Closes the file and removes it from the directory it was made in, when
-  // its name there still denotes this file (another run may have replaced
-  // it meanwhile).
+  // Closes the file and removes it from the folder it was made in, when its
+  // name there still denotes this file (another run may have replaced it
+  // meanwhile).
   virtual void remove() = 0;
+};
+
+// A regular file open for reading. Reading ends at the size the file had
+// when it was opened.
+class InputFile : public std::streambuf {
+ public:
+  // True once reading stopped short of that size: the system reported an
+  // error, or the file shrank meanwhile. "why" tells which.
+  virtual bool failed(std::string* why) const = 0;
+};
+
+// Where the report is to go: "name" in "folder", after following any links
+// at the name the operator gave.
+struct ReportPlace {
+  FolderPtr folder;
+  std::string name;  // as the host keeps it there
+  bool exists = false;
+  // The existing file has further names (hard links); "identity" says
+  // which file it is.
+  bool hasOtherNames = false;
+  FileIdentity identity;
+};
+
+// The report being written: a new file of the run's own beside its place,
+// which becomes the report only when it is complete. Until then the file
+// that had the report's name stays as it was; destroying the object
+// unfinished, or an interruption, removes the new file.
+class ReportFile {
+ public:
+  virtual ~ReportFile() = default;
+
+  // Where the report is written.
+  virtual std::streambuf& contents() = 0;
+
+  // Writes out what "contents" holds and gives the file the report's name,
+  // replacing the file that had it (whose permission bits it keeps). False,
+  // with the new file removed, when writing failed.
+  virtual bool commit(std::string* why) = 0;
 };
 
 // The operating-system services the exporter needs. The server and its
@@ -50,52 +119,70 @@ class Platform {
   virtual void clearConsole() = 0;
 
   // Writes the recursive listing of the registry key "keyPath" (below
-  // HKEY_LOCAL_MACHINE) into a new file "name" in the current directory and
+  // HKEY_LOCAL_MACHINE) into a new file "name" in the current folder and
   // reads back into "*listing" what was written. An earlier entry of exactly
   // that name is removed first; another spelling of the name is neither read
   // nor touched. An absent key gives an empty listing. Returns nullptr,
-  // leaving "*listing" empty, when the capture could not be created or
-  // written whole; the file then stays where it is.
+  // leaving "*listing" empty, when the capture could not be created, written
+  // whole or held in memory; the file then stays where it is.
   virtual std::unique_ptr<WorkFile> captureRegistry(const std::string& name,
                                                     const std::string& keyPath,
-                                                    std::string* listing) = 0;
+                                                    std::string* listing,
+                                                    std::string* why) = 0;
 
-  // Opens the error log "name" in the current directory for appending,
-  // creating it when it does not exist. Returns nullptr when it cannot be
-  // opened, or when that name is a link, a FIFO or a device.
-  virtual std::unique_ptr<WorkFile> openErrorLog(const std::string& name) = 0;
+  // Opens the error log "name" in the current folder for appending, creating
+  // it when it does not exist. Returns nullptr when it cannot be opened, or
+  // when that name is a link, a FIFO or a device.
+  virtual std::unique_ptr<WorkFile> openErrorLog(const std::string& name,
+                                                 std::string* why) = 0;
 
-  // Opens the regular file at "hostPath" for reading, links followed, in
-  // binary. Reading ends at the size the file had when it was opened.
-  // Returns nullptr when it is not a regular file or cannot be opened.
-  virtual std::unique_ptr<std::streambuf> openForReading(
-      const std::string& hostPath) = 0;
+  // Opens the regular file "file" (links followed) for reading, in binary.
+  // A FIFO or a device is never opened. Returns nullptr when there is no
+  // such file or it cannot be opened.
+  virtual std::unique_ptr<InputFile> openForReading(const FolderEntry& file,
+                                                    std::string* why) = 0;
 
-  // The identity of the existing file at "hostPath", links followed. False
-  // when there is no such file.
-  virtual bool fileIdentity(const std::string& hostPath,
+  // The identity of the existing file "file", links followed. False when
+  // there is no such file.
+  virtual bool fileIdentity(const FolderEntry& file,
                             FileIdentity* identity) = 0;
 
-  // The name under which the host keeps the file that "path" (a name as the
-  // operator typed it) denotes: its last component, after following links
-  // and undoing what the host ignores in names.
-  virtual std::string storedFileName(const std::string& path) = 0;
+  // The files the registry is read from; none where it is not read from
+  // files.
+  virtual std::vector<FolderEntry> registryFiles() = 0;
 
-  // Host paths of the files the registry is read from; empty where the
-  // registry is not read from files.
-  virtual std::vector<std::string> registryFiles() = 0;
+  // The folder the program was started in, held since the platform was made.
+  virtual FolderPtr startFolder() = 0;
 
-  // The working directory as the host names it; empty when it cannot be told.
+  // The folder that is current: the start folder until another is entered.
+  virtual FolderPtr currentFolder() = 0;
+
+  // The working directory as the host names it, for the operator; empty
+  // when it cannot be told.
   virtual std::string currentDirectory() = 0;
 
-  // Makes "hostPath" (a path as the host names it, such as one returned by
-  // currentDirectory) the working directory. Returns false when it could not.
-  virtual bool changeDirectory(const std::string& hostPath) = 0;
+  // Finds the directory that the server's registry or the exporter names
+  // Windows-style ("C:\SHGS\GAME", a game's Directory); a relative path is
+  // taken from "base". Returns nullptr when there is none, or when it may
+  // not be entered.
+  virtual FolderPtr findFolder(const std::string& windowsPath,
+                               const FolderPtr& base, std::string* why) = 0;
 
-  // The host path of a file or directory that the server's registry or the
-  // exporter names Windows-style ("C:\SHGS\GAME", "shcfig.dat"). Relative
-  // paths stay relative to the working directory.
-  virtual std::string hostPath(const std::string& windowsPath) = 0;
+  // Makes "folder" the current folder, in which the readers look for their
+  // files. False when it could not be entered.
+  virtual bool enterFolder(const FolderPtr& folder, std::string* why) = 0;
+
+  // Where the report named "fileName" (as the operator typed it, relative
+  // to the current folder) is to go. False when no report can go there: its
+  // folder is missing, or the name is a folder, a FIFO, a device or a file
+  // the user may not write.
+  virtual bool findReportPlace(const std::string& fileName, ReportPlace* place,
+                               std::string* why) = 0;
+
+  // Starts the report's new file beside "place". Returns nullptr when it
+  // cannot be created.
+  virtual std::unique_ptr<ReportFile> createReport(const ReportPlace& place,
+                                                   std::string* why) = 0;
 
   // Shows the report file "fileName" to the operator and waits until the
   // viewer ends. The viewer's result is not examined.
@@ -104,14 +191,34 @@ class Platform {
 
 // The implementation for the host the program was built for, made once at
 // the start of a run: it fixes what the environment says about where the
-// server lives, and from then on an interruption removes the work files.
+// server lives and holds the start folder, and from then on an interruption
+// removes the work files.
 std::unique_ptr<Platform> makeHostPlatform();
+
+// "<host path>: <reason>", the line that tells where and why something
+// failed, where the host tells it (POSIX); empty on Windows, whose messages
+// stay as they are.
+std::string failureLine(const std::string& hostPath, const std::string& reason);
+
+// Whether "argument" asks for help the host's own way besides -h and
+// --help: "/?" on Windows.
+bool isHelpSwitch(const std::string& argument);
+
+// The process's standard input. On POSIX one left non-blocking by another
+// program is waited on, not taken as ended.
+std::streambuf* standardInput();
 
 // True when a message on standard error needs a line end of its own to keep
 // the next shell prompt off its line: standard error is a POSIX terminal.
 // Windows' command processor starts its prompt on a new line itself, and a
 // file or pipe gets the message exactly as written.
 bool terminalNeedsFinalLineEnd();
+
+// "text" as the console may show it: at most "maxBytes" bytes of it, cut
+// where a character ends, with every control character shown as "?".
+// Registry values and paths are data, never instructions to the terminal.
+std::string consoleText(const std::string& text,
+                        std::size_t maxBytes = std::string::npos);
 
 // Seconds since 1970-01-01 00:00 UTC.
 std::int64_t currentTime();

@@ -1,8 +1,9 @@
 #include "platform/platform_posix.h"
 
 #include <fcntl.h>
-#include <limits.h>
+#include <poll.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,12 +15,16 @@
 #include <iostream>
 #include <istream>
 #include <limits>
+#include <new>
 #include <sstream>
 #include <system_error>
 #include <vector>
 
-#include "platform/host_path.h"
+#include "platform/posix_report.h"
+#include "platform/posix_work_file.h"
 #include "platform/wine_registry.h"
+
+extern char** environ;
 
 namespace shgs {
 namespace {
@@ -45,204 +50,136 @@ std::string absolutePath(const std::string& path) {
   return text;
 }
 
-// The prefix the server runs in, as Wine itself finds it.
+// The prefix the server runs in, as Wine itself finds it; empty when
+// neither WINEPREFIX nor HOME says where.
 std::string winePrefixFromEnvironment() {
   std::string prefix = environment("WINEPREFIX");
-  if (prefix.empty()) prefix = environment("HOME") + "/.wine";
+  if (prefix.empty()) {
+    const std::string home = environment("HOME");
+    if (home.empty()) return std::string();
+    prefix = home + "/.wine";
+  }
   return absolutePath(prefix);
 }
 
-FileIdentity identityOf(const struct stat& info) {
-  return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
-                      static_cast<std::uint64_t>(info.st_ino)};
+HostFolderPtr hostFolderOf(const FolderPtr& folder) {
+  return std::dynamic_pointer_cast<const HostFolder>(folder);
 }
 
-bool closeChecked(int fd) { return close(fd) == 0 || errno == EINTR; }
-
-// ---- Interruption --------------------------------------------------------
-
-constexpr int kHandledSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-// Blocks the handled signals for the object's lifetime.
-class ScopedSignalBlock {
- public:
-  ScopedSignalBlock() {
-    sigset_t block;
-    sigemptyset(&block);
-    for (int signal : kHandledSignals) sigaddset(&block, signal);
-    sigprocmask(SIG_BLOCK, &block, &saved_);
+// The working directory as the host names it; empty when it cannot tell.
+std::string workingDirectory() {
+  std::vector<char> buffer(4096);
+  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) return std::string();
+    buffer.resize(buffer.size() * 2);
   }
-  ~ScopedSignalBlock() { sigprocmask(SIG_SETMASK, &saved_, nullptr); }
-  ScopedSignalBlock(const ScopedSignalBlock&) = delete;
-  ScopedSignalBlock& operator=(const ScopedSignalBlock&) = delete;
-
- private:
-  sigset_t saved_;
-};
-
-// The work files that an interruption removes. A signal handler may call
-// only async-signal-safe functions, so each path lives in fixed storage,
-// changed only while the handled signals are blocked. A run holds at most
-// three at once: the start directory's log, a reader's log and the capture.
-class InterruptCleanup {
- public:
-  int add(const std::string& path, const FileIdentity& identity) {
-    if (path.empty() || path[0] != '/' || path.size() >= sizeof(Slot::path)) {
-      return -1;
-    }
-    ScopedSignalBlock block;
-    for (int i = 0; i < kSlots; ++i) {
-      if (slots_[i].used) continue;
-      std::memcpy(slots_[i].path, path.c_str(), path.size() + 1);
-      slots_[i].identity = identity;
-      slots_[i].used = 1;
-      return i;
-    }
-    return -1;
-  }
-
-  void drop(int slot) {
-    if (slot < 0) return;
-    ScopedSignalBlock block;
-    slots_[slot].used = 0;
-  }
-
-  // Runs in the signal handler.
-  void removeAll() {
-    for (Slot& slot : slots_) {
-      struct stat info;
-      if (slot.used && lstat(slot.path, &info) == 0 &&
-          identityOf(info) == slot.identity) {
-        unlink(slot.path);
-      }
-    }
-  }
-
- private:
-  static constexpr int kSlots = 8;
-  struct Slot {
-    volatile sig_atomic_t used = 0;
-    FileIdentity identity;
-    char path[PATH_MAX] = {};
-  };
-  Slot slots_[kSlots];
-};
-
-// Process-wide, as signal handlers are: the one thing they can reach.
-InterruptCleanup interruptCleanupList;
-
-InterruptCleanup& interruptCleanup() { return interruptCleanupList; }
-
-extern "C" void endInterruptedRun(int signal) {
-  interruptCleanup().removeAll();
-  // Ends the process as the signal would have, so the parent sees it.
-  ::signal(signal, SIG_DFL);
-  raise(signal);
+  return buffer.data();
 }
 
-// Leaves a signal that was ignored at start ignored, as nohup wants.
-void handleInterruptions() {
-  for (int signal : kHandledSignals) {
-    struct sigaction previous {};
-    sigaction(signal, nullptr, &previous);
-    if (previous.sa_handler == SIG_IGN) continue;
-    struct sigaction handler {};
-    handler.sa_handler = endInterruptedRun;
-    sigemptyset(&handler.sa_mask);
-    sigaction(signal, &handler, nullptr);
-  }
+// The working directory, held by descriptor; named "." when the host cannot
+// tell its name.
+HostFolderPtr openStartFolder() {
+  const std::string path = workingDirectory();
+  const int fd = open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  return std::make_shared<HostFolder>(fd, path.empty() ? "." : path);
 }
 
-// ---- Files ---------------------------------------------------------------
-
-// A work file open on "fd" at the absolute "path".
-class PosixWorkFile final : public WorkFile {
- public:
-  PosixWorkFile(int fd, std::string path, const FileIdentity& identity)
-      : fd_(fd), path_(std::move(path)), identity_(identity) {
-    slot_ = interruptCleanup().add(path_, identity_);
-  }
-  ~PosixWorkFile() override {
-    closeFile();
-    interruptCleanup().drop(slot_);
-  }
-  PosixWorkFile(const PosixWorkFile&) = delete;
-  PosixWorkFile& operator=(const PosixWorkFile&) = delete;
-
-  int fd() const { return fd_; }
-
-  // False when the system reports that the file's data were not all kept.
-  bool closeFile() {
-    if (fd_ < 0) return true;
-    const bool closed = closeChecked(fd_);
-    fd_ = -1;
-    return closed;
-  }
-
-  void remove() override {
-    closeFile();
-    struct stat info;
-    if (lstat(path_.c_str(), &info) == 0 && identityOf(info) == identity_) {
-      unlink(path_.c_str());
-    }
-    interruptCleanup().drop(slot_);
-    slot_ = -1;
-  }
-
- private:
-  int fd_;
-  std::string path_;
-  FileIdentity identity_;
-  int slot_ = -1;
-};
+// ---- Reading -------------------------------------------------------------
 
 // Reads a regular file up to the size it had when it was opened: a file
 // that grows meanwhile, or one the kernel makes up as it is read, gives no
-// more than that.
-class BoundedFileBuffer final : public std::streambuf {
+// more than that; one that shrinks, or cannot be read, fails.
+class BoundedFileBuffer final : public InputFile {
  public:
-  BoundedFileBuffer(int fd, std::uint64_t size) : fd_(fd), remaining_(size) {}
+  BoundedFileBuffer(int fd, std::uint64_t size, std::string hostPath)
+      : fd_(fd), remaining_(size), hostPath_(std::move(hostPath)) {}
   ~BoundedFileBuffer() override { close(fd_); }
   BoundedFileBuffer(const BoundedFileBuffer&) = delete;
   BoundedFileBuffer& operator=(const BoundedFileBuffer&) = delete;
 
-  // The error that ended reading early, or 0.
-  int error() const { return error_; }
+  bool failed(std::string* why) const override {
+    if (error_ == 0) return false;
+    *why = hostPath_ + ": " +
+           (error_ == kShrank ? std::string("shorter than when it was opened")
+                              : std::strerror(error_));
+    return true;
+  }
 
  protected:
   int_type underflow() override {
     if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
-    if (remaining_ == 0) return traits_type::eof();
-    const std::size_t wanted = static_cast<std::size_t>(
-        std::min<std::uint64_t>(sizeof buffer_, remaining_));
-    ssize_t n;
-    do {
-      n = read(fd_, buffer_, wanted);
-    } while (n < 0 && errno == EINTR);
-    if (n <= 0) {
-      // The file ended before its size, or could not be read.
-      error_ = n < 0 ? errno : EIO;
-      remaining_ = 0;
-      return traits_type::eof();
-    }
-    remaining_ -= static_cast<std::uint64_t>(n);
+    const std::size_t n = readSome(buffer_, sizeof buffer_);
+    if (n == 0) return traits_type::eof();
     setg(buffer_, buffer_, buffer_ + n);
     return traits_type::to_int_type(*gptr());
   }
 
+  // Large reads go straight to the caller.
+  std::streamsize xsgetn(char* out, std::streamsize count) override {
+    std::streamsize done = 0;
+    while (done < count && gptr() < egptr()) {
+      out[done++] = *gptr();
+      gbump(1);
+    }
+    while (done < count) {
+      const std::size_t n =
+          readSome(out + done, static_cast<std::size_t>(count - done));
+      if (n == 0) break;
+      done += static_cast<std::streamsize>(n);
+    }
+    return done;
+  }
+
  private:
+  static constexpr int kShrank = -1;
+
+  std::size_t readSome(char* out, std::size_t wanted) {
+    if (remaining_ == 0) return 0;
+    wanted =
+        static_cast<std::size_t>(std::min<std::uint64_t>(wanted, remaining_));
+    ssize_t n;
+    do {
+      n = read(fd_, out, wanted);
+    } while (n < 0 && errno == EINTR);
+    if (n <= 0) {
+      error_ = n < 0 ? errno : kShrank;
+      remaining_ = 0;
+      return 0;
+    }
+    remaining_ -= static_cast<std::uint64_t>(n);
+    return static_cast<std::size_t>(n);
+  }
+
   int fd_;
   std::uint64_t remaining_;
+  std::string hostPath_;
   int error_ = 0;
   char buffer_[8192];
 };
 
-// Opens "path" for reading when it is a regular file; a FIFO does not block
-// the open. Returns -1 with "*error" set to errno, or to 0 for a file that
-// is not regular.
-int openRegularFile(const std::string& path, struct stat* info, int* error) {
-  const int fd =
-      open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+// system.reg as the listing reads it: large blocks, straight into its
+// buffer.
+class InputFileSource final : public SystemRegSource {
+ public:
+  explicit InputFileSource(InputFile& file) : file_(file) {}
+
+  std::size_t read(char* buffer, std::size_t size) override {
+    return static_cast<std::size_t>(
+        file_.sgetn(buffer, static_cast<std::streamsize>(size)));
+  }
+
+ private:
+  InputFile& file_;
+};
+
+// Opens "name" of "folder" for reading when it is a regular file; a FIFO
+// does not block the open. Returns -1 with "*error" set to errno, or to 0
+// for a file that is not regular.
+int openRegularFile(const HostFolder& folder, const std::string& name,
+                    struct stat* info, int* error, bool matchCase = false) {
+  constexpr int kFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+  const int fd = matchCase ? openat(folder.fd(), name.c_str(), kFlags)
+                           : openEntry(folder, name, kFlags);
   if (fd < 0) {
     *error = errno;
     return -1;
@@ -253,20 +190,6 @@ int openRegularFile(const std::string& path, struct stat* info, int* error) {
     return -1;
   }
   return fd;
-}
-
-// Creates "name" anew, exclusively, after removing any entry of exactly
-// that name. Another run in the same directory may create its own between
-// the two steps; its file is then removed in turn (it keeps it open).
-int createFresh(const std::string& name) {
-  constexpr int kAttempts = 100;
-  for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    unlink(name.c_str());
-    const int fd = open(
-        name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  return -1;
 }
 
 bool writeAll(int fd, const std::string& bytes) {
@@ -294,11 +217,57 @@ bool readBack(int fd, std::size_t size, std::string* bytes) {
   return true;
 }
 
+// Creates "name" anew in "folder", exclusively, removing any entry of
+// exactly that name that stands in the way. Another run in the same folder
+// may create its own between the two steps; its file is then removed in
+// turn (it keeps it open).
+std::unique_ptr<PosixWorkFile> createFresh(const HostFolderPtr& folder,
+                                           const std::string& name) {
+  constexpr int kAttempts = 100;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    std::unique_ptr<PosixWorkFile> file =
+        PosixWorkFile::open(folder, name, O_RDWR | O_EXCL, 0666);
+    if (file != nullptr || errno != EEXIST) return file;
+    if (unlinkat(folder->fd(), name.c_str(), 0) != 0 && errno == EISDIR) {
+      return nullptr;
+    }
+  }
+  return nullptr;
+}
+
+// ---- Standard input ------------------------------------------------------
+
+// Standard input read straight from its descriptor. One left non-blocking
+// by another program is waited on, not taken as ended.
+class StandardInputBuffer final : public std::streambuf {
+ protected:
+  int_type underflow() override {
+    if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+    for (;;) {
+      const ssize_t n = read(STDIN_FILENO, buffer_, sizeof buffer_);
+      if (n > 0) {
+        setg(buffer_, buffer_, buffer_ + n);
+        return traits_type::to_int_type(*gptr());
+      }
+      if (n == 0) return traits_type::eof();
+      if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        poll(&input, 1, -1);
+      } else if (errno != EINTR) {
+        return traits_type::eof();
+      }
+    }
+  }
+
+ private:
+  char buffer_[4096];
+};
+
 // ---- Programs ------------------------------------------------------------
 
 // Like system(), the caller ignores the terminal's interrupt and quit keys
 // while it waits, so that they end only the child and the run can still
-// clean up after it.
+// clean up after it. The child gets them back as they were at start.
 class ScopedIgnoreInterrupts {
  public:
   ScopedIgnoreInterrupts() {
@@ -308,13 +277,20 @@ class ScopedIgnoreInterrupts {
     sigaction(SIGINT, &ignore, &savedInterrupt_);
     sigaction(SIGQUIT, &ignore, &savedQuit_);
   }
-  ~ScopedIgnoreInterrupts() { restore(); }
+  ~ScopedIgnoreInterrupts() {
+    sigaction(SIGINT, &savedInterrupt_, nullptr);
+    sigaction(SIGQUIT, &savedQuit_, nullptr);
+  }
   ScopedIgnoreInterrupts(const ScopedIgnoreInterrupts&) = delete;
   ScopedIgnoreInterrupts& operator=(const ScopedIgnoreInterrupts&) = delete;
 
-  void restore() {
-    sigaction(SIGINT, &savedInterrupt_, nullptr);
-    sigaction(SIGQUIT, &savedQuit_, nullptr);
+  // The signals a child is to get back at their defaults.
+  sigset_t restoredInChild() const {
+    sigset_t set;
+    sigemptyset(&set);
+    if (savedInterrupt_.sa_handler != SIG_IGN) sigaddset(&set, SIGINT);
+    if (savedQuit_.sa_handler != SIG_IGN) sigaddset(&set, SIGQUIT);
+    return set;
   }
 
  private:
@@ -323,8 +299,9 @@ class ScopedIgnoreInterrupts {
 };
 
 // Runs argv[0] (a full path, or a name looked up along PATH), without a
-// shell, and waits for it; the result is not needed.
-void runAndWait(const std::vector<std::string>& argv) {
+// shell, and waits for it; its result is not needed. Returns 0, or the
+// error that kept it from starting.
+int runAndWait(const std::vector<std::string>& argv) {
   std::cout.flush();
   std::cerr.flush();
   std::vector<char*> args;
@@ -332,17 +309,21 @@ void runAndWait(const std::vector<std::string>& argv) {
     args.push_back(const_cast<char*>(arg.c_str()));
   }
   args.push_back(nullptr);
-  ScopedIgnoreInterrupts interrupts;
-  const pid_t child = fork();
-  if (child == 0) {
-    interrupts.restore();
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  if (child < 0) return;
+  const ScopedIgnoreInterrupts interrupts;
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  const sigset_t defaults = interrupts.restoredInChild();
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+  pid_t child = 0;
+  const int error =
+      posix_spawnp(&child, args[0], nullptr, &attributes, args.data(), environ);
+  posix_spawnattr_destroy(&attributes);
+  if (error != 0) return error;
   int status = 0;
   while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
+  return 0;
 }
 
 // A viewer would take a relative name such as "-r" or "+q" for an option.
@@ -353,21 +334,22 @@ std::string asViewerArgument(const std::string& fileName) {
   return fileName;
 }
 
-// The editor the operator named; a name of blanks alone names none.
-std::string chosenEditor() {
+// The editor the operator named: the variable and its value; a value of
+// blanks alone names none.
+std::pair<std::string, std::string> chosenEditor() {
   for (const char* name : {"VISUAL", "EDITOR"}) {
     const std::string editor = environment(name);
-    if (!isBlank(editor)) return editor;
+    if (!isBlank(editor)) return {name, editor};
   }
-  return std::string();
+  return {};
 }
 
 // The words of an editor setting such as "code --wait" or "'/opt/my
 // editor/ed' -n", split as a shell splits words: blanks between them,
 // single quotes, double quotes and backslashes; nothing is expanded. So the
 // setting may carry arguments, and no shell ever sees the report's name.
-std::vector<std::string> editorWords(const std::string& setting) {
-  std::vector<std::string> words;
+// False when a quote is left open.
+bool editorWords(const std::string& setting, std::vector<std::string>* words) {
   std::string word;
   bool inWord = false;
   char quote = '\0';  // the quote the text is inside, if any
@@ -395,7 +377,7 @@ std::vector<std::string> editorWords(const std::string& setting) {
       word += setting[++i];
       inWord = true;
     } else if (c == ' ' || c == '\t' || c == '\n') {
-      if (inWord) words.push_back(word);
+      if (inWord) words->push_back(word);
       word.clear();
       inWord = false;
     } else {
@@ -403,157 +385,251 @@ std::vector<std::string> editorWords(const std::string& setting) {
       inWord = true;
     }
   }
-  if (inWord) words.push_back(word);
-  return words;
+  if (inWord) words->push_back(word);
+  return quote == '\0';
+}
+
+// Starts the editor "setting" of the variable "variable" on "argument";
+// false, having said why, when it cannot be used.
+bool startEditor(const std::string& variable, const std::string& setting,
+                 const std::string& argument) {
+  std::vector<std::string> words;
+  std::string reason;
+  if (!editorWords(setting, &words)) {
+    reason = "a quote is not closed";
+  } else {
+    words.push_back(argument);
+    const int error = runAndWait(words);
+    if (error == 0) return true;
+    reason = words.front() + ": " + std::strerror(error);
+  }
+  std::cerr << consoleText(variable + " could not be used: " + reason) << '\n';
+  return false;
 }
 
 }  // namespace
 
 PosixPlatform::PosixPlatform(std::string desktopOpener)
-    : winePrefix_(winePrefixFromEnvironment()),
-      desktopOpener_(std::move(desktopOpener)) {
+    : paths_(winePrefixFromEnvironment()),
+      desktopOpener_(std::move(desktopOpener)),
+      consoleIsTerminal_(isatty(STDOUT_FILENO) != 0 &&
+                         environment("TERM") != "dumb"),
+      start_(openStartFolder()),
+      current_(start_) {
   handleInterruptions();
 }
 
 // Home, erase the screen, then the scrollback, as Windows' "cls" leaves
 // nothing to scroll back to. A dumb terminal knows no escape sequences.
 void PosixPlatform::clearConsole() {
-  if (!isatty(STDOUT_FILENO) || environment("TERM") == "dumb") return;
+  if (!consoleIsTerminal_) return;
   std::cout << "\x1b[H\x1b[2J\x1b[3J" << std::flush;
 }
 
 // Like reg.exe, which reports its own errors before the run's message, the
 // listing says on standard error why it found no key.
 std::string PosixPlatform::registryListing(const std::string& keyPath) {
-  const std::string path = systemRegPath();
+  if (paths_.winePrefix().empty()) {
+    std::cerr << "HOME is not set\n";
+    return std::string();
+  }
+  const std::string path = paths_.winePrefix() + "/system.reg";
+  prefix_ = HostFolder::open(nullptr, paths_.winePrefix());
   struct stat info;
-  int error = 0;
-  const int fd = openRegularFile(path, &info, &error);
+  int error = ENOENT;
+  const int fd = prefix_ == nullptr
+                     ? -1
+                     : openRegularFile(*prefix_, "system.reg", &info, &error,
+                                       /*matchCase=*/true);
   if (fd < 0) {
-    std::cerr << path << ": "
-              << (error == 0 ? "not a regular file" : std::strerror(error))
-              << '\n';
+    if (prefix_ == nullptr) error = errno;
+    std::cerr << consoleText(path + ": " + reasonOf(error)) << '\n';
     return std::string();
   }
-  BoundedFileBuffer buffer(fd, static_cast<std::uint64_t>(info.st_size));
-  std::istream systemReg(&buffer);
+  BoundedFileBuffer file(fd, static_cast<std::uint64_t>(info.st_size), path);
+  InputFileSource systemReg(file);
   std::ostringstream listing;
-  const bool listed = writeRegistryListing(systemReg, keyPath, listing);
-  if (buffer.error() != 0) {
-    std::cerr << path << ": " << std::strerror(buffer.error()) << '\n';
+  const ListingResult result =
+      writeRegistryListing(systemReg, keyPath, listing);
+  if (result == ListingResult::kOutOfMemory) throw std::bad_alloc();
+  std::string why;
+  if (file.failed(&why)) {
+    std::cerr << consoleText(why) << '\n';
     return std::string();
   }
-  if (!listed) std::cerr << path << ": no key HKLM\\" << keyPath << '\n';
+  if (result == ListingResult::kNoKey) {
+    std::cerr << consoleText(path + ": no key HKLM\\" + keyPath) << '\n';
+  }
   return listing.str();
 }
 
 // The capture is created afresh, never through a link, and read back from
 // the same open file: no planted or stale file, nor another run's capture,
-// can stand in for it.
+// can stand in for it. Memory running out is no listing either; the capture
+// then goes at once.
 std::unique_ptr<WorkFile> PosixPlatform::captureRegistry(
-    const std::string& name, const std::string& keyPath, std::string* listing) {
+    const std::string& name, const std::string& keyPath, std::string* listing,
+    std::string* why) {
   listing->clear();
-  const int fd = createFresh(name);
-  struct stat info;
-  if (fd < 0) return nullptr;
-  if (fstat(fd, &info) != 0) {
-    close(fd);
+  std::unique_ptr<PosixWorkFile> capture = createFresh(current_, name);
+  if (capture == nullptr) {
+    *why = current_->pathOf(name) + ": " + reasonOf(errno);
     return nullptr;
   }
-  auto capture =
-      std::make_unique<PosixWorkFile>(fd, absolutePath(name), identityOf(info));
-  const std::string written = registryListing(keyPath);
-  std::string read;
-  if (!writeAll(fd, written) || !readBack(fd, written.size(), &read) ||
-      !capture->closeFile()) {
+  try {
+    const std::string written = registryListing(keyPath);
+    std::string read;
+    if (!writeAll(capture->fd(), written) ||
+        !readBack(capture->fd(), written.size(), &read) ||
+        !capture->closeFile()) {
+      *why = capture->hostPath() + ": " + std::strerror(errno);
+      return nullptr;
+    }
+    *listing = std::move(read);
+  } catch (const std::bad_alloc&) {
+    *why = capture->hostPath() + ": " + std::strerror(ENOMEM);
+    capture->remove();
     return nullptr;
   }
-  *listing = std::move(read);
   return capture;
 }
 
-std::unique_ptr<WorkFile> PosixPlatform::openErrorLog(const std::string& name) {
-  const int fd = open(name.c_str(),
-                      O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK |
-                          O_CLOEXEC | O_NOCTTY,
-                      0666);
-  if (fd < 0) return nullptr;
-  struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(fd);
-    return nullptr;
-  }
-  return std::make_unique<PosixWorkFile>(fd, absolutePath(name),
-                                         identityOf(info));
+std::unique_ptr<WorkFile> PosixPlatform::openErrorLog(const std::string& name,
+                                                      std::string* why) {
+  std::unique_ptr<PosixWorkFile> log =
+      PosixWorkFile::open(current_, name, O_WRONLY | O_APPEND, 0666);
+  if (log == nullptr) *why = current_->pathOf(name) + ": " + reasonOf(errno);
+  return log;
 }
 
-std::unique_ptr<std::streambuf> PosixPlatform::openForReading(
-    const std::string& hostPath) {
+std::unique_ptr<InputFile> PosixPlatform::openForReading(
+    const FolderEntry& file, std::string* why) {
+  const HostFolderPtr folder = hostFolderOf(file.folder);
   struct stat info;
   int error = 0;
-  const int fd = openRegularFile(hostPath, &info, &error);
-  if (fd < 0) return nullptr;
+  const int fd = openRegularFile(*folder, file.name, &info, &error);
+  if (fd < 0) {
+    *why = folder->pathOf(file.name) + ": " + reasonOf(error);
+    return nullptr;
+  }
   return std::make_unique<BoundedFileBuffer>(
-      fd, static_cast<std::uint64_t>(info.st_size));
+      fd, static_cast<std::uint64_t>(info.st_size), folder->pathOf(file.name));
 }
 
-bool PosixPlatform::fileIdentity(const std::string& hostPath,
+bool PosixPlatform::fileIdentity(const FolderEntry& file,
                                  FileIdentity* identity) {
+  const HostFolderPtr folder = hostFolderOf(file.folder);
   struct stat info;
-  if (stat(hostPath.c_str(), &info) != 0) return false;
+  if (fstatat(folder->fd(), findEntry(*folder, file.name).c_str(), &info, 0) !=
+      0) {
+    return false;
+  }
   *identity = identityOf(info);
   return true;
 }
 
-std::string PosixPlatform::storedFileName(const std::string& path) {
-  std::error_code error;
-  const fs::path resolved = fs::weakly_canonical(path, error);
-  return (error ? fs::path(path) : resolved).filename().string();
+std::vector<FolderEntry> PosixPlatform::registryFiles() {
+  if (prefix_ == nullptr) return {};
+  return {FolderEntry{prefix_, "system.reg"}};
 }
 
-std::vector<std::string> PosixPlatform::registryFiles() {
-  return {systemRegPath()};
-}
-
+// As found when the folder was entered: the start folder's is the working
+// directory's when the run began.
 std::string PosixPlatform::currentDirectory() {
-  std::vector<char> buffer(4096);
-  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
-    if (errno != ERANGE) return std::string();
-    buffer.resize(buffer.size() * 2);
+  const std::string& path = current_->hostPath();
+  return path == "." ? std::string() : path;
+}
+
+FolderPtr PosixPlatform::findFolder(const std::string& windowsPath,
+                                    const FolderPtr& base, std::string* why) {
+  return paths_.findFolder(windowsPath, hostFolderOf(base), why);
+}
+
+// Every file is opened through the folder it lies in, so the working
+// directory need not change: the folder was found only where it could be
+// entered.
+bool PosixPlatform::enterFolder(const FolderPtr& folder, std::string*) {
+  current_ = hostFolderOf(folder);
+  if (current_ == start_) {
+    awayFromStart_.reset();
+  } else if (!awayFromStart_) {
+    awayFromStart_.emplace();
   }
-  return std::string(buffer.data());
+  return true;
 }
 
-bool PosixPlatform::changeDirectory(const std::string& hostPath) {
-  return chdir(hostPath.c_str()) == 0;
+bool PosixPlatform::findReportPlace(const std::string& fileName,
+                                    ReportPlace* place, std::string* why) {
+  return findPosixReportPlace(current_, fileName, place, why);
 }
 
-std::string PosixPlatform::hostPath(const std::string& windowsPath) {
-  return mapWindowsPath(windowsPath, winePrefix_);
+std::unique_ptr<ReportFile> PosixPlatform::createReport(
+    const ReportPlace& place, std::string* why) {
+  return createPosixReport(place, why);
 }
 
 // The editor is the operator's own choice, found along PATH as a shell
 // would find it; the file name is its last argument, as typed.
 void PosixPlatform::startViewer(const std::string& fileName) {
-  std::vector<std::string> editor = editorWords(chosenEditor());
+  const auto [variable, editor] = chosenEditor();
   const std::string argument = asViewerArgument(fileName);
   const bool desktop = !environment("DISPLAY").empty() ||
                        !environment("WAYLAND_DISPLAY").empty();
   if (!editor.empty()) {
-    editor.push_back(argument);
-    runAndWait(editor);
+    if (startEditor(variable, editor, argument)) return;
   } else if (desktop && access(desktopOpener_.c_str(), X_OK) == 0) {
     runAndWait({desktopOpener_, argument});
-  } else {
-    std::cerr << "Report written to " << fileName << std::endl;
+    return;
   }
+  std::cerr << "Report written to " << consoleText(fileName) << std::endl;
 }
 
 std::unique_ptr<Platform> makeHostPlatform() {
   return std::make_unique<PosixPlatform>("/usr/bin/xdg-open");
 }
 
+bool isHelpSwitch(const std::string&) { return false; }
+
+std::streambuf* standardInput() {
+  static StandardInputBuffer buffer;
+  return &buffer;
+}
+
+std::string failureLine(const std::string& hostPath,
+                        const std::string& reason) {
+  return hostPath + ": " + reason;
+}
+
 bool terminalNeedsFinalLineEnd() { return isatty(STDERR_FILENO) != 0; }
+
+// Control characters are C0, DEL and, in UTF-8, C1; a byte that begins no
+// character of UTF-8 stands for itself, but one of C1's range is shown as
+// "?" too.
+std::string consoleText(const std::string& text, std::size_t maxBytes) {
+  std::string shown;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    std::size_t length = 1;
+    if (lead >= 0xC2 && lead <= 0xF4) {
+      length = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+      for (std::size_t k = 1; k < length; ++k) {
+        if (i + k >= text.size() || (text[i + k] & 0xC0) != 0x80) length = 1;
+      }
+    }
+    if (i + length > maxBytes) break;
+    const bool c1 = (length == 2 && lead == 0xC2 &&
+                     static_cast<unsigned char>(text[i + 1]) < 0xA0) ||
+                    (length == 1 && lead >= 0x80 && lead < 0xA0);
+    if (lead < 0x20 || lead == 0x7F || c1) {
+      shown += '?';
+    } else {
+      shown.append(text, i, length);
+    }
+    i += length;
+  }
+  return shown;
+}
 
 std::int64_t currentTime() {
   return static_cast<std::int64_t>(std::time(nullptr));

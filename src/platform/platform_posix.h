@@ -2,11 +2,14 @@
 #define SHGS_PLATFORM_PLATFORM_POSIX_H_
 
 #include <memory>
+#include <optional>
 #include <streambuf>
 #include <string>
 #include <vector>
 
+#include "platform/host_path.h"
 #include "platform/platform.h"
+#include "platform/posix_work_file.h"
 
 namespace shgs {
 
@@ -21,25 +24,38 @@ class PosixPlatform final : public Platform {
   void clearConsole() override;
   std::unique_ptr<WorkFile> captureRegistry(const std::string& name,
                                             const std::string& keyPath,
-                                            std::string* listing) override;
-  std::unique_ptr<WorkFile> openErrorLog(const std::string& name) override;
-  std::unique_ptr<std::streambuf> openForReading(
-      const std::string& hostPath) override;
-  bool fileIdentity(const std::string& hostPath,
-                    FileIdentity* identity) override;
-  std::string storedFileName(const std::string& path) override;
-  std::vector<std::string> registryFiles() override;
+                                            std::string* listing,
+                                            std::string* why) override;
+  std::unique_ptr<WorkFile> openErrorLog(const std::string& name,
+                                         std::string* why) override;
+  std::unique_ptr<InputFile> openForReading(const FolderEntry& file,
+                                            std::string* why) override;
+  bool fileIdentity(const FolderEntry& file, FileIdentity* identity) override;
+  std::vector<FolderEntry> registryFiles() override;
+  FolderPtr startFolder() override { return start_; }
+  FolderPtr currentFolder() override { return current_; }
   std::string currentDirectory() override;
-  bool changeDirectory(const std::string& hostPath) override;
-  std::string hostPath(const std::string& windowsPath) override;
+  FolderPtr findFolder(const std::string& windowsPath, const FolderPtr& base,
+                       std::string* why) override;
+  bool enterFolder(const FolderPtr& folder, std::string* why) override;
+  bool findReportPlace(const std::string& fileName, ReportPlace* place,
+                       std::string* why) override;
+  std::unique_ptr<ReportFile> createReport(const ReportPlace& place,
+                                           std::string* why) override;
   void startViewer(const std::string& fileName) override;
 
  private:
-  std::string systemRegPath() const { return winePrefix_ + "/system.reg"; }
   std::string registryListing(const std::string& keyPath);
 
-  std::string winePrefix_;
+  HostPaths paths_;
   std::string desktopOpener_;
+  bool consoleIsTerminal_;
+  HostFolderPtr start_;
+  HostFolderPtr current_;
+  HostFolderPtr prefix_;  // once system.reg has been looked for
+  // While the run is in the server's folders, making and removing a work
+  // file in each, an interruption waits until it is back.
+  std::optional<InterruptionHold> awayFromStart_;
 };
 
 }  // namespace shgs

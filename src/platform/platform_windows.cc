@@ -174,11 +174,92 @@ bool isEntryItself(HANDLE handle, const std::string& name) {
          finalDirectory == directory;
 }
 
-std::string longPathName(const std::string& path) {
-  const std::string longName = filledBy([&path](char* buffer, DWORD size) {
-    return GetLongPathNameA(path.c_str(), buffer, size);
-  });
-  return longName.empty() ? path : longName;
+// A path as GetFinalPathNameByHandle gives it, without its "\\?\" (or
+// "\\?\UNC\") prefix.
+std::string withoutLongPathPrefix(std::string path) {
+  if (path.rfind("\\\\?\\UNC\\", 0) == 0) return "\\" + path.substr(8);
+  if (path.rfind("\\\\?\\", 0) == 0) return path.substr(4);
+  return path;
+}
+
+// ---- Folders -------------------------------------------------------------
+
+// A directory found by full path and held open without sharing deletion,
+// so that it can be neither removed nor renamed while the run holds it.
+class WindowsFolder final : public Folder {
+ public:
+  WindowsFolder(std::string fullPath, HANDLE handle)
+      : fullPath_(std::move(fullPath)), handle_(handle) {}
+  ~WindowsFolder() override { CloseHandle(handle_); }
+  WindowsFolder(const WindowsFolder&) = delete;
+  WindowsFolder& operator=(const WindowsFolder&) = delete;
+
+  const std::string& hostPath() const override { return fullPath_; }
+  std::string pathOf(const std::string& name) const override {
+    if (!fullPath_.empty() &&
+        (fullPath_.back() == '\\' || fullPath_.back() == '/')) {
+      return fullPath_ + name;
+    }
+    return fullPath_ + "\\" + name;
+  }
+  bool isSameAs(const Folder& other) const override {
+    const auto* folder = dynamic_cast<const WindowsFolder*>(&other);
+    FileIdentity mine, theirs;
+    return folder != nullptr && identityOf(handle_, &mine) &&
+           identityOf(folder->handle_, &theirs) && mine == theirs;
+  }
+
+  // The directory at "path", made full; nullptr when there is none.
+  static std::shared_ptr<const WindowsFolder> open(const std::string& path) {
+    const std::string full = fullPathName(path);
+    const HANDLE handle =
+        CreateFileA(full.c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handle, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      CloseHandle(handle);
+      return nullptr;
+    }
+    return std::make_shared<WindowsFolder>(full, handle);
+  }
+
+ private:
+  std::string fullPath_;
+  HANDLE handle_;
+};
+
+using WindowsFolderPtr = std::shared_ptr<const WindowsFolder>;
+
+WindowsFolderPtr windowsFolderOf(const FolderPtr& folder) {
+  return std::dynamic_pointer_cast<const WindowsFolder>(folder);
+}
+
+bool isSeparator(char c) { return c == '\\' || c == '/'; }
+
+// "path" as the system would take it with "base" the working directory:
+// relative to it, or on its drive when it starts with one separator.
+std::string pathFrom(const WindowsFolder& base, const std::string& path) {
+  const bool drive = path.size() >= 2 && path[1] == ':';
+  const bool rooted = !path.empty() && isSeparator(path[0]);
+  if (drive || (rooted && path.size() >= 2 && isSeparator(path[1]))) {
+    return path;
+  }
+  const std::string& from = base.hostPath();
+  if (rooted)
+    return from.size() >= 2 && from[1] == ':' ? from.substr(0, 2) + path : path;
+  return base.pathOf(path);
+}
+
+// The folder part and the last name of a full path.
+std::pair<std::string, std::string> splitFullPath(const std::string& path) {
+  const std::size_t start = lastComponentStart(path);
+  std::string folder = path.substr(0, start);
+  // "C:\" keeps its separator; "C:\a\" loses it.
+  if (folder.size() > 3 && isSeparator(folder.back())) folder.pop_back();
+  return {folder, path.substr(start)};
 }
 
 // ---- Work files and interruption ------------------------------------------
@@ -340,13 +421,16 @@ HANDLE openOrCreate(const std::string& name, DWORD access) {
 // ---- Reading -------------------------------------------------------------
 
 // Reads a regular file up to the size it had when it was opened.
-class BoundedHandleBuffer final : public std::streambuf {
+// One that shrinks meanwhile, or cannot be read, fails.
+class BoundedHandleBuffer final : public InputFile {
  public:
   BoundedHandleBuffer(HANDLE handle, std::uint64_t size)
       : handle_(handle), remaining_(size) {}
   ~BoundedHandleBuffer() override { CloseHandle(handle_); }
   BoundedHandleBuffer(const BoundedHandleBuffer&) = delete;
   BoundedHandleBuffer& operator=(const BoundedHandleBuffer&) = delete;
+
+  bool failed(std::string*) const override { return failed_; }
 
  protected:
   int_type underflow() override {
@@ -356,6 +440,7 @@ class BoundedHandleBuffer final : public std::streambuf {
         static_cast<DWORD>(std::min<std::uint64_t>(sizeof buffer_, remaining_));
     DWORD n = 0;
     if (!ReadFile(handle_, buffer_, wanted, &n, nullptr) || n == 0) {
+      failed_ = true;
       remaining_ = 0;
       return traits_type::eof();
     }
@@ -367,6 +452,7 @@ class BoundedHandleBuffer final : public std::streambuf {
  private:
   HANDLE handle_;
   std::uint64_t remaining_;
+  bool failed_ = false;
   char buffer_[8192];
 };
 
@@ -391,6 +477,110 @@ bool readWholeFile(HANDLE handle, std::string* bytes) {
     done += n;
   }
   return true;
+}
+
+// ---- The report ----------------------------------------------------------
+
+// Writes what it is given to a file through a large buffer, each line end
+// as CR LF, as the C runtime's text mode does; the first error stops it.
+class CrLfWriteBuffer final : public std::streambuf {
+ public:
+  explicit CrLfWriteBuffer(HANDLE handle) : handle_(handle) {
+    setp(buffer_, buffer_ + kSize - 1);  // room for a CR before each LF
+  }
+
+  bool failed() const { return failed_; }
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (sync() != 0) return traits_type::eof();
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+      *pptr() = traits_type::to_char_type(c);
+      pbump(1);
+    }
+    return traits_type::not_eof(c);
+  }
+
+  int sync() override {
+    if (failed_) return -1;
+    std::string text;
+    for (const char* p = pbase(); p < pptr(); ++p) {
+      if (*p == '\n') text += '\r';
+      text += *p;
+    }
+    DWORD written = 0;
+    failed_ = !text.empty() &&
+              (!WriteFile(handle_, text.data(), static_cast<DWORD>(text.size()),
+                          &written, nullptr) ||
+               written != text.size());
+    setp(buffer_, buffer_ + kSize - 1);
+    return failed_ ? -1 : 0;
+  }
+
+ private:
+  static constexpr std::size_t kSize = 64 * 1024;
+  HANDLE handle_;
+  bool failed_ = false;
+  char buffer_[kSize];
+};
+
+// Renames the file open on "handle" to "fullPath", replacing what has that
+// name: through the handle, so that it is this file that gets the name.
+bool renameTo(HANDLE handle, const std::string& fullPath) {
+  const int length =
+      MultiByteToWideChar(CP_ACP, 0, fullPath.c_str(), -1, nullptr, 0);
+  if (length <= 0) return false;
+  std::vector<char> storage(sizeof(FILE_RENAME_INFO) +
+                            static_cast<std::size_t>(length) * sizeof(WCHAR));
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(storage.data());
+  info->ReplaceIfExists = TRUE;
+  info->RootDirectory = nullptr;
+  MultiByteToWideChar(CP_ACP, 0, fullPath.c_str(), -1, info->FileName, length);
+  info->FileNameLength = static_cast<DWORD>((length - 1) * sizeof(WCHAR));
+  return SetFileInformationByHandle(handle, FileRenameInfo, info,
+                                    static_cast<DWORD>(storage.size())) != 0;
+}
+
+class WindowsReportFile final : public ReportFile {
+ public:
+  WindowsReportFile(std::unique_ptr<WindowsWorkFile> file,
+                    std::string finalPath)
+      : file_(std::move(file)),
+        finalPath_(std::move(finalPath)),
+        buffer_(file_->handle()) {}
+  ~WindowsReportFile() override {
+    if (file_ != nullptr) file_->remove();
+  }
+  WindowsReportFile(const WindowsReportFile&) = delete;
+  WindowsReportFile& operator=(const WindowsReportFile&) = delete;
+
+  std::streambuf& contents() override { return buffer_; }
+
+  bool commit(std::string*) override {
+    buffer_.pubsync();
+    const bool written = !buffer_.failed() &&
+                         FlushFileBuffers(file_->handle()) &&
+                         renameTo(file_->handle(), finalPath_);
+    if (!written) file_->remove();
+    file_.reset();  // closed; renamed, it is no work file any more
+    return written;
+  }
+
+ private:
+  std::unique_ptr<WindowsWorkFile> file_;
+  std::string finalPath_;
+  CrLfWriteBuffer buffer_;
+};
+
+// ".<name>.XXXXXX": telling whose it is should one be left.
+std::string newFileName(const std::string& finalName, unsigned* seed) {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  std::string name = "." + finalName.substr(0, 200) + ".";
+  for (int i = 0; i < 6; ++i) {
+    *seed = *seed * 1103515245u + 12345u;
+    name += kLetters[(*seed >> 16) % 36];
+  }
+  return name;
 }
 
 // ---- Programs ------------------------------------------------------------
@@ -504,27 +694,39 @@ bool runRegistryTool(HANDLE capture, const std::string& keyPath) {
 
 class WindowsPlatform final : public Platform {
  public:
-  WindowsPlatform() { SetConsoleCtrlHandler(endInterruptedRun, TRUE); }
+  WindowsPlatform()
+      : start_(WindowsFolder::open(currentDirectory())), current_(start_) {
+    SetConsoleCtrlHandler(endInterruptedRun, TRUE);
+  }
 
   void clearConsole() override;
   std::unique_ptr<WorkFile> captureRegistry(const std::string& name,
                                             const std::string& keyPath,
-                                            std::string* listing) override;
-  std::unique_ptr<WorkFile> openErrorLog(const std::string& name) override;
-  std::unique_ptr<std::streambuf> openForReading(
-      const std::string& hostPath) override;
-  bool fileIdentity(const std::string& hostPath,
-                    FileIdentity* identity) override;
-  std::string storedFileName(const std::string& path) override;
-  std::vector<std::string> registryFiles() override { return {}; }
+                                            std::string* listing,
+                                            std::string* why) override;
+  std::unique_ptr<WorkFile> openErrorLog(const std::string& name,
+                                         std::string* why) override;
+  std::unique_ptr<InputFile> openForReading(const FolderEntry& file,
+                                            std::string* why) override;
+  bool fileIdentity(const FolderEntry& file, FileIdentity* identity) override {
+    return identityAt(file.folder->pathOf(file.name), identity);
+  }
+  std::vector<FolderEntry> registryFiles() override { return {}; }
+  FolderPtr startFolder() override { return start_; }
+  FolderPtr currentFolder() override { return current_; }
   std::string currentDirectory() override;
-  bool changeDirectory(const std::string& hostPath) override {
-    return _chdir(hostPath.c_str()) == 0;
-  }
-  std::string hostPath(const std::string& windowsPath) override {
-    return windowsPath;
-  }
+  FolderPtr findFolder(const std::string& windowsPath, const FolderPtr& base,
+                       std::string* why) override;
+  bool enterFolder(const FolderPtr& folder, std::string* why) override;
+  bool findReportPlace(const std::string& fileName, ReportPlace* place,
+                       std::string* why) override;
+  std::unique_ptr<ReportFile> createReport(const ReportPlace& place,
+                                           std::string* why) override;
   void startViewer(const std::string& fileName) override;
+
+ private:
+  WindowsFolderPtr start_;
+  WindowsFolderPtr current_;
 };
 
 // Through the console itself: redirected output is no console, and gets no
@@ -548,7 +750,8 @@ void WindowsPlatform::clearConsole() {
 // the same open file: no planted or stale file can stand in for it. A
 // leftover that cannot be removed (read-only, in use) fails the creation.
 std::unique_ptr<WorkFile> WindowsPlatform::captureRegistry(
-    const std::string& name, const std::string& keyPath, std::string* listing) {
+    const std::string& name, const std::string& keyPath, std::string* listing,
+    std::string*) {
   listing->clear();
   removeEntry(name);
   const HANDLE handle = CreateFileA(
@@ -567,39 +770,28 @@ std::unique_ptr<WorkFile> WindowsPlatform::captureRegistry(
 }
 
 // Not inheritable, so neither the registry tool nor the viewer holds it.
-std::unique_ptr<WorkFile> WindowsPlatform::openErrorLog(
-    const std::string& name) {
+std::unique_ptr<WorkFile> WindowsPlatform::openErrorLog(const std::string& name,
+                                                        std::string*) {
   const HANDLE handle = openOrCreate(
       name, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | DELETE | SYNCHRONIZE);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   return asWorkFile(handle, name);
 }
 
-std::unique_ptr<std::streambuf> WindowsPlatform::openForReading(
-    const std::string& hostPath) {
-  ScopedHandle file(CreateFileA(hostPath.c_str(), GENERIC_READ, kShareAll,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+std::unique_ptr<InputFile> WindowsPlatform::openForReading(
+    const FolderEntry& file, std::string*) {
+  const std::string path = file.folder->pathOf(file.name);
+  ScopedHandle handle(CreateFileA(path.c_str(), GENERIC_READ, kShareAll,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
   FileIdentity identity;
   LARGE_INTEGER size;
-  if (!file.valid() || !isRegularDiskFile(file.get(), &identity) ||
-      !GetFileSizeEx(file.get(), &size)) {
+  if (!handle.valid() || !isRegularDiskFile(handle.get(), &identity) ||
+      !GetFileSizeEx(handle.get(), &size)) {
     return nullptr;
   }
   return std::make_unique<BoundedHandleBuffer>(
-      file.release(), static_cast<std::uint64_t>(size.QuadPart));
-}
-
-bool WindowsPlatform::fileIdentity(const std::string& hostPath,
-                                   FileIdentity* identity) {
-  return identityAt(hostPath, identity);
-}
-
-std::string WindowsPlatform::storedFileName(const std::string& path) {
-  const ScopedHandle file(openToQuery(path));
-  std::string stored = file.valid() ? finalPathOf(file.get()) : std::string();
-  if (stored.empty()) stored = longPathName(withoutStream(fullPathName(path)));
-  return stored.substr(lastComponentStart(stored));
+      handle.release(), static_cast<std::uint64_t>(size.QuadPart));
 }
 
 std::string WindowsPlatform::currentDirectory() {
@@ -608,6 +800,73 @@ std::string WindowsPlatform::currentDirectory() {
   std::string result(path);
   std::free(path);
   return result;
+}
+
+FolderPtr WindowsPlatform::findFolder(const std::string& windowsPath,
+                                      const FolderPtr& base, std::string*) {
+  if (windowsPath.empty()) return nullptr;
+  return WindowsFolder::open(pathFrom(*windowsFolderOf(base), windowsPath));
+}
+
+bool WindowsPlatform::enterFolder(const FolderPtr& folder, std::string*) {
+  WindowsFolderPtr entered = windowsFolderOf(folder);
+  if (_chdir(entered->hostPath().c_str()) != 0) return false;
+  current_ = std::move(entered);
+  return true;
+}
+
+// The report's place is where the name leads, links followed: the file's
+// final path when it exists (long names, not 8.3 ones), else the full path
+// of the name, without the trailing dots and blanks and the stream suffix
+// the system ignores. A read-only file cannot be replaced.
+bool WindowsPlatform::findReportPlace(const std::string& fileName,
+                                      ReportPlace* place, std::string*) {
+  const std::string full = withoutStream(fullPathName(fileName));
+  const ScopedHandle existing(openToQuery(full));
+  std::string path = full;
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (existing.valid()) {
+    if (GetFileType(existing.get()) != FILE_TYPE_DISK ||
+        !GetFileInformationByHandle(existing.get(), &info) ||
+        (info.dwFileAttributes &
+         (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+      return false;
+    }
+    const std::string final = finalPathOf(existing.get());
+    if (!final.empty()) path = withoutLongPathPrefix(final);
+  } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
+    return false;
+  }
+  const auto [folderPath, name] = splitFullPath(path);
+  WindowsFolderPtr folder = WindowsFolder::open(folderPath);
+  if (folder == nullptr || name.empty()) return false;
+  FileIdentity identity;
+  if (existing.valid()) identityOf(existing.get(), &identity);
+  *place = ReportPlace{folder, name, existing.valid(), info.nNumberOfLinks > 1,
+                       identity};
+  return true;
+}
+
+std::unique_ptr<ReportFile> WindowsPlatform::createReport(
+    const ReportPlace& place, std::string*) {
+  unsigned seed = GetTickCount() ^ GetCurrentProcessId();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string path =
+        place.folder->pathOf(newFileName(place.name, &seed));
+    const HANDLE handle = CreateFileA(
+        path.c_str(), GENERIC_WRITE | DELETE,
+        FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      if (GetLastError() == ERROR_FILE_EXISTS) continue;
+      return nullptr;
+    }
+    std::unique_ptr<WindowsWorkFile> file = asWorkFile(handle, path);
+    if (file == nullptr) return nullptr;
+    return std::make_unique<WindowsReportFile>(
+        std::move(file), place.folder->pathOf(place.name));
+  }
+  return nullptr;
 }
 
 // Notepad gets the name as typed, quoted, and no handle of the run.
@@ -626,8 +885,25 @@ std::unique_ptr<Platform> makeHostPlatform() {
   return std::make_unique<WindowsPlatform>();
 }
 
+// Windows' messages stay as they are.
+std::string failureLine(const std::string&, const std::string&) {
+  return std::string();
+}
+
+bool isHelpSwitch(const std::string& argument) { return argument == "/?"; }
+
+std::streambuf* standardInput() { return std::cin.rdbuf(); }
+
 // The command processor begins its prompt on a new line after any program.
 bool terminalNeedsFinalLineEnd() { return false; }
+
+std::string consoleText(const std::string& text, std::size_t maxBytes) {
+  std::string shown = text.substr(0, maxBytes);
+  for (char& c : shown) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return shown;
+}
 
 std::int64_t currentTime() {
   return static_cast<std::int64_t>(_time64(nullptr));

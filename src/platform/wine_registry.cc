@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -453,6 +455,41 @@ bool isWithin(const KeyPath& path, const KeyPath& root) {
   return commonLength(path, root) == root.size();
 }
 
+// Characters that stand for themselves in a section line.
+bool isPlain(char c) {
+  return c != '\\' && c != ']' && c != '\n' &&
+         static_cast<unsigned char>(c) < 0x80;
+}
+
+// "root" as a section line spells it, in lower case: its names between
+// doubled backslashes. Empty when a name holds a character that is not
+// plain, which only a full decoding can match.
+std::string plainSpelling(const KeyPath& root) {
+  std::string spelling;
+  for (const std::string& name : root) {
+    if (!std::all_of(name.begin(), name.end(), isPlain)) return std::string();
+    if (!spelling.empty()) spelling += "\\\\";
+    for (char c : name) spelling.push_back(asciiLower(c));
+  }
+  return spelling;
+}
+
+// Whether the section line that starts with "text" (its "[" first, the line
+// possibly going on past it) surely names no key at or below the root that
+// "spelling" (see plainSpelling()) spells, told without decoding: the first
+// character that differs is plain and so stands for another name. After
+// the first backslash of a separator it starts an escape instead, and a
+// backslash, "]" or a byte beyond ASCII is left to parseSectionLine, as is
+// a line that matches the whole spelling.
+bool surelyOutside(std::string_view text, std::string_view spelling) {
+  const std::size_t length = std::min(text.size() - 1, spelling.size());
+  std::size_t i = 0;
+  while (i < length && asciiLower(text[i + 1]) == spelling[i]) ++i;
+  if (i == length) return false;
+  const bool afterEscape = spelling[i] == '\\' && spelling[i - 1] == '\\';
+  return isPlain(text[i + 1]) && !afterEscape;
+}
+
 // Where a 32-bit program finds the key on a 64-bit prefix; empty when the
 // key is not below Software.
 KeyPath wow64Path(const KeyPath& path) {
@@ -476,71 +513,111 @@ struct Line {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-// Reads a stream line by line through a buffer that grows to "lineLimit"
-// bytes for long lines and no further. Leading blanks take no room in it.
+// Reads system.reg line by line through a buffer of "lineLimit" bytes that
+// the source fills directly, in reads as large as the room left. Leading
+// blanks take no room in it.
 class LineReader {
  public:
-  LineReader(std::istream& in, std::size_t lineLimit)
-      : in_(in),
-        limit_(std::max<std::size_t>(lineLimit, 1)),
-        buffer_(std::min(limit_, kFirstBufferSize)) {}
+  LineReader(SystemRegSource& source, std::size_t lineLimit)
+      : source_(source),
+        size_(std::max<std::size_t>(lineLimit, 1)),
+        buffer_(new char[size_]) {}
 
-  // False at the end of the stream. "line" points into the buffer and holds
+  // False at the end of the file. "line" points into the buffer and holds
   // until the next call.
   bool next(Line* line) {
     if (begin_ == end_ && !fill()) return false;
     *line = Line();
+    lineStart_ = true;
     if (!skipBlanks()) return true;  // only blanks before the end
     std::size_t scanned = 0;         // bytes after begin_ that hold no line end
     for (;;) {
       const std::size_t lineEnd = findLineEnd(begin_ + scanned);
       if (lineEnd < end_) return takeLine(lineEnd, line);
       scanned = end_ - begin_;
-      if (scanned == buffer_.size() && !grow()) return skipCutLine(line);
+      if (scanned == size_) return skipCutLine(line);
       if (!fill()) return takeLine(end_, line);
     }
   }
 
- private:
-  std::size_t findLineEnd(std::size_t from) const {
-    const void* found = std::memchr(buffer_.data() + from, '\n', end_ - from);
-    if (found == nullptr) return end_;
-    return static_cast<std::size_t>(static_cast<const char*>(found) -
-                                    buffer_.data());
+  // Passes over the lines before the next one whose first character after
+  // its blanks is "[", and stops at that "[". False at the end of the file.
+  bool skipToSection() {
+    for (;;) {
+      const void* found = std::memchr(data() + begin_, '[', end_ - begin_);
+      if (found != nullptr) {
+        const std::size_t bracket =
+            static_cast<std::size_t>(static_cast<const char*>(found) - data());
+        if (startsLine(bracket)) {
+          begin_ = bracket;
+          return true;
+        }
+        begin_ = bracket + 1;
+        lineStart_ = false;
+        continue;
+      }
+      lineStart_ = startsLine(end_);
+      begin_ = end_;
+      if (!fill()) return false;
+    }
   }
 
-  bool grow() {
-    if (buffer_.size() == limit_) return false;
-    buffer_.resize(std::min(limit_, 2 * buffer_.size()));
-    return true;
+  // The bytes not yet read, from where skipToSection() stopped; the line
+  // may go on past them.
+  std::string_view ahead() const {
+    return std::string_view(data() + begin_, end_ - begin_);
+  }
+
+  // Passes over the "[" that skipToSection() stopped at: its line is to be
+  // read past.
+  void passOverBracket() {
+    ++begin_;
+    lineStart_ = false;
+  }
+
+ private:
+  const char* data() const { return buffer_.get(); }
+
+  // Whether only blanks stand between the start of a line and "at".
+  bool startsLine(std::size_t at) const {
+    while (at > begin_ && isBlank(data()[at - 1])) --at;
+    return at == begin_ ? lineStart_ : data()[at - 1] == '\n';
+  }
+
+  std::size_t findLineEnd(std::size_t from) const {
+    const void* found = std::memchr(data() + from, '\n', end_ - from);
+    if (found == nullptr) return end_;
+    return static_cast<std::size_t>(static_cast<const char*>(found) - data());
   }
 
   // Moves the bytes not yet read to the front and reads more after them;
-  // false when the stream has no more. A read error ends the stream too.
+  // false when the file has no more. Called only with room in the buffer.
   bool fill() {
-    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    std::memmove(buffer_.get(), data() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
-    in_.read(buffer_.data() + end_,
-             static_cast<std::streamsize>(buffer_.size() - end_));
-    const auto got = static_cast<std::size_t>(in_.gcount());
+    if (ended_) return false;
+    const std::size_t room = size_ - end_;
+    const std::size_t got =
+        std::min(source_.read(buffer_.get() + end_, room), room);
+    ended_ = got == 0;
     end_ += got;
-    return got > 0;
+    return !ended_;
   }
 
   // False when only blanks are left.
   bool skipBlanks() {
     for (;;) {
-      while (begin_ < end_ && isBlank(buffer_[begin_])) ++begin_;
+      while (begin_ < end_ && isBlank(data()[begin_])) ++begin_;
       if (begin_ < end_) return true;
       if (!fill()) return false;
     }
   }
 
   // The line from begin_ to "lineEnd" (a line end, or the end of the
-  // stream).
+  // file).
   bool takeLine(std::size_t lineEnd, Line* line) {
-    std::string_view text(buffer_.data() + begin_, lineEnd - begin_);
+    std::string_view text(data() + begin_, lineEnd - begin_);
     begin_ = std::min(lineEnd + 1, end_);
     if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
     line->text = text;
@@ -551,14 +628,14 @@ class LineReader {
   // The line fills the buffer: its rest is read past, noting only how it
   // ends.
   bool skipCutLine(Line* line) {
-    first_ = buffer_[begin_];
+    first_ = data()[begin_];
     char last = 0, beforeLast = 0;
     for (;;) {
       const std::size_t lineEnd = findLineEnd(begin_);
       for (std::size_t i = std::max(begin_ + 2, lineEnd) - 2; i < lineEnd;
            ++i) {
         beforeLast = last;
-        last = buffer_[i];
+        last = data()[i];
       }
       begin_ = std::min(lineEnd + 1, end_);
       if (lineEnd < end_ || !fill()) break;
@@ -569,14 +646,14 @@ class LineReader {
     return true;
   }
 
-  static constexpr std::size_t kFirstBufferSize = 4096;
-
-  std::istream& in_;
-  const std::size_t limit_;
-  std::vector<char> buffer_;
+  SystemRegSource& source_;
+  const std::size_t size_;
+  const std::unique_ptr<char[]> buffer_;
   std::size_t begin_ = 0;  // the bytes not yet read are [begin_, end_)
   std::size_t end_ = 0;
-  char first_ = 0;  // the first character of a cut line
+  bool ended_ = false;     // the source has no more
+  bool lineStart_ = true;  // only blanks stand between a line start and begin_
+  char first_ = 0;         // the first character of a cut line
 };
 
 bool startsSection(std::string_view line) {
@@ -685,6 +762,9 @@ class KeyLister {
 
   bool listed() const { return writer_.listed(); }
 
+  // Only a section line can change what this lister writes.
+  bool outside() const { return !inside_ && !joining_; }
+
  private:
   void readSectionLine(const Line& line) {
     KeyPath path;
@@ -753,6 +833,8 @@ class ViewListing {
       : keyPath_(keyPath),
         requested_(splitKeyPath(keyPath)),
         redirected_(wow64Path(requested_)),
+        requestedSpelling_(plainSpelling(requested_)),
+        redirectedSpelling_(plainSpelling(redirected_)),
         valueLimit_(valueLimit),
         out_(out) {}
   ViewListing(const ViewListing&) = delete;
@@ -766,21 +848,26 @@ class ViewListing {
     wowView_->read(line);
     if (requestedView_ && wowView_->listed()) {
       requestedView_.reset();
-      held_.str(std::string());
+      held_.reset();  // its memory goes back at once
     }
   }
 
-  // True when a key was listed.
-  bool finish() {
-    if (wowView_ && wowView_->listed()) {
-      wowView_->finish();
-      return true;
-    }
-    if (!requestedView_) return false;  // the file has no section
-    requestedView_->finish();
-    if (!requestedView_->listed()) return false;
-    if (wowView_) out_ << held_.rdbuf();
-    return true;
+  // Until a section line at or below a listed key, lines change nothing.
+  bool outsideKeys() const {
+    return !inHeader_ && (!requestedView_ || requestedView_->outside()) &&
+           (!wowView_ || wowView_->outside());
+  }
+
+  // Whether the section line that starts with "text" surely lies outside
+  // every key listed (see surelyOutside()).
+  bool surelyOutsideKeys(std::string_view text) const {
+    return (!requestedView_ || surelyOutside(text, requestedSpelling_)) &&
+           (!wowView_ || surelyOutside(text, redirectedSpelling_));
+  }
+
+  ListingResult finish() {
+    if (!writeChosenView()) return ListingResult::kNoKey;
+    return out_ ? ListingResult::kListed : ListingResult::kOutOfMemory;
   }
 
  private:
@@ -790,37 +877,97 @@ class ViewListing {
     if (!startsSection(line.text)) return;
     inHeader_ = false;
     const bool bothViews = win64_ && !redirected_.empty();
+    if (bothViews) held_.emplace();
     requestedView_.emplace(keyPath_, requested_, valueLimit_,
-                           bothViews ? held_ : out_);
+                           bothViews ? *held_ : out_);
     if (bothViews) wowView_.emplace(keyPath_, redirected_, valueLimit_, out_);
+  }
+
+  // False when no view holds the key.
+  bool writeChosenView() {
+    if (wowView_ && wowView_->listed()) {
+      wowView_->finish();
+      return true;
+    }
+    if (!requestedView_) return false;  // the file has no section
+    requestedView_->finish();
+    if (!requestedView_->listed()) return false;
+    if (held_) writeHeld();
+    return true;
+  }
+
+  void writeHeld() {
+    // A held listing that could not grow is short.
+    if (!*held_) throw std::bad_alloc();
+    const std::string text = held_->str();
+    out_.write(text.data(), static_cast<std::streamsize>(text.size()));
   }
 
   const std::string& keyPath_;
   const KeyPath requested_;
   const KeyPath redirected_;
+  const std::string requestedSpelling_;
+  const std::string redirectedSpelling_;
   const std::size_t valueLimit_;
   std::ostream& out_;
   bool inHeader_ = true;
   bool win64_ = false;
-  std::stringstream held_;
+  std::optional<std::ostringstream> held_;  // the requested key's listing
   std::optional<KeyLister> requestedView_;
   std::optional<KeyLister> wowView_;
 };
 
-}  // namespace
-
-bool writeRegistryListing(std::istream& systemReg, const std::string& keyPath,
-                          std::ostream& out, std::size_t lineLimit) {
-  LineReader reader(systemReg, lineLimit);
-  ViewListing listing(keyPath, lineLimit, out);
-  Line line;
-  while (reader.next(&line)) listing.read(line);
-  return listing.finish();
+// Outside the keys listed only section lines matter, and of those only the
+// ones that may name such a key: the others are passed over as fast as
+// they are found. False at the end of the file.
+bool skipToLineToRead(LineReader& reader, const ViewListing& listing) {
+  if (!listing.outsideKeys()) return true;
+  while (reader.skipToSection()) {
+    if (!listing.surelyOutsideKeys(reader.ahead())) return true;
+    reader.passOverBracket();
+  }
+  return false;
 }
 
-bool writeRegistryListing(std::istream& systemReg, const std::string& keyPath,
-                          std::ostream& out) {
-  return writeRegistryListing(systemReg, keyPath, out, kSystemRegLineLimit);
+// The text of a system.reg as its source.
+class TextSource final : public SystemRegSource {
+ public:
+  explicit TextSource(std::string_view text) : rest_(text) {}
+
+  std::size_t read(char* buffer, std::size_t size) override {
+    const std::size_t count = std::min(size, rest_.size());
+    if (count > 0) std::memcpy(buffer, rest_.data(), count);
+    rest_.remove_prefix(count);
+    return count;
+  }
+
+ private:
+  std::string_view rest_;
+};
+
+}  // namespace
+
+ListingResult writeRegistryListing(SystemRegSource& systemReg,
+                                   const std::string& keyPath,
+                                   std::ostream& out, std::size_t lineLimit) {
+  try {
+    LineReader reader(systemReg, lineLimit);
+    ViewListing listing(keyPath, lineLimit, out);
+    Line line;
+    while (skipToLineToRead(reader, listing) && reader.next(&line)) {
+      listing.read(line);
+    }
+    return listing.finish();
+  } catch (const std::bad_alloc&) {
+    return ListingResult::kOutOfMemory;
+  }
+}
+
+ListingResult writeRegistryListing(std::string_view systemReg,
+                                   const std::string& keyPath,
+                                   std::ostream& out, std::size_t lineLimit) {
+  TextSource source(systemReg);
+  return writeRegistryListing(source, keyPath, out, lineLimit);
 }
 
 }  // namespace shgs

@@ -2,18 +2,38 @@
 #define SHGS_PLATFORM_WINE_REGISTRY_H_
 
 #include <cstddef>
-#include <istream>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace shgs {
 
-// system.reg is read through a buffer of at most this many bytes, so memory
-// does not grow with the file. A line that does not fit (its leading blanks
-// aside, its line end included) is read past without being kept: as a
-// section line it counts as outside the key; a value with such a line, or
-// continued over lines that together outgrow the buffer, is left out.
+// system.reg is read through a buffer of this many bytes, which the source
+// fills in large reads, so memory does not grow with the file. A line that does
+// not fit (its leading blanks aside, its line end included) is read past
+// without being kept: as a section line it counts as outside the key; a value
+// with such a line, or continued over lines that together outgrow the buffer,
+// is left out.
 constexpr std::size_t kSystemRegLineLimit = std::size_t{1} << 20;
+
+// The bytes of a Wine prefix's system.reg, read in order.
+class SystemRegSource {
+ public:
+  virtual ~SystemRegSource() = default;
+
+  // Puts the next bytes, at most "size" (at least one), into "buffer" and
+  // returns how many; 0 only at the end. The listing reads no further after
+  // that, so an error must read as the end here and be told by the source.
+  virtual std::size_t read(char* buffer, std::size_t size) = 0;
+};
+
+enum class ListingResult {
+  kListed,  // the chosen view holds the key (a section at or below it)
+  kNoKey,   // neither view does; nothing was written
+  // Memory ran out (a buffer could not grow, or "out" went bad because it
+  // could not): what "out" holds is not the whole listing.
+  kOutOfMemory,
+};
 
 // Writes to "out" the listing that "reg query "HKLM\<keyPath>" /s" prints,
 // read in one pass from "systemReg", a Wine prefix's system.reg (which holds
@@ -23,17 +43,21 @@ constexpr std::size_t kSystemRegLineLimit = std::size_t{1} << 20;
 // HKEY_LOCAL_MACHINE, single backslashes, matched case-insensitively. On a
 // 64-bit prefix the key below Software\Wow6432Node is preferred (the 32-bit
 // view); until the file shows whether that view holds the key, the listing
-// of the requested key is held in memory. Nothing else is kept.
-// Returns true when the chosen view holds the key (a section at or below
-// it); false, having written nothing, when neither view does. A stream that
-// cannot be read reads as empty, and a read error as the end of the file.
-bool writeRegistryListing(std::istream& systemReg, const std::string& keyPath,
-                          std::ostream& out);
+// of the requested key is held in memory, and it is dropped as soon as that
+// view turns up. Nothing else is kept: lines outside the key are passed
+// over, and only inside it are they decoded. "lineLimit" (at least one)
+// stands in for kSystemRegLineLimit so that tests and fuzzing reach the
+// buffer's edges with small inputs.
+ListingResult writeRegistryListing(SystemRegSource& systemReg,
+                                   const std::string& keyPath,
+                                   std::ostream& out,
+                                   std::size_t lineLimit = kSystemRegLineLimit);
 
-// The same with a buffer of "lineLimit" bytes (at least one), so that tests
-// and fuzzing reach the buffer's edges with small inputs.
-bool writeRegistryListing(std::istream& systemReg, const std::string& keyPath,
-                          std::ostream& out, std::size_t lineLimit);
+// The same from the whole text of a system.reg.
+ListingResult writeRegistryListing(std::string_view systemReg,
+                                   const std::string& keyPath,
+                                   std::ostream& out,
+                                   std::size_t lineLimit = kSystemRegLineLimit);
 
 }  // namespace shgs
 

@@ -21,9 +21,11 @@ class RegistryReader {
   explicit RegistryReader(Platform& platform);
 
   // Empty, or "Error log failed to open.", "Failed to initialize registry
-  // data." (the capture could not be made or written whole) or the message
-  // for a capture without ServerRoot.
+  // data." (the capture could not be made, written whole or held in memory)
+  // or the message for a capture without ServerRoot.
   const std::string& failure() const { return failure_; }
+  // Where and why, for the failure (see Platform).
+  const std::string& why() const { return why_; }
   const ServerSnapshot& snapshot() const { return snapshot_; }
 
  private:
@@ -31,6 +33,7 @@ class RegistryReader {
 
   ErrorLog errorLog_;
   ServerSnapshot snapshot_;
+  std::string why_;
   std::string failure_;
 };
 

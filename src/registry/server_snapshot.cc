@@ -118,14 +118,38 @@ bool continuesListing(const std::string& capture, std::size_t line) {
          (capture[line] == ' ' || capture[line] == '\t');
 }
 
-// Records the value line from "line" to "lineEnd" when its first word names a
-// game value that the listing has not given yet.
+// A value line is indented by four blanks, or a tab; a name with blanks
+// before it ("  Directory") is a name of its own.
+bool isValueIndent(std::string_view indent) {
+  return indent == "    " || indent == "\t";
+}
+
+// A value's name ends where the separator before its type begins: a tab, or
+// blanks and the type word. A name that goes on ("Directory x") is another.
+bool endsValueName(const std::string& capture, std::size_t end,
+                   std::size_t lineEnd) {
+  if (end >= lineEnd || capture[end] == '\t' || capture[end] == '\r') {
+    return true;
+  }
+  while (end < lineEnd && capture[end] == ' ') ++end;
+  return capture.compare(end, 4, "REG_") == 0;
+}
+
+// Records the value line from "line" to "lineEnd" when its name is exactly
+// that of a game value the listing has not given yet.
 void recordValueLine(const std::string& capture, std::size_t line,
                      std::size_t lineEnd, GameValueEnds* ends) {
-  while (line < lineEnd && isCaptureSpace(capture[line])) ++line;
-  if (line == lineEnd) return;
-  const WordBounds name = nextWord(capture, line);
+  std::size_t nameStart = line;
+  while (nameStart < lineEnd && isCaptureSpace(capture[nameStart])) {
+    ++nameStart;
+  }
+  if (nameStart == lineEnd) return;
+  const std::string_view indent(&capture[line], nameStart - line);
+  const WordBounds name = nextWord(capture, nameStart);
   if (name.end == capture.size()) return;  // it ends the capture: no value
+  if (!isValueIndent(indent) || !endsValueName(capture, name.end, lineEnd)) {
+    return;
+  }
   const int value = indexOf(kGameValueNames, wordText(capture, name));
   if (value >= 0) keepFirst(name.end, &(*ends)[value]);
 }

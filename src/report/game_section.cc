@@ -25,18 +25,41 @@ std::string linkName(std::string title) {
   return title;
 }
 
-// Writes "line" on rows of at most 80 characters, each after a line end, and
-// returns what it costs of the budget.
-std::size_t writeExcerptLine(ReportWriter& writer, const std::string& line) {
-  std::size_t length = 0;
+// What "line" costs of the budget: its length with the line breaks that
+// cut it into rows of 80, and never less than a full row.
+std::size_t excerptCost(const std::string& line) {
+  const std::size_t breaks = (line.size() - 1) / kExcerptRowWidth;
+  return std::max(line.size() + breaks, kExcerptRowWidth);
+}
+
+// Writes "line" on rows of at most 80 characters, each after a line end.
+void writeExcerptLine(ReportWriter& writer, const std::string& line) {
   for (std::size_t start = 0; start < line.size(); start += kExcerptRowWidth) {
-    if (start > 0) ++length;  // the inserted line break
-    const std::string row = line.substr(start, kExcerptRowWidth);
     writer.endLine();
-    writer.out() << row;
-    length += row.size();
+    writer.out() << line.substr(start, kExcerptRowWidth);
   }
-  return std::max(length, kExcerptRowWidth);
+}
+
+// The lines of a description's excerpt, read as far as its budget lasts.
+struct Excerpt {
+  std::vector<std::string> lines;
+  bool budgetSpent = false;
+};
+
+// Once the budget is spent nothing more can be written, so reading stops
+// there: a huge file costs no more than a small one.
+Excerpt readExcerpt(DescriptionFile& description) {
+  Excerpt excerpt;
+  std::size_t total = 0;
+  std::string line;
+  while (total < kExcerptBudget &&
+         description.readLine(kExcerptBudget - total, &line)) {
+    if (line.empty()) continue;
+    total += excerptCost(line);
+    excerpt.lines.push_back(line);
+  }
+  excerpt.budgetSpent = total >= kExcerptBudget;
+  return excerpt;
 }
 
 void writeHeading(ReportWriter& writer, char letter, const ConfigRecord& config,
@@ -298,18 +321,14 @@ void writeGameSectionStart(ReportWriter& writer, char letter,
   writeFirstRowGroups(writer, config, now);
 }
 
-// Once the budget is spent nothing more can be written, so reading stops
-// there: a huge file costs no more than a small one.
+// A description that cannot be read whole shows nothing, as a missing one.
 void writeDescriptionExcerpt(ReportWriter& writer,
                              DescriptionFile* description) {
   if (description == nullptr) return;
-  std::size_t total = 0;
-  std::string line;
-  while (total < kExcerptBudget &&
-         description->readLine(kExcerptBudget - total, &line)) {
-    if (!line.empty()) total += writeExcerptLine(writer, line);
-  }
-  if (total >= kExcerptBudget) writer.out() << "...";
+  const Excerpt excerpt = readExcerpt(*description);
+  if (description->failed()) return;
+  for (const std::string& line : excerpt.lines) writeExcerptLine(writer, line);
+  if (excerpt.budgetSpent) writer.out() << "...";
 }
 
 void addCost(std::vector<CostEntry>& costList, bool includeStockPriceData,

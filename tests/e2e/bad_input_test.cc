@@ -3,11 +3,13 @@
 // text, output files that cannot be written, input that ends early. Each
 // case ends with its defined message and exit code, leaves exactly the
 // files its outcome says, and changes nothing of the server's.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdint>
 #include <cstring>
@@ -183,11 +185,20 @@ struct BadInput {
     asNobody = true;
     return *this;
   }
+  BadInput& withProcess(
+      std::function<void(testing_support::ProcessOptions*)> change) {
+    process = std::move(change);
+    return *this;
+  }
   // Entries planted in the start directory that the run must leave as they
   // are.
   BadInput& keeping(std::set<std::string> names) {
     kept = std::move(names);
-    startEntries.insert(kept.begin(), kept.end());
+    return *this;
+  }
+  // Further entries in the start directory that the run may change.
+  BadInput& leaving(std::set<std::string> names) {
+    left = std::move(names);
     return *this;
   }
   // A completed run: only the report is left, and it holds each of "texts".
@@ -195,15 +206,39 @@ struct BadInput {
     exitCode = 0;
     standardError = kReportWritten;
     startEntries = {"out.txt"};
-    startEntries.insert(kept.begin(), kept.end());
     holds = std::move(texts);
     return *this;
   }
   BadInput& stops(std::string message, std::set<std::string> leftInStart) {
-    exitCode = 1;
+    return ends(1, std::move(message), std::move(leftInStart));
+  }
+  BadInput& ends(int code, std::string message,
+                 std::set<std::string> leftInStart) {
+    exitCode = code;
     standardError = std::move(message);
     startEntries = std::move(leftInStart);
-    startEntries.insert(kept.begin(), kept.end());
+    return *this;
+  }
+  BadInput& withArguments(std::vector<std::string> words) {
+    arguments = std::move(words);
+    return *this;
+  }
+  // A command line not understood: "problem", then the usage.
+  BadInput& misunderstood(const std::string& problem) {
+    usageFollows = true;
+    return ends(2, "shgs-exporter: " + problem + "\n", {});
+  }
+  // A line on standard error before the run's last words.
+  BadInput& warning(const std::string& line) {
+    standardError = line + standardError;
+    return *this;
+  }
+  BadInput& screenHolds(std::string text) {
+    screenShows.push_back(std::move(text));
+    return *this;
+  }
+  BadInput& screenLacks(std::string text) {
+    screenHides.push_back(std::move(text));
     return *this;
   }
   BadInput& reportLacks(std::string text) {
@@ -220,8 +255,14 @@ struct BadInput {
   std::function<void(const Paths&)> spoil;  // run after the build
   std::string input = kChooseA;
   testing_support::Environment environment;
+  std::function<void(testing_support::ProcessOptions*)> process;
+  std::vector<std::string> arguments;
+  bool usageFollows = false;  // standard error ends with the usage
   bool asNobody = false;
   std::set<std::string> kept;
+  std::set<std::string> left;
+  std::vector<std::string> screenShows;  // each on standard output
+  std::vector<std::string> screenHides;  // none on standard output
   int exitCode = 0;
   std::string standardError;
   std::set<std::string> startEntries;  // left in the start directory
@@ -234,7 +275,9 @@ std::ostream& operator<<(std::ostream& out, const BadInput& c) {
 }
 
 const std::set<std::string> kCaptureAndLog = {"qil.tmp", "qilerror.txt"};
-const std::set<std::string> kReportAndLog = {"out.txt", "qilerror.txt"};
+const std::set<std::string> kLogOnly = {"qilerror.txt"};
+const std::string kServerKey =
+    "HKLM\\Software\\Orbital Forge Software\\Starhaul Deluxe Game Server";
 
 std::vector<BadInput> registryCases() {
   return {
@@ -289,14 +332,16 @@ std::vector<BadInput> registryCases() {
           .spoiledBy([](const Paths& p) {
             cutAfter(p.systemReg, "\"Directory\"=\"C:\\");
           })
-          .stops("Failed to enter directory QnF", kReportAndLog)
-          .reportHolds("Test Server running SHGS")
-          .reportLacks("Game A"),
+          .stops("<prefix>/drive_c/SHGS/GAME/QnF: No such file or directory\n"
+                 "Failed to enter directory QnF",
+                 kLogOnly),
       BadInput("SystemRegCutInsideServerRoot")
           .spoiledBy([](const Paths& p) {
             cutAfter(p.systemReg, "\"ServerRoot\"=\"C:\\\\SH");
           })
-          .stops(kMissingServerRoot, kCaptureAndLog),
+          .stops("<prefix>/system.reg: no value ServerRoot in " +
+                     std::string(kServerKey) + "\n" + kMissingServerRoot,
+                 kCaptureAndLog),
   };
 }
 
@@ -357,16 +402,23 @@ std::vector<BadInput> pathCases() {
   return {
       BadInput("GameDirectoryMissing")
           .spoiledBy([](const Paths& p) { fs::remove_all(p.gameA); })
-          .stops("Failed to enter directory C:\\SHGS\\GAME\\A", kReportAndLog)
-          .reportHolds("Test Server running SHGS")
-          .reportLacks("Game A"),
+          .stops("<prefix>/drive_c/SHGS/GAME/A: No such file or directory\n"
+                 "Failed to enter directory C:\\SHGS\\GAME\\A",
+                 kLogOnly),
+      BadInput("GameDirectoryThatCannotBeEntered")
+          .spoiledBy([](const Paths& p) { chmod(p.gameA.c_str(), 0666); })
+          .unprivileged()
+          .stops("<prefix>/drive_c/SHGS/GAME/A: Permission denied\n"
+                 "Failed to enter directory C:\\SHGS\\GAME\\A",
+                 kLogOnly),
       BadInput("GameDirectoryIsAFile")
           .spoiledBy([](const Paths& p) {
             fs::remove_all(p.gameA);
             writeFile(p.gameA, "not a directory");
           })
-          .stops("Failed to enter directory C:\\SHGS\\GAME\\A", kReportAndLog)
-          .reportLacks("Game A"),
+          .stops("<prefix>/drive_c/SHGS/GAME/A: Not a directory\n"
+                 "Failed to enter directory C:\\SHGS\\GAME\\A",
+                 kLogOnly),
       // Relative to the directory current at that moment: the server's GAME
       // directory after the server section, else the start directory.
       BadInput("RelativeGameDirectoryFromTheGameDirectory")
@@ -375,8 +427,9 @@ std::vector<BadInput> pathCases() {
       BadInput("RelativeGameDirectoryFromTheStartDirectory")
           .spoiledBy([](const Paths& p) { replaceGameDirectory(p, "\"A\""); })
           .typing("$ out.txt\n*A!\n")
-          .stops("Failed to enter directory A", kReportAndLog)
-          .reportLacks("Game A"),
+          .stops("<prefix>/drive_c/start/A: No such file or directory\n"
+                 "Failed to enter directory A",
+                 kLogOnly),
       BadInput("ServerRootWithTrailingBackslash")
           .spoiledBy([](const Paths& p) {
             replaceInFile(p.systemReg, "\"C:\\\\SHGS\"", "\"C:\\\\SHGS\\\\\"");
@@ -430,21 +483,30 @@ std::vector<BadInput> outputAndInputCases() {
       BadInput("OutputFileIsADirectory")
           .spoiledBy([](const Paths& p) { makeDirectories(p.start + "/adir"); })
           .typing("$ adir\nA!\n")
-          .stops("Failed to create output file.", {"adir", "qilerror.txt"}),
+          .stops("<prefix>/drive_c/start/adir: Is a directory\n"
+                 "Failed to create output file.",
+                 {"adir", "qilerror.txt"}),
       BadInput("OutputFileInAMissingDirectory")
           .typing("$ missing/out.txt\nA!\n")
-          .stops("Failed to create output file.", {"qilerror.txt"}),
+          .stops("<prefix>/drive_c/start/missing: No such file or directory\n"
+                 "Failed to create output file.",
+                 {"qilerror.txt"}),
       // The readers remove these files when they end, report and all.
       BadInput("OutputFileNamedLikeTheErrorLog")
           .typing("$ qilerror.txt\nA!\n")
-          .stops("Failed to create output file.", {"qilerror.txt"}),
+          .stops("<prefix>/drive_c/start/qilerror.txt: is a file the run "
+                 "removes\nFailed to create output file.",
+                 {"qilerror.txt"}),
       BadInput("OutputFileNamedLikeTheCaptureElsewhere")
           .spoiledBy([](const Paths& p) { makeDirectories(p.start + "/adir"); })
           .typing("$ adir/QIL.TMP\nA!\n")
-          .stops("Failed to create output file.", {"adir", "qilerror.txt"}),
-      BadInput("OutputFileOnAFullDevice")
+          .stops("<prefix>/drive_c/start/adir/QIL.TMP: is a file the run "
+                 "removes\nFailed to create output file.",
+                 {"adir", "qilerror.txt"}),
+      BadInput("OutputFileIsADevice")
           .typing("$ /dev/full\nA!\n")
-          .stops("Failed to write output file.", {"qilerror.txt"}),
+          .stops("/dev/full: not a regular file\nFailed to create output file.",
+                 {"qilerror.txt"}),
       // Blanks name no editor, so no command is run on the report's name.
       BadInput("BlankEditorIsNoEditor")
           .withEnvironment({{"EDITOR", " "}, {"VISUAL", "\t"}})
@@ -507,29 +569,34 @@ std::vector<BadInput> captureCases() {
 
 // An error log is never a link's target, a FIFO or a device.
 std::vector<BadInput> errorLogCases() {
+  const std::string kStartLogLinked =
+      "<prefix>/drive_c/start/qilerror.txt: is a symbolic link\n"
+      "Error log failed to open.";
   return {
       BadInput("ErrorLogIsALink")
           .spoiledBy([](const Paths& p) {
             symlinkTo(p.victim, p.start + "/qilerror.txt");
           })
-          .stops("Error log failed to open.", {"qilerror.txt"}),
+          .stops(kStartLogLinked, kLogOnly),
       BadInput("ErrorLogIsADanglingLink")
           .spoiledBy([](const Paths& p) {
             symlinkTo(p.victim + ".new", p.start + "/qilerror.txt");
           })
-          .stops("Error log failed to open.", {"qilerror.txt"}),
+          .stops(kStartLogLinked, kLogOnly),
       BadInput("ErrorLogIsAFifo")
           .spoiledBy([](const Paths& p) {
             mkfifo((p.start + "/qilerror.txt").c_str(), 0644);
           })
-          .stops("Error log failed to open.", {"qilerror.txt"}),
+          .stops("<prefix>/drive_c/start/qilerror.txt: not a regular file\n"
+                 "Error log failed to open.",
+                 kLogOnly),
       BadInput("GameErrorLogIsALink")
           .spoiledBy([](const Paths& p) {
             symlinkTo(p.victim, p.gameA + "/qilerror.txt");
           })
-          .stops("Error log failed to open.", kReportAndLog)
-          .reportHolds("Test Server running SHGS")
-          .reportLacks("Game A"),
+          .stops("<prefix>/drive_c/SHGS/GAME/A/qilerror.txt: is a symbolic "
+                 "link\nError log failed to open.",
+                 kLogOnly),
   };
 }
 
@@ -578,35 +645,204 @@ std::vector<BadInput> systemRegCases() {
 std::vector<BadInput> reportNameCases() {
   const std::set<std::string> logOnly = {"qilerror.txt"};
   const std::string refused = "Failed to create output file.";
+  const auto reads = [&refused](const std::string& path) {
+    return "<prefix>" + path + ": is a file the run reads\n" + refused;
+  };
   return {
       BadInput("ReportNameWithANulByte")
           .typing(std::string("$ qilerror.txt") + '\0' + "x\nA!\n")
-          .stops(refused, logOnly),
+          .stops("qilerror.txt?x: a name cannot hold a NUL byte\n" + refused,
+                 logOnly),
       BadInput("ReportNamedAsTheGameRecord")
           .typing("$ ../SHGS/GAME/A/shcfig.dat\nA!\n")
-          .stops(refused, logOnly),
+          .stops(reads("/drive_c/SHGS/GAME/A/shcfig.dat"), logOnly),
       BadInput("ReportNamedAsTheGlobalRecord")
           .typing("$ ../SHGS/GAME/shglob.dat\nA!\n")
-          .stops(refused, logOnly),
+          .stops(reads("/drive_c/SHGS/GAME/shglob.dat"), logOnly),
       BadInput("ReportNamedAsTheDescription")
           .typing("$ ../SHGS/DescFile/Game1.txt\nA!\n")
-          .stops(refused, logOnly),
+          .stops(reads("/drive_c/SHGS/DescFile/Game1.txt"), logOnly),
       BadInput("ReportNamedAsSystemReg")
           .typing("$ ../../system.reg\nA!\n")
-          .stops(refused, logOnly),
+          .stops(reads("/system.reg"), logOnly),
       BadInput("ReportNameLinkedToTheErrorLog")
           .spoiledBy([](const Paths& p) {
             symlinkTo("qilerror.txt", p.start + "/report.txt");
           })
           .typing("$ report.txt\nA!\n")
-          .stops(refused, {"qilerror.txt", "report.txt"}),
+          .stops("<prefix>/drive_c/start/qilerror.txt: is a file the run "
+                 "removes\n" +
+                     refused,
+                 {"qilerror.txt", "report.txt"}),
       BadInput("ReportNameHardLinkedToTheGameRecord")
           .spoiledBy([](const Paths& p) {
             fs::create_hard_link(p.gameA + "/shcfig.dat",
                                  p.start + "/report.txt");
           })
           .typing("$ report.txt\nA!\n")
-          .stops(refused, {"qilerror.txt", "report.txt"}),
+          .stops(reads("/drive_c/start/report.txt"),
+                 {"qilerror.txt", "report.txt"}),
+  };
+}
+
+std::string repeated(const std::string& text, int times) {
+  std::string all;
+  for (int i = 0; i < times; ++i) all += text;
+  return all;
+}
+
+// The report is written whole, or not at all, and never where a file the
+// run reads or removes is or will be.
+std::vector<BadInput> wholeReportCases() {
+  const std::string refused = "\nFailed to create output file.";
+  const std::string gameRecord = "<prefix>/drive_c/SHGS/GAME/A/shcfig.dat";
+  return {
+      BadInput("FailedRunKeepsTheEarlierReport")
+          .spoiledBy([](const Paths& p) {
+            writeFile(p.start + "/out.txt", "an earlier report\n");
+            fs::remove_all(p.gameA);
+          })
+          .keeping({"out.txt"})
+          .stops("<prefix>/drive_c/SHGS/GAME/A: No such file or directory\n"
+                 "Failed to enter directory C:\\SHGS\\GAME\\A",
+                 kLogOnly),
+      // Found without regard to case, such a file would be read next time.
+      BadInput("ReportNamedAsARecordStoredInUpperCase")
+          .spoiledBy([](const Paths& p) {
+            fs::rename(p.gameA + "/shcfig.dat", p.gameA + "/SHCFIG.DAT");
+          })
+          .typing("$ ../SHGS/GAME/A/shcfig.dat\nA!\n")
+          .stops(gameRecord + ": is a file the run reads" + refused, kLogOnly),
+      BadInput("ReportNamedAsAMissingRecord")
+          .spoiledBy(
+              [](const Paths& p) { fs::remove(p.gameA + "/shcfig.dat"); })
+          .typing("$ ../SHGS/GAME/A/shcfig.dat\nA!\n")
+          .stops(gameRecord + ": is a file the run reads" + refused, kLogOnly),
+      // Planted under the default name, leading where a reader's log will be.
+      BadInput("DefaultReportNameLinkedToAGameLog")
+          .spoiledBy([](const Paths& p) {
+            symlinkTo(p.gameA + "/qilerror.txt",
+                      p.start + "/SHGS Game Data.TXT");
+          })
+          .typing("A!\n")
+          .keeping({"SHGS Game Data.TXT"})
+          .stops("<prefix>/drive_c/SHGS/GAME/A/qilerror.txt: is a file the "
+                 "run removes" +
+                     refused,
+                 kLogOnly),
+      BadInput("ReportNameIsAFifo")
+          .spoiledBy([](const Paths& p) {
+            mkfifo((p.start + "/out.txt").c_str(), 0644);
+          })
+          .keeping({"out.txt"})
+          .stops("<prefix>/drive_c/start/out.txt: not a regular file" + refused,
+                 kLogOnly),
+      // The link stays; the file it leads to gets the report.
+      BadInput("ReportNameIsALinkToAnotherFile")
+          .spoiledBy([](const Paths& p) {
+            makeDirectories(p.start + "/reports");
+            writeFile(p.start + "/reports/r.txt", "an earlier report\n");
+            symlinkTo("reports/r.txt", p.start + "/out.txt");
+          })
+          .keeping({"out.txt"})
+          .leaving({"reports"})
+          .completes({"Game A - Alpha"}),
+  };
+}
+
+// Data are shown as data: never as instructions to the terminal. Input of
+// any size, paths of any length and input that is not yet there take
+// bounded memory and time.
+std::vector<BadInput> consoleAndBoundsCases() {
+  const std::string hidden = "\x1b]0;owned\x07\x1b[8m";
+  const std::string deep = repeated("\\\\x", 20000);
+  return {
+      BadInput("ControlSequencesInATitle")
+          .spoiledBy([hidden](const Paths& p) {
+            replaceInFile(p.systemReg, "\"Alpha\"", "\"Alpha" + hidden + "\"");
+          })
+          .completes({"Game A - Alpha" + hidden + " - 1000 sectors"})
+          .screenHolds("(A) Alpha?]0;owned??[8m ")
+          .screenLacks("\x1b]"),
+      BadInput("ControlSequencesInAMissingDirectory")
+          .spoiledBy([](const Paths& p) {
+            replaceGameDirectory(p, "\"C:\\\\SHGS\\\\\x1b[8mA\"");
+          })
+          .stops("<prefix>/drive_c/SHGS/?[8mA: No such file or directory\n"
+                 "Failed to enter directory C:\\SHGS\\?[8mA",
+                 kLogOnly),
+      BadInput("DirectoryOfTwentyThousandNames")
+          .spoiledBy([deep](const Paths& p) {
+            replaceGameDirectory(p, "\"C:\\\\SHGS\\\\GAME\\\\A" + deep + "\"");
+          })
+          .withProcess([](testing_support::ProcessOptions* options) {
+            options->killAfterSeconds = 60;
+          })
+          .stops("<prefix>/drive_c/SHGS/GAME/A" + repeated("/x", 20000) +
+                     ": No such file or directory\n"
+                     "Failed to enter directory C:\\SHGS\\GAME\\A" +
+                     repeated("\\x", 20000),
+                 kLogOnly),
+      BadInput("StandardInputLeftNonBlocking")
+          .withProcess([](testing_support::ProcessOptions* options) {
+            options->nonBlockingInput = true;
+            options->inputAfter = "option(s) to toggle: ";
+          })
+          .completes({"Game A - Alpha"}),
+      BadInput("EditorWithAnOpenQuote")
+          .withEnvironment({{"EDITOR", "vi 'x"}})
+          .completes({"Game A - Alpha"})
+          .warning("EDITOR could not be used: a quote is not closed\n"),
+      BadInput("EditorThatCannotBeStarted")
+          .withEnvironment({{"VISUAL", "/nonexistent/editor --wait"}})
+          .completes({"Game A - Alpha"})
+          .warning("VISUAL could not be used: /nonexistent/editor: No such "
+                   "file or directory\n"),
+  };
+}
+
+// Arguments are read before anything is made; any option writes the
+// report without the menu, saying nothing when all went well.
+std::vector<BadInput> commandLineCases() {
+  return {
+      BadInput("HelpMakesNoFile")
+          .withArguments({"-h"})
+          .ends(0, "", {})
+          .screenHolds("Usage: shgs-exporter [OPTION]...\n")
+          .screenHolds("\n  --games LETTERS "),
+      BadInput("VersionMakesNoFile")
+          .withArguments({"--vers"})
+          .ends(0, "", {})
+          .screenHolds("shgs-exporter 1.20\n"),
+      BadInput("UnknownOption")
+          .withArguments({"--games", "A", "--colour"})
+          .misunderstood("unrecognized option '--colour'"),
+      BadInput("OptionWithoutItsValue")
+          .withArguments({"--output"})
+          .misunderstood("option '--output' requires an argument"),
+      BadInput("GamesThatAreNoLetters")
+          .withArguments({"--games", "A1"})
+          .misunderstood("invalid letters 'A1' for '--games'"),
+      BadInput("StrayArgument")
+          .withArguments({"report.txt"})
+          .misunderstood("unexpected argument 'report.txt'"),
+      // Known only once the registry is read; its work files go again.
+      BadInput("LetterOfNoListedGame")
+          .withArguments({"--games", "aQ"})
+          .misunderstood("no listed game has the letter 'Q' of '--games'"),
+      BadInput("RunWithoutTheMenu")
+          .withArguments({"--games", "a", "--output", "out.txt", "--plain"})
+          .withEnvironment({{"EDITOR", "/bin/false"}})
+          .typing("")
+          .ends(0, "", {"out.txt"})
+          .reportHolds("\nGame A - Alpha - 1000 sectors")
+          .reportLacks("[CODE]")
+          .screenLacks("Output file will be placed in"),
+      BadInput("RunWithoutTheMenuThatFails")
+          .withArguments({"--games", "A", "--output", "missing/out.txt"})
+          .stops("<prefix>/drive_c/start/missing: No such file or directory\n"
+                 "Failed to create output file.",
+                 kLogOnly),
   };
 }
 
@@ -615,7 +851,8 @@ std::vector<BadInput> allCases() {
   for (const auto& part :
        {registryCases(), captureCases(), errorLogCases(), systemRegCases(),
         descriptionCases(), pathCases(), numberCases(), reportNameCases(),
-        outputAndInputCases()}) {
+        outputAndInputCases(), wholeReportCases(), consoleAndBoundsCases(),
+        commandLineCases()}) {
     cases.insert(cases.end(), part.begin(), part.end());
   }
   return cases;
@@ -643,9 +880,16 @@ class BadInputTest : public SampleRunTest,
     }
   }
 
+  // What --help shows.
+  std::string usage() {
+    testing_support::ProcessOptions options;
+    options.arguments = {"--help"};
+    return runExporter(options).standardOutput;
+  }
+
   std::string withPrefix(std::string text) const {
-    const std::size_t mark = text.find(kPrefixMark);
-    if (mark != std::string::npos) {
+    for (std::size_t mark = text.find(kPrefixMark); mark != std::string::npos;
+         mark = text.find(kPrefixMark, mark)) {
       text.replace(mark, std::strlen(kPrefixMark), prefix());
     }
     return text;
@@ -656,12 +900,14 @@ TEST_P(BadInputTest, EndsAsDefinedAndChangesNothingOfTheServer) {
   const BadInput& c = GetParam();
   ASSERT_NO_FATAL_FAILURE(makeServer(c.registry + kServerFiles));
   writeFile(paths().victim, "someone else's\n");
+  testing_support::ProcessOptions options;
+  options.input = c.input;
+  options.arguments = c.arguments;
+  if (c.process) c.process(&options);
+  if (c.asNobody) runAsNobody(&options);
   if (c.spoil) {
     ASSERT_NO_FATAL_FAILURE(c.spoil(paths()));
   }
-  testing_support::ProcessOptions options;
-  options.input = c.input;
-  if (c.asNobody) runAsNobody(&options);
   const e2e::TreeState before = serverState();
   const e2e::TreeState startBefore = e2e::treeStateOf(start());
   testing_support::Environment environment = c.environment;
@@ -672,8 +918,12 @@ TEST_P(BadInputTest, EndsAsDefinedAndChangesNothingOfTheServer) {
   const ProcessResult result = runExporter(options, environment);
 
   EXPECT_EQ(result.exitCode, c.exitCode);
-  EXPECT_EQ(result.standardError, withPrefix(c.standardError));
-  EXPECT_EQ(entriesOf(start()), c.startEntries);
+  EXPECT_EQ(result.standardError,
+            withPrefix(c.standardError) + (c.usageFollows ? usage() : ""));
+  std::set<std::string> entries = c.startEntries;
+  entries.insert(c.kept.begin(), c.kept.end());
+  entries.insert(c.left.begin(), c.left.end());
+  EXPECT_EQ(entriesOf(start()), entries);
   EXPECT_EQ(treeDifferences(before, serverState()), "");
   const e2e::TreeState startAfter = e2e::treeStateOf(start());
   for (const std::string& name : c.kept) {
@@ -681,7 +931,9 @@ TEST_P(BadInputTest, EndsAsDefinedAndChangesNothingOfTheServer) {
               startBefore.at(name))
         << name;
   }
-  const std::string report = readFile(startFile("out.txt"));
+  const std::string report = fs::is_regular_file(startFile("out.txt"))
+                                 ? readFile(startFile("out.txt"))
+                                 : std::string();
   for (const std::string& text : c.holds) {
     EXPECT_NE(report.find(text), std::string::npos)
         << ::testing::PrintToString(text) << " not in the report";
@@ -689,6 +941,14 @@ TEST_P(BadInputTest, EndsAsDefinedAndChangesNothingOfTheServer) {
   for (const std::string& text : c.lacks) {
     EXPECT_EQ(report.find(text), std::string::npos)
         << ::testing::PrintToString(text) << " in the report";
+  }
+  for (const std::string& text : c.screenShows) {
+    EXPECT_NE(result.standardOutput.find(text), std::string::npos)
+        << ::testing::PrintToString(text) << " not on the screen";
+  }
+  for (const std::string& text : c.screenHides) {
+    EXPECT_EQ(result.standardOutput.find(text), std::string::npos)
+        << ::testing::PrintToString(text) << " on the screen";
   }
 }
 
@@ -721,7 +981,9 @@ TEST_F(FullDiskTest, CaptureCutShortStopsTheRun) {
   const ProcessResult result = runExporter(kChooseA);
 
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.standardError, "Failed to initialize registry data.");
+  EXPECT_EQ(result.standardError, start() +
+                                      "/qil.tmp: No space left on device\n"
+                                      "Failed to initialize registry data.");
   EXPECT_EQ(entriesOf(start()), kCaptureAndLog);
   EXPECT_EQ(treeDifferences(before, serverState()), "");
 }
@@ -757,12 +1019,14 @@ TEST_F(SampleRunTest, TwoRunsInOneDirectoryEachReportTheirOwnServer) {
   }
 }
 
-// Ctrl-C and its kin at the menu remove the files the run holds, and the
-// run ends as the signal ends a program.
+// Ctrl-C and its kin at the menu, and every other signal that ends a
+// program, remove the files the run holds; the run ends as the signal ends a
+// program.
 TEST_F(SampleRunTest, InterruptionRemovesTheFilesTheRunHolds) {
   ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
   const e2e::TreeState before = serverState();
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGXFSZ,
+                           SIGXCPU, SIGALRM, SIGUSR1, SIGRTMIN}) {
     SCOPED_TRACE(strsignal(signal));
     testing_support::ProcessOptions options;
     options.signalAfter = "option(s) to toggle: ";
@@ -773,6 +1037,153 @@ TEST_F(SampleRunTest, InterruptionRemovesTheFilesTheRunHolds) {
     EXPECT_EQ(result.endedBySignal, signal);
     EXPECT_EQ(entriesOf(start()), std::set<std::string>());
     EXPECT_EQ(treeDifferences(before, serverState()), "");
+  }
+}
+
+// A hang-up ignored from the start, as under nohup, is left ignored: the
+// run goes on to its end.
+TEST_F(SampleRunTest, SignalIgnoredAtStartStaysIgnored) {
+  ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
+  testing_support::ProcessOptions options;
+  options.signalAfter = "option(s) to toggle: ";
+  options.signal = SIGHUP;
+  options.ignoredSignals = {SIGHUP};
+
+  const ProcessResult result = runExporter(options);
+
+  EXPECT_EQ(result.endedBySignal, 0);
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.standardError, kInputEnded);
+  EXPECT_EQ(entriesOf(start()), std::set<std::string>());
+}
+
+// A link to the game's record swapped in and out at the report's name while
+// runs go on: whatever a run finds there, the record is never written.
+TEST_F(SampleRunTest, ReportNameSwappedForALinkNeverRedirectsTheReport) {
+  ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
+  const e2e::TreeState before = serverState();
+  const std::string name = startFile("out.txt");
+  std::atomic<bool> running{true};
+  std::thread swapper([&] {
+    std::error_code ignored;  // the runs put their reports there too
+    for (int i = 0; running; ++i) {
+      fs::remove(name, ignored);
+      if (i % 2 == 0) {
+        fs::create_symlink(drive("SHGS/GAME/A/shcfig.dat"), name, ignored);
+      }
+    }
+  });
+  for (int round = 0; round < 200; ++round) {
+    runExporter(kChooseA);
+  }
+  running = false;
+  swapper.join();
+  EXPECT_EQ(treeDifferences(before, serverState()), "");
+}
+
+// A report written over an earlier one keeps its permission bits; a new one
+// gets what the user's file creation mask leaves.
+TEST_F(SampleRunTest, ReplacedReportKeepsItsPermissionBits) {
+  ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
+  writeFile(startFile("out.txt"), "an earlier report\n");
+  chmod(startFile("out.txt").c_str(), 0604);
+
+  const ProcessResult result = runExporter(kChooseA);
+
+  ASSERT_EQ(result.exitCode, 0) << result.standardError;
+  struct stat info;
+  ASSERT_EQ(stat(startFile("out.txt").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0604u);
+  EXPECT_NE(readFile(startFile("out.txt")).find("Game A - Alpha"),
+            std::string::npos);
+}
+
+// Descriptors of folders nested below "base", each named "name", made as
+// they come: paths so deep that no path can name them are made, entered and
+// removed a folder at a time.
+class NestedFolders {
+ public:
+  NestedFolders(const std::string& base, const std::string& name, int depth)
+      : name_(name) {
+    folders_.push_back(open(base.c_str(), O_DIRECTORY | O_CLOEXEC));
+    for (int i = 0; i < depth; ++i) {
+      mkdirat(folders_.back(), name.c_str(), 0755);
+      folders_.push_back(
+          openat(folders_.back(), name.c_str(), O_DIRECTORY | O_CLOEXEC));
+    }
+  }
+  ~NestedFolders() {
+    while (folders_.size() > 1) {
+      removeContents(folders_.back());
+      close(folders_.back());
+      folders_.pop_back();
+      unlinkat(folders_.back(), name_.c_str(), AT_REMOVEDIR);
+    }
+    close(folders_.back());
+  }
+
+  int deepest() const { return folders_.back(); }
+
+ private:
+  // The deepest folder holds plain files and folders of plain files.
+  static void removeContents(int folder) {
+    for (const char* inner : {"A", "start"}) {
+      const int fd = openat(folder, inner, O_DIRECTORY | O_CLOEXEC);
+      for (const char* file : {"shcfig.dat", "out.txt", "qilerror.txt"}) {
+        unlinkat(fd, file, 0);
+      }
+      close(fd);
+      unlinkat(folder, inner, AT_REMOVEDIR);
+    }
+  }
+
+  std::string name_;
+  std::vector<int> folders_;
+};
+
+std::string readAt(int folder, const std::string& name) {
+  const int fd = openat(folder, name.c_str(), O_RDONLY | O_CLOEXEC);
+  std::string text;
+  char buffer[4096];
+  for (ssize_t n; fd >= 0 && (n = read(fd, buffer, sizeof buffer)) > 0;) {
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  if (fd >= 0) close(fd);
+  return text;
+}
+
+// Folders deeper than a path can name: the run enters and leaves them by
+// the folders it holds, so depth never matters and nothing is left behind.
+TEST_F(SampleRunTest, FoldersDeeperThanAPathCanNameWorkAsAnyOther) {
+  const std::string name(200, 'd');
+  const int depth = 24;
+  std::string directory = "\"C:\\\\deep";  // as system.reg holds it
+  for (int i = 0; i < depth; ++i) directory += "\\\\" + name;
+  ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
+  replaceInFile(prefix() + "/system.reg", "\"C:\\\\SHGS\\\\GAME\\\\A\"",
+                directory + "\\\\A\"");
+  makeDirectories(drive("deep"));
+  const NestedFolders nested(drive("deep"), name, depth);
+  ASSERT_EQ(
+      renameat(AT_FDCWD, drive("SHGS/GAME/A").c_str(), nested.deepest(), "A"),
+      0);
+  ASSERT_EQ(mkdirat(nested.deepest(), "start", 0755), 0);
+  std::string startDeep = drive("deep");
+  for (int i = 0; i < depth; ++i) startDeep += "/" + name;
+  startDeep += "/start";
+  testing_support::ProcessOptions options;
+  options.input = kChooseA;
+
+  const ProcessResult result = testing_support::runProcess(
+      {SHGS_EXPORTER_PATH}, startDeep,
+      {{"WINEPREFIX", prefix()}, {"HOME", temp_.path()}, {"TZ", "UTC"}},
+      options);
+
+  ASSERT_EQ(result.exitCode, 0) << result.standardError;
+  EXPECT_NE(readAt(nested.deepest(), "start/out.txt").find("Game A - Alpha"),
+            std::string::npos);
+  for (const char* log : {"start/qilerror.txt", "A/qilerror.txt"}) {
+    EXPECT_NE(faccessat(nested.deepest(), log, F_OK, 0), 0) << log;
   }
 }
 
@@ -883,12 +1294,15 @@ TEST_F(MemoryUseTest, HugeOneLineDescriptionKeepsTheRunSmall) {
   }
 }
 
-// A 100 MB registry file, nearly all of it other keys: the listing keeps only
-// the server's key, so the run stays small.
+// A 100 MB registry file of a 64-bit prefix, nearly all of it keys below
+// the server's 64-bit key that follow its 32-bit one: the listing keeps only
+// the 32-bit view, dropping the other as soon as that view appears, so the
+// run stays small.
 TEST_F(MemoryUseTest, HugeSystemRegKeepsTheRunSmall) {
-  ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
+  ASSERT_NO_FATAL_FAILURE(
+      makeServer(std::string(kRegistry) + "@view = 32\n" + kServerFiles));
   const std::string systemReg = prefix() + "/system.reg";
-  std::string keys = unrelatedKeys("Software\\\\Other Vendor\\\\Product");
+  std::string keys = unrelatedKeys(kStoredServerKey);
   {
     std::ofstream out(systemReg, std::ios::binary | std::ios::app);
     for (int i = 0; i < 10; ++i) out << keys;
@@ -904,6 +1318,47 @@ TEST_F(MemoryUseTest, HugeSystemRegKeepsTheRunSmall) {
   if (!kSanitized) {
     EXPECT_LT(result.peakMemoryKb, 32 * 1024);
   }
+}
+
+// Standard input that never ends a word: the menu's word costs no memory,
+// whatever it holds.
+TEST_F(MemoryUseTest, EndlessWordKeepsTheMenuSmall) {
+  ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
+  testing_support::ProcessOptions options;
+  options.inputPath = "/dev/zero";
+  options.killAfterSeconds = 3;
+
+  const ProcessResult result = runExporter(options);
+
+  EXPECT_EQ(result.endedBySignal, SIGKILL);
+  if (!kSanitized) {
+    EXPECT_LT(result.peakMemoryKb, 24 * 1024);
+  }
+}
+
+// A registry key too big for the memory the run may have is no listing:
+// never a server with fewer games. The limit would stop a sanitized build
+// at start.
+TEST_F(MemoryUseTest, ListingBeyondTheMemoryLimitStopsTheRun) {
+  if (kSanitized) GTEST_SKIP() << "an address-space limit stops sanitizers";
+  ASSERT_NO_FATAL_FAILURE(makeServer(std::string(kRegistry) + kServerFiles));
+  const std::string nodes = unrelatedKeys(kStoredServerKey);
+  {
+    std::ofstream out(prefix() + "/system.reg",
+                      std::ios::binary | std::ios::app);
+    for (int i = 0; i < 6; ++i) out << nodes;
+  }
+  testing_support::ProcessOptions options;
+  options.input = kChooseA;
+  options.addressSpaceMb = 64;
+
+  const ProcessResult result = runExporter(options);
+
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.standardError, start() +
+                                      "/qil.tmp: Cannot allocate memory\n"
+                                      "Failed to initialize registry data.");
+  EXPECT_EQ(entriesOf(start()), std::set<std::string>{"qilerror.txt"});
 }
 
 // Each caret toggles the listed games; millions of them cost no memory for

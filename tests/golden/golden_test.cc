@@ -1,9 +1,10 @@
 // Golden reports: each case directory below tests/testdata/golden holds a
 // sample server description (server.txt) and runs, each made of the
 // operator's keystrokes (<run>.input), the exact report the run must write
-// (<run>.expected) and, optionally, the exact standard error (<run>.stderr).
-// The exporter runs on the server at a pinned local time, and its report is
-// compared byte for byte.
+// (<run>.expected) and, optionally, the exact standard error (<run>.stderr)
+// and the arguments, one to a line, of a run without the menu that must
+// write the same report (<run>.args). The exporter runs on the server at a
+// pinned local time, and its report is compared byte for byte.
 //
 // SHGS_UPDATE_GOLDEN=1 rewrites existing <run>.expected files with the
 // program's output instead of comparing; review the diff before committing.
@@ -77,6 +78,26 @@ std::string findFakeTimeLibrary() {
   return std::string();
 }
 
+// The arguments of a run without the menu, one to a line.
+std::vector<std::string> argumentsOf(const std::string& argsPath) {
+  std::vector<std::string> arguments;
+  std::string text = readFile(argsPath);
+  for (std::size_t end; (end = text.find('\n')) != std::string::npos;
+       text.erase(0, end + 1)) {
+    arguments.push_back(text.substr(0, end));
+  }
+  return arguments;
+}
+
+// What a run without the menu says: what the menu's run says, less where
+// the report is, since it starts no viewer.
+std::string withoutViewerNote(std::string standardError) {
+  const std::string note = "Report written to SHGS Game Data.TXT\n";
+  const std::size_t at = standardError.rfind(note);
+  if (at != std::string::npos) standardError.erase(at, note.size());
+  return standardError;
+}
+
 // The expected report, naming this build's home page in the forum footer.
 std::string expectedReport(const std::string& expectedPath) {
   std::string expected = readFile(expectedPath);
@@ -122,6 +143,23 @@ class GoldenReport : public ExporterRunTest,
     return report;
   }
 
+  // A run with "arguments" and no input, at the pinned time.
+  ProcessResult runArguments(const std::vector<std::string>& arguments,
+                             const std::string& fakeTime) {
+    std::vector<std::string> argv = {SHGS_EXPORTER_PATH};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return testing_support::runProcess(
+        argv, start(),
+        {{"WINEPREFIX", prefix()},
+         {"HOME", temp_.path()},
+         {"PATH", "/usr/bin:/bin"},
+         {"TZ", "EST5EDT"},
+         {"LD_PRELOAD", fakeTime},
+         {"FAKETIME", kFakeTime},
+         {"ASAN_OPTIONS", "verify_asan_link_order=0"}},
+        "");
+  }
+
   void checkOtherBuild(const std::string& program, const std::string& run) {
     SCOPED_TRACE(program);
     const std::string input = readFile(run + ".input");
@@ -163,6 +201,16 @@ TEST_P(GoldenReport, WritesExpectedBytes) {
     EXPECT_EQ(result.standardError, readFile(run + ".stderr"));
   }
   EXPECT_EQ(leftoverFiles(temp_.path()), std::vector<std::string>());
+  if (fileExists(run + ".args")) {
+    SCOPED_TRACE("without the menu");
+    fs::remove(reportPath);
+    const ProcessResult direct =
+        runArguments(argumentsOf(run + ".args"), fakeTime);
+    EXPECT_EQ(direct.exitCode, 0) << direct.standardError;
+    EXPECT_EQ(direct.standardOutput, "");
+    EXPECT_EQ(direct.standardError, withoutViewerNote(result.standardError));
+    EXPECT_EQ(readFile(reportPath), expectedReport(run + ".expected"));
+  }
   const char* other = std::getenv("SHGS_GOLDEN_EXPORTER");
   if (other != nullptr && *other != '\0') {
     fs::remove(reportPath);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "report/report.h"
+#include "support/text_input.h"
 
 namespace shgs {
 namespace testing_support {
@@ -27,7 +28,7 @@ class MemoryReportSource : public ReportSource {
   void readServer(const ServerWriter& write) override { write(global_); }
 
   void readGame(char letter, const GameWriter& write) override {
-    DescriptionFile description(std::make_unique<std::stringbuf>(description_));
+    DescriptionFile description(std::make_unique<TextInput>(description_));
     write(games_.at(letter), &description);
   }
 

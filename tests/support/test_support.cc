@@ -11,6 +11,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -47,27 +48,41 @@ std::string TempDir::operator/(const std::string& relative) const {
 
 namespace {
 
+bool holds(const std::string& output, const std::string& text) {
+  return !text.empty() && output.find(text) != std::string::npos;
+}
+
 // Feeds the input to "inputFd" and drains the two output pipes, without
 // deadlocking on a child that writes much before it reads; sends the signal
-// of "options" to "child" once its output holds the text it waits for.
+// of "options" to "child" once its output holds the text it waits for, and
+// kills it when it runs too long.
 void exchange(pid_t child, int inputFd, int outputFd, int errorFd,
               const ProcessOptions& options, ProcessResult* result) {
   const std::string& input = options.input;
   const bool keepInput = !options.signalAfter.empty();
   bool signalled = false;
   std::size_t written = 0;
-  if (input.empty() && !keepInput) {
+  if ((input.empty() && !keepInput) || !options.inputPath.empty()) {
     close(inputFd);
     inputFd = -1;
   }
+  const auto deadline = std::chrono::steady_clock::now() +
+                        std::chrono::seconds(options.killAfterSeconds);
   while (outputFd >= 0 || errorFd >= 0) {
-    const bool writing = inputFd >= 0 && written < input.size();
+    const bool writing = inputFd >= 0 && written < input.size() &&
+                         (options.inputAfter.empty() ||
+                          holds(result->standardOutput, options.inputAfter));
     pollfd fds[3] = {{writing ? inputFd : -1, POLLOUT, 0},
                      {outputFd, POLLIN, 0},
                      {errorFd, POLLIN, 0}};
-    if (poll(fds, 3, -1) < 0) {
+    const int timeout = options.killAfterSeconds == 0 ? -1 : 100;
+    if (poll(fds, 3, timeout) < 0) {
       if (errno == EINTR) continue;
       break;
+    }
+    if (options.killAfterSeconds != 0 &&
+        std::chrono::steady_clock::now() >= deadline) {
+      kill(child, SIGKILL);
     }
     if (writing && (fds[0].revents & (POLLOUT | POLLERR | POLLHUP))) {
       const ssize_t n =
@@ -94,9 +109,12 @@ void exchange(pid_t child, int inputFd, int outputFd, int errorFd,
       }
     }
     if (keepInput && !signalled &&
-        result->standardOutput.find(options.signalAfter) != std::string::npos) {
+        holds(result->standardOutput, options.signalAfter)) {
       kill(child, options.signal);
       signalled = true;
+      // Input ends there, for a program that outlives the signal.
+      if (inputFd >= 0) close(inputFd);
+      inputFd = -1;
     }
   }
   if (inputFd >= 0) close(inputFd);
@@ -114,6 +132,22 @@ std::map<std::string, std::string> withSanitizerOptions(
     value = value.empty() ? inherited : inherited + (":" + value);
   }
   return environment;
+}
+
+// Enters "directory" a name at a time when it is longer than the system
+// takes in one path.
+bool enterDeep(const std::string& directory) {
+  if (chdir(directory.c_str()) == 0) return true;
+  if (errno != ENAMETOOLONG || directory.empty() || directory[0] != '/' ||
+      chdir("/") != 0) {
+    return false;
+  }
+  std::stringstream names(directory.substr(1));
+  std::string name;
+  while (std::getline(names, name, '/')) {
+    if (!name.empty() && chdir(name.c_str()) != 0) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -141,24 +175,37 @@ ProcessResult runProcess(const std::vector<std::string>& argv,
   std::vector<char*> args, env;
   for (const std::string& arg : argv)
     args.push_back(const_cast<char*>(arg.c_str()));
+  for (const std::string& arg : options.arguments)
+    args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
   for (std::string& entry : envStrings) env.push_back(entry.data());
   env.push_back(nullptr);
 
   const pid_t child = fork();
   if (child == 0) {
-    dup2(inPipe[0], 0);
+    const int input = options.inputPath.empty()
+                          ? inPipe[0]
+                          : open(options.inputPath.c_str(), O_RDONLY);
+    dup2(input, 0);
     dup2(outPipe[1], 1);
     dup2(errPipe[1], 2);
     for (int fd :
          {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
       close(fd);
+    if (options.nonBlockingInput) fcntl(0, F_SETFL, O_NONBLOCK);
+    signal(SIGPIPE, SIG_DFL);  // which this process ignores
+    for (int ignored : options.ignoredSignals) signal(ignored, SIG_IGN);
+    if (options.addressSpaceMb != 0) {
+      const rlim_t bytes = static_cast<rlim_t>(options.addressSpaceMb) << 20;
+      const rlimit limit{bytes, bytes};
+      setrlimit(RLIMIT_AS, &limit);
+    }
     if (options.userId != -1 &&
         (setgroups(0, nullptr) != 0 || setgid(options.userId) != 0 ||
          setuid(options.userId) != 0)) {
       _exit(125);
     }
-    if (chdir(directory.c_str()) != 0) _exit(126);
+    if (!enterDeep(directory)) _exit(126);
     execve(args[0], args.data(), env.data());
     _exit(127);
   }

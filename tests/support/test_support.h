@@ -35,12 +35,21 @@ struct ProcessResult {
 
 // How runProcess treats the process beyond its arguments and environment.
 struct ProcessOptions {
+  std::vector<std::string> arguments;  // after the program's name
   std::string input;  // written to standard input, which is then closed
-  // When not empty: standard input stays open, and "signal" is sent once
+  // When not empty: "input" is written only once standard output holds
+  // this text.
+  std::string inputAfter;
+  std::string inputPath;          // when not empty: standard input is this file
+  bool nonBlockingInput = false;  // left non-blocking, as others may leave it
+  // When not empty: standard input stays open until "signal" is sent, once
   // standard output holds this text.
   std::string signalAfter;
   int signal = 0;
+  std::vector<int> ignoredSignals;  // ignored from the start, as under nohup
   int userId = -1;  // when not -1, the process runs as this user and group
+  long addressSpaceMb = 0;   // when not 0, the process's address space limit
+  int killAfterSeconds = 0;  // when not 0, a process still running is killed
 };
 
 // Runs "argv" in "directory" with the environment "environment" (nothing

@@ -3,20 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
 
-#include "support/test_support.h"
+#include "support/text_input.h"
 
 namespace shgs {
 namespace {
 
-using testing_support::TempDir;
-using testing_support::writeFile;
+using testing_support::TextInput;
 
-std::string excerptOf(std::unique_ptr<std::streambuf> text) {
+std::string excerptOf(std::unique_ptr<InputFile> text) {
   DescriptionFile description(std::move(text));
   std::ostringstream out;
   ReportWriter writer(out, false);
@@ -25,7 +23,7 @@ std::string excerptOf(std::unique_ptr<std::streambuf> text) {
 }
 
 std::string excerptOf(const std::string& content) {
-  return excerptOf(std::make_unique<std::stringbuf>(content));
+  return excerptOf(std::make_unique<TextInput>(content));
 }
 
 // Four full rows of "c", each after its line end.
@@ -51,6 +49,9 @@ TEST(DescriptionExcerpt, ShowsLinesWhileTheBudgetLasts) {
        "\n" + std::string(80, 'x') + "\n" + std::string(20, 'x')},
       {"1\n2\n3\n4\n", "\n1\n2\n3\n4"},
       {"1\n2\n3\n4\n5\n6\n", "\n1\n2\n3\n4\n5..."},
+      // 393 characters and their four line breaks spend the budget exactly.
+      {std::string(393, 'x'),
+       fourRows('x') + "\n" + std::string(73, 'x') + "..."},
       // The carriage return is the 397th character, the last one shown.
       {full + "\rmore\n", shown + "\r..."},
       {full + "\r\nmore\n", shown + "..."},
@@ -61,25 +62,17 @@ TEST(DescriptionExcerpt, ShowsLinesWhileTheBudgetLasts) {
   }
 }
 
-// A reader that took the whole line before cutting it would never finish:
-// a sparse gigabyte of zero bytes on one line is cheap to make and slow to
-// read through.
+// A reader that took the whole line before cutting it would never finish
+// on a gigabyte of zero bytes on one line.
 TEST(DescriptionExcerpt, StopsReadingWhereTheBudgetEnds) {
-  TempDir dir;
-  writeFile(dir / "endless.txt", "");
-  std::filesystem::resize_file(dir / "endless.txt", std::uintmax_t{1} << 30);
-  std::unique_ptr<std::streambuf> file =
-      makeHostPlatform()->openForReading(dir / "endless.txt");
-  ASSERT_NE(file, nullptr);
-  EXPECT_EQ(excerptOf(std::move(file)),
+  EXPECT_EQ(excerptOf(std::make_unique<TextInput>(std::string(1, '\0'),
+                                                  std::uint64_t{1} << 30)),
             fourRows('\0') + "\n" + std::string(77, '\0') + "...");
 }
 
-TEST(DescriptionExcerpt, IsEmptyWithoutADescription) {
-  std::ostringstream out;
-  ReportWriter writer(out, true);
-  writeDescriptionExcerpt(writer, nullptr);
-  EXPECT_EQ(out.str(), "");
+// What was read of a file that could not be read whole is no description.
+TEST(DescriptionExcerpt, IsEmptyForAFileThatShrankWhileRead) {
+  EXPECT_EQ(excerptOf(std::make_unique<TextInput>("one\ntwo\n", true)), "");
 }
 
 }  // namespace

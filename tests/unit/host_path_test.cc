@@ -5,14 +5,12 @@
 #include <filesystem>
 #include <string>
 
-#include "support/scoped_process_state.h"
 #include "support/test_support.h"
 
 namespace shgs {
 namespace {
 
 using testing_support::makeDirectories;
-using testing_support::ScopedWorkingDirectory;
 using testing_support::TempDir;
 using testing_support::writeFile;
 
@@ -40,68 +38,94 @@ class HostPathTest : public ::testing::Test {
     }
   }
 
-  void expectMapped(const Case& c, const std::string& expectedBase) {
+  // The host path of the folder "windowsPath" names, or of the entry its
+  // last name denotes in the folder before it; failing both, why the folder
+  // is missing.
+  std::string mapped(const std::string& windowsPath,
+                     const HostFolderPtr& base = nullptr) {
+    std::string why;
+    if (HostFolderPtr folder = paths_.findFolder(windowsPath, base, &why)) {
+      return folder->hostPath();
+    }
+    const std::size_t last = windowsPath.find_last_of("\\/");
+    const std::string parent = windowsPath.substr(0, last);
+    const HostFolderPtr folder = paths_.findFolder(parent, base, &why);
+    if (last == std::string::npos || folder == nullptr) return "missing " + why;
+    return folder->pathOf(findEntry(*folder, windowsPath.substr(last + 1)));
+  }
+
+  void expectMapped(const Case& c, const std::string& expectedBase,
+                    const HostFolderPtr& base = nullptr) {
     SCOPED_TRACE(c.windowsPath);
-    EXPECT_EQ(mapWindowsPath(c.windowsPath, prefix_.path()),
-              expectedBase + c.expected);
+    std::string expected = c.expected;
+    const std::size_t mark = expected.find('@');
+    if (mark != std::string::npos) expected.replace(mark, 1, expectedBase);
+    EXPECT_EQ(mapped(c.windowsPath, base), expected);
   }
 
   TempDir prefix_;
+  HostPaths paths_{prefix_.path()};
 };
 
-// A component that does not exist as written takes the first entry in
-// sorted order that differs only in case; one that matches nothing is kept.
+// A name that does not exist as written takes the first entry in sorted
+// order that differs only in case. Drive C is named as its link leads.
 TEST_F(HostPathTest, MapsDrivePathsIntoThePrefixIgnoringCase) {
   const Case cases[] = {
-      {"C:\\SHGS\\GAME\\shglob.dat", "c:/SHGS/GAME/shglob.dat"},
-      {"C:\\shgs\\game\\SHGLOB.DAT", "c:/SHGS/GAME/shglob.dat"},
-      {"c:\\SHGS\\Games\\A\\shcfig.dat", "c:/SHGS/Games/A/SHCFIG.DAT"},
-      {"C:\\shgs\\descfile\\desc one.txt", "c:/SHGS/DescFile/Desc One.TXT"},
-      {"C:/SHGS/GAME/shglob.dat", "c:/SHGS/GAME/shglob.dat"},
-      {"C:\\SHGS/games\\a/", "c:/SHGS/Games/A"},
-      {"C:\\\\SHGS\\\\\\GAME", "c:/SHGS/GAME"},
-      {"C:\\SHGS\\.\\GAME\\..\\games\\a", "c:/SHGS/Games/A"},
-      {"C:\\..\\..\\SHGS", "c:/SHGS"},
-      {"C:", "c:"},
-      {"C:\\", "c:"},
-      {"C:shgs", "c:/SHGS"},
-      {"C:\\Dup\\abc", "c:/Dup/abc"},
-      {"C:\\Dup\\Abc", "c:/Dup/Abc"},
-      {"C:\\DUP\\aBc", "c:/Dup/ABC"},
-      {"C:\\SHGS\\NoSuch\\shglob.dat", "c:/SHGS/NoSuch/shglob.dat"},
-      {"C:\\SHGS\\GAME\\shglob.dat\\more", "c:/SHGS/GAME/shglob.dat/more"},
-      {"Z:\\SHGS", "z:/SHGS"},
+      {"C:\\SHGS\\GAME\\shglob.dat", "@/SHGS/GAME/shglob.dat"},
+      {"C:\\shgs\\game\\SHGLOB.DAT", "@/SHGS/GAME/shglob.dat"},
+      {"c:\\SHGS\\Games\\A\\shcfig.dat", "@/SHGS/Games/A/SHCFIG.DAT"},
+      {"C:\\shgs\\descfile\\desc one.txt", "@/SHGS/DescFile/Desc One.TXT"},
+      {"C:/SHGS/GAME/shglob.dat", "@/SHGS/GAME/shglob.dat"},
+      {"C:\\SHGS/games\\a/", "@/SHGS/Games/A"},
+      {"C:\\\\SHGS\\\\\\GAME", "@/SHGS/GAME"},
+      {"C:\\SHGS\\.\\GAME\\..\\games\\a", "@/SHGS/Games/A"},
+      {"C:\\..\\..\\SHGS", "@/SHGS"},
+      {"C:", "@"},
+      {"C:\\", "@"},
+      {"C:shgs", "@/SHGS"},
+      {"C:\\Dup\\abc", "@/Dup/abc"},
+      {"C:\\Dup\\Abc", "@/Dup/Abc"},
+      {"C:\\DUP\\aBc", "@/Dup/ABC"},
+      {"C:\\SHGS\\NoSuch\\shglob.dat",
+       "missing @/SHGS/NoSuch: No such file or directory"},
+      {"C:\\SHGS\\GAME\\shglob.dat\\more",
+       "missing @/SHGS/GAME/shglob.dat: Not a directory"},
   };
-  for (const Case& c : cases) expectMapped(c, prefix_.path() + "/dosdevices/");
+  for (const Case& c : cases) expectMapped(c, prefix_.path() + "/drive_c");
+  EXPECT_EQ(mapped("Z:\\SHGS"),
+            "missing " + prefix_.path() +
+                "/dosdevices/z:: No such file or directory");
 }
 
-TEST_F(HostPathTest, MapsPathsWithoutDriveAgainstTheWorkingDirectory) {
-  const ScopedWorkingDirectory inDriveC(prefix_ / "drive_c");
-  ASSERT_TRUE(inDriveC.entered());
+TEST_F(HostPathTest, MapsPathsWithoutDriveFromTheFolderGiven) {
+  const HostFolderPtr driveC =
+      HostFolder::open(nullptr, prefix_.path() + "/drive_c");
+  ASSERT_NE(driveC, nullptr);
   const Case cases[] = {
-      {"shgs\\game", "SHGS/GAME"},
-      {"SHGS\\Games\\..\\game\\SHGLOB.DAT", "SHGS/GAME/shglob.dat"},
-      {"..\\DRIVE_C\\shgs", "../drive_c/SHGS"},
-      {"..\\..\\x", "../../x"},
-      {".\\Missing\\file", "Missing/file"},
-      {"shgs\\..", "."},
-      {".", "."},
-      {"", ""},
+      {"shgs\\game", "@/SHGS/GAME"},
+      {"SHGS\\Games\\..\\game\\SHGLOB.DAT", "@/SHGS/GAME/shglob.dat"},
+      {"..\\DRIVE_C\\shgs", "@/../drive_c/SHGS"},
+      {".\\Missing\\file", "missing @/Missing: No such file or directory"},
+      {"shgs\\..", "@"},
+      {".", "@"},
+      {"", "missing \"\": No such file or directory"},
   };
-  for (const Case& c : cases) expectMapped(c, "");
+  for (const Case& c : cases) expectMapped(c, driveC->hostPath(), driveC);
 }
 
-// One backslash without a drive is the root of drive C; a slash is the
-// host's own root.
+// One backslash without a drive is the root of drive C; a slash, or two
+// backslashes (a network share), start at the host's own root.
 TEST_F(HostPathTest, MapsRootedPathsOntoDriveCOrTheHostRoot) {
   const std::string climbing = prefix_.path() + "/drive_c/SHGS/../../drive_c";
   const Case cases[] = {
-      {"\\shgs\\GAME\\", "/dosdevices/c:/SHGS/GAME"},
-      {"\\..\\..", "/dosdevices/c:"},
-      {climbing.c_str(), "/drive_c"},
+      {"\\shgs\\GAME\\", "@/drive_c/SHGS/GAME"},
+      {"\\..\\..", "@/drive_c"},
+      {climbing.c_str(), "@/drive_c"},
+      {"/", "/"},
   };
   for (const Case& c : cases) expectMapped(c, prefix_.path());
-  EXPECT_EQ(mapWindowsPath("/", prefix_.path()), "/");
+  EXPECT_EQ(mapped("\\\\server\\share"),
+            "missing /server: No such file or directory");
 }
 
 // Windows ignores trailing dots and blanks in names; an entry that exists
@@ -109,11 +133,11 @@ TEST_F(HostPathTest, MapsRootedPathsOntoDriveCOrTheHostRoot) {
 TEST_F(HostPathTest, FindsNamesWithoutTheirTrailingDotsAndBlanks) {
   makeDirectories(prefix_ / "drive_c/Dots.");
   const Case cases[] = {
-      {"C:\\SHGS.\\game. .\\shglob.dat ", "c:/SHGS/GAME/shglob.dat"},
-      {"C:\\Dots.", "c:/Dots."},
-      {"C:\\SHGS\\...", "c:/SHGS/..."},
+      {"C:\\SHGS.\\game. .\\shglob.dat ", "@/SHGS/GAME/shglob.dat"},
+      {"C:\\Dots.", "@/Dots."},
+      {"C:\\SHGS\\...", "@/SHGS/..."},
   };
-  for (const Case& c : cases) expectMapped(c, prefix_.path() + "/dosdevices/");
+  for (const Case& c : cases) expectMapped(c, prefix_.path() + "/drive_c");
 }
 
 }  // namespace

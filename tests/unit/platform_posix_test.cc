@@ -126,8 +126,9 @@ TEST(PosixPlatform, OpensErrorLogsOnlyAsRegularFilesOfTheirOwn) {
     SCOPED_TRACE(c.name);
     const std::string log = dir / "qilerror.txt";
     c.make(log);
+    std::string why;
     std::unique_ptr<WorkFile> opened =
-        makeHostPlatform()->openErrorLog("qilerror.txt");
+        makeHostPlatform()->openErrorLog("qilerror.txt", &why);
     EXPECT_EQ(opened != nullptr, c.opens);
     if (opened != nullptr) {
       opened->remove();
@@ -142,8 +143,9 @@ TEST(PosixPlatform, OpensErrorLogsOnlyAsRegularFilesOfTheirOwn) {
 TEST(PosixPlatform, LeavesAWorkFileThatWasReplacedMeanwhile) {
   TempDir dir;
   const ScopedWorkingDirectory inDir(dir.path());
+  std::string why;
   std::unique_ptr<WorkFile> log =
-      makeHostPlatform()->openErrorLog("qilerror.txt");
+      makeHostPlatform()->openErrorLog("qilerror.txt", &why);
   ASSERT_NE(log, nullptr);
   std::filesystem::remove(dir / "qilerror.txt");
   writeFile(dir / "qilerror.txt", "another run's");
@@ -151,22 +153,38 @@ TEST(PosixPlatform, LeavesAWorkFileThatWasReplacedMeanwhile) {
   EXPECT_EQ(readFile(dir / "qilerror.txt"), "another run's");
 }
 
-// What is read ends at the size the file had when it was opened.
+// What is read ends at the size the file had when it was opened; a file
+// that shrinks meanwhile fails.
 TEST(PosixPlatform, ReadsRegularFilesUpToTheirSizeWhenOpened) {
   TempDir dir;
   writeFile(dir / "file", "first");
+  writeFile(dir / "shrinking", "first");
   makeDirectories(dir / "folder");
   mkfifo((dir / "fifo").c_str(), 0644);
+  const ScopedWorkingDirectory inDir(dir.path());
   const std::unique_ptr<Platform> platform = makeHostPlatform();
+  const FolderPtr folder = platform->startFolder();
+  std::string why;
   for (const char* name : {"folder", "fifo", "missing"}) {
-    EXPECT_EQ(platform->openForReading(dir / name), nullptr) << name;
+    EXPECT_EQ(platform->openForReading({folder, name}, &why), nullptr) << name;
   }
-  std::unique_ptr<std::streambuf> file = platform->openForReading(dir / "file");
+  EXPECT_EQ(why, dir / "missing: No such file or directory");
+  std::unique_ptr<InputFile> file =
+      platform->openForReading({folder, "FILE"}, &why);
+  std::unique_ptr<InputFile> shrinking =
+      platform->openForReading({folder, "shrinking"}, &why);
   ASSERT_NE(file, nullptr);
+  ASSERT_NE(shrinking, nullptr);
   std::ofstream(dir / "file", std::ios::app) << " and more";
-  std::ostringstream read;
+  writeFile(dir / "shrinking", "fir");
+  std::ostringstream read, readShrinking;
   read << file.get();
+  readShrinking << shrinking.get();
   EXPECT_EQ(read.str(), "first");
+  EXPECT_FALSE(file->failed(&why));
+  EXPECT_EQ(readShrinking.str(), "fir");
+  EXPECT_TRUE(shrinking->failed(&why));
+  EXPECT_EQ(why, dir / "shrinking: shorter than when it was opened");
 }
 
 const char kServerSection[] =
@@ -176,20 +194,25 @@ const char kServerListing[] =
     "\nHKEY_LOCAL_MACHINE\\Software\\Orbital Forge Software\\Starhaul "
     "Deluxe Game Server\n    ServerRoot    REG_SZ    C:\\SHGS\n\n";
 
-// The capture is made afresh in the working directory, whatever stood
-// there under its name, and says on standard error why it found no key; the
+// The capture is made afresh in the start folder, whatever stood there
+// under its name, and says on standard error why it found no key; the
 // prefix is WINEPREFIX, else ~/.wine, made absolute when the platform is
 // made.
 TEST(PosixPlatform, CapturesTheServerKeyIntoAFreshFile) {
   TempDir home, work;
-  makeDirectories(home / "named");
+  makeDirectories(work / "named");
   makeDirectories(home / ".wine");
-  writeFile(home / "named/system.reg", kServerSection);
+  writeFile(work / "named/system.reg", kServerSection);
   writeFile(home / ".wine/system.reg", kServerSection);
-  makeDirectories(home / "empty");
-  writeFile(home / "empty/system.reg", "WINE REGISTRY Version 2\n");
-  makeDirectories(home / "fifo");
-  mkfifo((home / "fifo/system.reg").c_str(), 0644);
+  makeDirectories(work / "empty");
+  writeFile(work / "empty/system.reg", "WINE REGISTRY Version 2\n");
+  makeDirectories(work / "fifo");
+  mkfifo((work / "fifo/system.reg").c_str(), 0644);
+  // Its size says 4096 bytes, but it ends after a few.
+  makeDirectories(work / "short");
+  ASSERT_EQ(symlink("/sys/devices/system/cpu/online",
+                    (work / "short/system.reg").c_str()),
+            0);
   writeFile(work / "target", "someone else's");
   const std::string noKey =
       ": no key HKLM\\Software\\Orbital Forge Software\\Starhaul Deluxe "
@@ -199,14 +222,16 @@ TEST(PosixPlatform, CapturesTheServerKeyIntoAFreshFile) {
     std::string planted;  // what stands at qil.tmp: "file", "link" or "fifo"
     std::string expectedPrefix, listing, error;
   } cases[] = {
-      {home / "named", "file", home / "named", kServerListing, ""},
+      {work / "named", "file", work / "named", kServerListing, ""},
       {std::nullopt, "link", home / ".wine", kServerListing, ""},
-      {"named/", "fifo", home / "named", kServerListing, ""},
-      {"missing", "file", home / "missing", "",
-       home / "missing/system.reg: No such file or directory\n"},
-      {"fifo", "file", home / "fifo", "",
-       home / "fifo/system.reg: not a regular file\n"},
-      {"empty", "file", home / "empty", "", home / "empty/system.reg" + noKey},
+      {"named/", "fifo", work / "named", kServerListing, ""},
+      {"missing", "file", work / "missing", "",
+       work / "missing/system.reg: No such file or directory\n"},
+      {"fifo", "file", work / "fifo", "",
+       work / "fifo/system.reg: not a regular file\n"},
+      {"empty", "file", work / "empty", "", work / "empty/system.reg" + noKey},
+      {"short", "file", work / "short", "",
+       work / "short/system.reg: shorter than when it was opened\n"},
   };
   const ScopedEnvironment homeDir("HOME", home.path());
   const ScopedWorkingDirectory inWork(work.path());
@@ -221,16 +246,13 @@ TEST(PosixPlatform, CapturesTheServerKeyIntoAFreshFile) {
     writeFile(work / "QIL.TMP", "planted");
     const ScopedEnvironment winePrefix("WINEPREFIX", c.prefix);
     std::optional<PosixPlatform> platform;
-    {
-      const ScopedWorkingDirectory inHome(home.path());
-      platform.emplace("/nonexistent");
-    }
-    std::string listing;
+    platform.emplace("/nonexistent");
+    std::string listing, why;
     std::unique_ptr<WorkFile> made;
     EXPECT_EQ(captured(2, work,
                        [&] {
                          made = platform->captureRegistry(
-                             "qil.tmp", kServerKeyPath, &listing);
+                             "qil.tmp", kServerKeyPath, &listing, &why);
                        }),
               c.error);
     ASSERT_NE(made, nullptr);
@@ -238,11 +260,23 @@ TEST(PosixPlatform, CapturesTheServerKeyIntoAFreshFile) {
     EXPECT_EQ(readFile(capture), c.listing);
     EXPECT_EQ(readFile(work / "target"), "someone else's");
     EXPECT_EQ(readFile(work / "QIL.TMP"), "planted");
-    EXPECT_EQ(platform->hostPath("C:\\SHGS"),
-              c.expectedPrefix + "/dosdevices/c:/SHGS");
+    EXPECT_EQ(platform->findFolder("C:\\SHGS", nullptr, &why), nullptr);
+    EXPECT_EQ(why, c.expectedPrefix +
+                       "/dosdevices/c:/SHGS: No such file or directory");
     made->remove();
     EXPECT_FALSE(fileExists(capture));
   }
+  // Nothing tells where the prefix is.
+  const ScopedEnvironment noHome("HOME", std::nullopt);
+  const ScopedEnvironment noPrefix("WINEPREFIX", std::nullopt);
+  PosixPlatform homeless("/nonexistent");
+  std::string listing, why;
+  EXPECT_EQ(captured(2, work,
+                     [&] {
+                       homeless.captureRegistry("qil.tmp", kServerKeyPath,
+                                                &listing, &why);
+                     }),
+            "HOME is not set\n");
 }
 
 // Viewer stand-ins: each records its arguments, one per line, in "record"

@@ -55,6 +55,11 @@ std::string serverCapture(const CaptureStyle& style) {
   capture.gameKey('F').value("Deleted", "F").line("").value("Title", "Lost");
   capture.gameKey('G').line("Banner Title").value("Title", "Lost");
   capture.gameKey('H').line("    ").value("Title", "Kept");
+  // Names that only begin or end like a game value's are others.
+  capture.gameKey('N')
+      .value(" Directory", "C:\\Evil")
+      .line("    Directory x\tREG_SZ\tC:\\Evil")
+      .value("Directory", "C:\\N");
   addGame(capture, 'I', "T");
   addGame(capture, 'J', "T ");
   addGame(capture, 'K', "t");
@@ -85,6 +90,7 @@ TEST(ServerSnapshot, ReadsServerValuesAndEachGameFromItsOwnKey) {
       {'K', false, "Game K", "C:\\K", "K.txt"},
       {'L', false, "Game L", "C:\\L", "L.txt"},
       {'M', true, invalid, invalid, invalid},
+      {'N', false, kNotFound, "C:\\N", kNotFound},
       {'m', true, invalid, invalid, invalid},
       {'Z', false, "Last", kNotFound, kNotFound},
   };
@@ -135,10 +141,20 @@ TEST(ReadDecimal, ReadsAsA32BitStrtol) {
   }
 }
 
+// Whether a value line's first word stands as a value's name: after an
+// indent of four blanks or a tab, before a tab, blanks and a type, or the
+// line's end.
+bool isNamePlace(const std::string& indent, const std::string& after) {
+  if (indent != "    " && indent != "\t") return false;
+  if (after.empty() || after[0] == '\t' || after[0] == '\r') return true;
+  const std::size_t type = after.find_first_not_of(' ');
+  return type != std::string::npos && after.compare(type, 4, "REG_") == 0;
+}
+
 // The value of game "letter" as a plain reading of the capture finds it: the
 // first line holding the key word, then the lines below it that begin with a
-// blank or a tab, up to the first whose first word is "name". "no entry"
-// without the key word. A word that ends the capture counts for nothing.
+// blank or a tab, up to the first whose name is "name". "no entry" without
+// the key word. A word that ends the capture counts for nothing.
 std::string plainGameValue(const std::string& capture, char letter,
                            const std::string& name) {
   const std::string key = std::string("Server\\Games\\") + letter;
@@ -153,8 +169,11 @@ std::string plainGameValue(const std::string& capture, char letter,
          (capture[line + 1] == ' ' || capture[line + 1] == '\t')) {
     word = nextWord(capture, line + 1);
     const std::size_t lineEnd = capture.find('\n', line + 1);
+    const std::size_t end = std::min(lineEnd, capture.size());
     if (word.end < capture.size() && word.end <= lineEnd &&
-        capture.compare(word.begin, word.end - word.begin, name) == 0) {
+        capture.compare(word.begin, word.end - word.begin, name) == 0 &&
+        isNamePlace(capture.substr(line + 1, word.begin - line - 1),
+                    capture.substr(word.end, end - word.end))) {
       return valueTextAt(capture, word.end);
     }
     line = lineEnd;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -36,7 +38,7 @@ std::string section(const std::string& storedPath,
 }
 
 struct Listing {
-  bool listed;
+  ListingResult result;
   std::string text;
 };
 
@@ -44,12 +46,11 @@ struct Listing {
 Listing listKey(const std::string& systemReg,
                 const std::string& keyPath = kServerKey,
                 std::size_t lineLimit = 0) {
-  std::istringstream in(systemReg);
   std::ostringstream out;
-  const bool listed = lineLimit == 0
-                          ? writeRegistryListing(in, keyPath, out)
-                          : writeRegistryListing(in, keyPath, out, lineLimit);
-  return {listed, out.str()};
+  const ListingResult result =
+      writeRegistryListing(systemReg, keyPath, out,
+                           lineLimit == 0 ? kSystemRegLineLimit : lineLimit);
+  return {result, out.str()};
 }
 
 std::string listing(const std::string& systemReg,
@@ -108,8 +109,8 @@ TEST(WineRegistry, ListsTheKeyTreeOfTheRightView) {
       {"no line end at the end",
        head("win32") + section(kStored, {}) + "\"Port\"=\"23\"",
        listed(root, {"Port    REG_SZ    23"})},
-      {"continued hex cut by the end",
-       head("win32") + section(kStored, {}) + "\"Long\"=hex:01,\\\n  02,\\",
+      {"continued hex cut by the end, CRLF",
+       head("win32") + section(kStored, {}) + "\"Long\"=hex:01,\\\r\n  02,\\\r",
        listed(root, {"Long    REG_BINARY    0102"})},
       {"win64 prefers wow", head("win64") + plain + wow, asWow},
       {"win64, wow listed first", head("win64") + wow + plain, asWow},
@@ -134,6 +135,19 @@ TEST(WineRegistry, ListsTheKeyTreeOfTheRightView) {
                   "Software\\starhaul deluxe GAME server\\gAmes\\a",
                   {"Title    REG_SZ    t"}),
        "software\\ORBITAL Forge Software\\starhaul deluxe GAME server"},
+      // A separator written as an escape, doubled separators, an escaped
+      // letter: each key is reached from outside the key.
+      {"escapes in paths",
+       head("win32") + section("Software\\\\Wine", {}) +
+           section("Software\\x5cOrbital Forge Software\\\\Starhaul Deluxe "
+                   "Game Server",
+                   {"\"A\"=\"1\""}) +
+           section("Software\\\\Wine", {}) +
+           section("\\\\Software\\\\\\\\Orbital Forge \\x53oftware\\\\Starhaul "
+                   "Deluxe Game Server\\\\Games\\\\\\\\B\\\\",
+                   {"\"B\"=\"2\""}),
+       listed(root, {"A    REG_SZ    1"}) + listed(games) +
+           listed(games + "\\B", {"B    REG_SZ    2"})},
       // Wine never writes this order, but an edited file may hold it.
       {"unsorted",
        head("win32") + section(kStored + "\\\\Games\\\\A", {"\"T\"=\"a\""}) +
@@ -158,7 +172,7 @@ TEST(WineRegistry, ListsTheKeyTreeOfTheRightView) {
     SCOPED_TRACE(c.name);
     const Listing result = listKey(c.file, c.keyPath);
     EXPECT_EQ(result.text, c.expected + "\n");
-    EXPECT_TRUE(result.listed);
+    EXPECT_EQ(result.result, ListingResult::kListed);
   }
 }
 
@@ -176,11 +190,15 @@ TEST(WineRegistry, ListsNothingWithoutTheKey) {
                               {"\"X\"=\"y\""}),
       head("win64") + section(kStored.substr(10), {"\"X\"=\"y\""}),
       head("win32") + section(kWowStored, {"\"X\"=\"y\""}),
+      head("win32") + section("Software\\\\Wine", {}) +
+          section(" [" + kStored, {"\"X\"=\"y\""}),
+      head("win32") +
+          section("Software\\\\Wine", {"\"X\"=\"a\\n [" + kStored + "]\""}),
   };
   for (const std::string& file : files) {
     const Listing result = listKey(file);
     EXPECT_EQ(result.text, "") << file;
-    EXPECT_FALSE(result.listed) << file;
+    EXPECT_EQ(result.result, ListingResult::kNoKey) << file;
   }
 }
 
@@ -200,14 +218,19 @@ TEST(WineRegistry, ShowsEachValueKindAsRegQueryDoes) {
       {R"("NotHex"="\xg")", "NotHex    REG_SZ    xg"},
       {R"("Raw"="é")", "Raw    REG_SZ    é"},
       {R"("Nul"="h\0i")", "Nul    REG_SZ    h"},
-      {R"("Oct"="\0000")", "Oct    REG_SZ    "},
+      {R"("Oct"="\1011")", "Oct    REG_SZ    A1"},
+      {R"("Up"="\x00C9\xC9")", "Up    REG_SZ    \xc3\x89\xc3\x89"},
+      {"\"Astral \xf0\x9f\x98\x80\"=\"\xf0\x9f\x98\x80\"",
+       "Astral \xf0\x9f\x98\x80    REG_SZ    \xf0\x9f\x98\x80"},
       {R"(@="default text")", "(Default)    REG_SZ    default text"},
       {R"(""="unnamed")", "(Default)    REG_SZ    unnamed"},
       {R"("Say \"hi\" \\ ]"="v")", "Say \"hi\" \\ ]    REG_SZ    v"},
       {R"("Exp"=str(2):"%SystemRoot%\\x")",
        "Exp    REG_EXPAND_SZ    %SystemRoot%\\x"},
       {R"("Dw"=dword:0000002a)", "Dw    REG_DWORD    0x2a"},
+      {R"("DwLong"=dword:0123456789)", "DwLong    REG_DWORD    0x1234567"},
       {R"("Bin"=hex:00,ff,10,ab,cd)", "Bin    REG_BINARY    00FF10ABCD"},
+      {R"("BinOdd"=hex:AB,,cDe,f)", "BinOdd    REG_BINARY    ABCD0E0F"},
       {R"("Multi"=str(7):"one\0two\0three\0")",
        "Multi    REG_MULTI_SZ    one\\0two\\0three"},
       {R"("Gaps"=str(7):"a\0\0b\0\0")", "Gaps    REG_MULTI_SZ    a\\0\\0b\\0"},
@@ -228,6 +251,46 @@ TEST(WineRegistry, ShowsEachValueKindAsRegQueryDoes) {
               listed(kListed, {c.listed}) + "\n")
         << c.stored;
   }
+}
+
+// Takes at most "room" bytes, like a string that cannot grow further.
+class FullBuffer final : public std::streambuf {
+ public:
+  explicit FullBuffer(std::size_t room) : room_(room) {}
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (room_ == 0) return traits_type::eof();
+    --room_;
+    return c;
+  }
+
+ private:
+  std::size_t room_;
+};
+
+class NoMemorySource final : public SystemRegSource {
+ public:
+  std::size_t read(char*, std::size_t) override { throw std::bad_alloc(); }
+};
+
+// Memory running out is told, never taken for a shorter listing: an output
+// that cannot grow, whether it takes the listing as it comes or held back
+// (both views), and memory that cannot be had while reading.
+TEST(WineRegistry, TellsWhenMemoryRunsOut) {
+  for (const char* arch : {"win32", "win64"}) {
+    SCOPED_TRACE(arch);
+    FullBuffer full(40);
+    std::ostream out(&full);
+    EXPECT_EQ(
+        writeRegistryListing(head(arch) + section(kStored, {"\"Port\"=\"23\""}),
+                             kServerKey, out),
+        ListingResult::kOutOfMemory);
+  }
+  NoMemorySource source;
+  std::ostringstream out;
+  EXPECT_EQ(writeRegistryListing(source, kServerKey, out),
+            ListingResult::kOutOfMemory);
 }
 
 // Every line of a listing of any cut of the file is empty, a key path line
@@ -312,8 +375,15 @@ TEST(WineRegistry, PassesOverLinesTooLongForTheBuffer) {
        listed(root, {portListed})},
       {"blanks take no room",
        head("win32") + std::string(1000, ' ') +
+           section("Software\\\\Wine", {}).substr(1) + std::string(1000, ' ') +
            section(kStored, {port}).substr(1),
        listed(root, {portListed})},
+      // A line fits with its line end.
+      {"value as long as the buffer",
+       head("win32") +
+           section(kStored, {"\"V\"=\"" + x300.substr(0, 121) + "\"",
+                             "\"W\"=\"" + x300.substr(0, 122) + "\"", port}),
+       listed(root, {"V    REG_SZ    " + x300.substr(0, 121), portListed})},
       {"long value in the key left out",
        head("win32") + section(kStored, {name + x300 + "\"", port}),
        listed(root, {portListed})},
@@ -324,6 +394,10 @@ TEST(WineRegistry, PassesOverLinesTooLongForTheBuffer) {
       {"lines continuing a long value are not values",
        head("win32") +
            section(kStored, {name + x300 + "\\", "\"Forged\"=\"1\"", port}),
+       listed(root, {portListed})},
+      {"lines continuing a long value are not values, CRLF",
+       withCrLf(head("win32") + section(kStored, {name + x300 + "\\",
+                                                  "\"Forged\"=\"1\"", port})),
        listed(root, {portListed})},
       {"long header like the key's is outside it",
        head("win32") + section(kStored + "\\\\" + x300, {"\"Forged\"=\"1\""}) +
@@ -341,7 +415,7 @@ TEST(WineRegistry, PassesOverLinesTooLongForTheBuffer) {
     SCOPED_TRACE(c.name);
     const Listing result = listKey(c.file, kServerKey, c.lineLimit);
     EXPECT_EQ(result.text, c.expected + "\n");
-    EXPECT_TRUE(result.listed);
+    EXPECT_EQ(result.result, ListingResult::kListed);
   }
 }
 

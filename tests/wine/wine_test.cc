@@ -333,21 +333,21 @@ TEST_F(WineRunTest, ServerInTheOtherViewEndsTheRunWithTheServerRootMessage) {
   }
 }
 
-TEST_F(WineRunTest, MissingConfigurationRecordEndsTheRunAfterTheMenu) {
+TEST_F(WineRunTest, MissingConfigurationRecordEndsTheRunLeavingTheReport) {
   ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
       casePath("stock_server", "server.txt"), View::k32));
   const std::string gameDirectory = wineSession().driveC() + "/SHGS/Stock";
   ASSERT_TRUE(fs::remove(gameDirectory + "/shcfig.dat"));
   wineSession().serverChanged();
+  writeFile(start_ / kReportName, "an earlier report\r\n");
   const ProcessResult result = runExporter(i686Build(), "*%A!\n");
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(visible(result.standardError),
             "Configuration data failed to open.");
-  // The banner was written before the game's record was looked for.
-  EXPECT_EQ(visible(report()),
-            visible(withCrLf(std::string("\n") + std::string(80, '*') +
-                             "\nLocal (game) settings\n" +
-                             std::string(80, '-') + "\n")));
+  // The report that had the name stays as it was, and no other is left.
+  EXPECT_EQ(report(), "an earlier report\r\n");
+  EXPECT_EQ(sortedNames(start_.path(), false),
+            (std::vector<std::string>{kReportName, "qilerror.txt"}));
   EXPECT_FALSE(fileExists(start_ / kNotepadArguments));
   // Each reader's error log stays where it was opened.
   std::vector<std::string> logs = {gameDirectory + "/qilerror.txt",
@@ -414,6 +414,42 @@ TEST_F(WineRunTest, CaptureInWinesBlankSeparatedLayoutGivesTheStoredTexts) {
   // An empty host name leaves the address to the links.
   EXPECT_NE(text.find("\r\ntelnet:\\\\192.0.2.44:4000\r\n"), std::string::npos);
   EXPECT_NE(text.find("\r\nValues arrive whole.\r\n"), std::string::npos);
+  EXPECT_EQ(leftovers(), std::vector<std::string>());
+}
+
+// The command line as on Windows: help asked for the Windows way too, the
+// version, and a report written without the menu, Notepad or a word on the
+// console.
+TEST_F(WineRunTest, CommandLineIsAnsweredAndRunsWithoutTheMenu) {
+  ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
+      casePath("stock_server", "server.txt"), View::k32));
+  const WindowsBuild build = i686Build();
+  auto runWith = [&](std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), {build.loader, build.executable});
+    return wineSession().run(arguments, start_.path(), "", pinnedClock());
+  };
+  for (const char* help : {"/?", "--help"}) {
+    const ProcessResult result = runWith({help});
+    EXPECT_EQ(result.exitCode, 0) << help;
+    EXPECT_EQ(
+        result.standardOutput.rfind("Usage: shgs-exporter [OPTION]...\r\n", 0),
+        0u)
+        << visible(result.standardOutput);
+  }
+  const ProcessResult version = runWith({"--version"});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.standardOutput, "shgs-exporter 1.20\r\n");
+  EXPECT_TRUE(sortedNames(start_.path(), false).empty());
+
+  const ProcessResult result = runWith({"--plain", "--games", "a"});
+  EXPECT_EQ(result.exitCode, 0) << visible(result.standardError);
+  EXPECT_EQ(result.standardOutput, "");
+  EXPECT_EQ(visible(result.standardError),
+            visible(windowsStandardError(
+                readFile(casePath("stock_server", "plain.stderr")))));
+  const std::string difference = firstDifference(stockPlainReport(), report());
+  EXPECT_TRUE(difference.empty()) << difference;
+  EXPECT_FALSE(fileExists(start_ / kNotepadArguments));
   EXPECT_EQ(leftovers(), std::vector<std::string>());
 }
 
@@ -513,6 +549,32 @@ TEST_F(WineRunTest, ReportNamesOfTheRunsFilesAreRefusedBeforeAnyIsTruncated) {
     EXPECT_EQ(leftovers(), std::vector<std::string>{start_ / "qilerror.txt"});
     EXPECT_TRUE(serverFiles() == server) << "the server's files changed";
   }
+}
+
+// A name that will be read, though its file is missing now, never gets the
+// report; the menu shows a title's control characters as "?".
+TEST_F(WineRunTest, MissingRecordsNameIsRefusedAndTitlesShowNoControls) {
+  std::string description = readFile(casePath("stock_server", "server.txt"));
+  const std::string title = "Title = Stock Market";
+  description.replace(description.find(title), title.size(),
+                      "Title = Stock\x1b]0;owned\x07");
+  writeFile(start_ / "controls.txt", description);
+  ASSERT_NO_FATAL_FAILURE(
+      wineSession().installServer(start_ / "controls.txt", View::k32));
+  const std::string record = wineSession().driveC() + "/SHGS/Stock/shcfig.dat";
+  ASSERT_TRUE(fs::remove(record));
+  wineSession().serverChanged();
+  const auto server = serverFiles();
+  const ProcessResult result =
+      runExporter(i686Build(), "$ c:\\shgs\\stock\\SHCFIG.DAT\n%A!\n");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(visible(result.standardError), "Failed to create output file.");
+  EXPECT_NE(result.standardOutput.find("(A) Stock?]0;owned? "),
+            std::string::npos)
+      << visible(result.standardOutput);
+  EXPECT_EQ(result.standardOutput.find("\x1b]"), std::string::npos);
+  EXPECT_FALSE(fileExists(record));
+  EXPECT_TRUE(serverFiles() == server) << "the server's files changed";
 }
 
 // A capture that cannot be replaced is never read in place of a fresh one.

@@ -1,0 +1,78 @@
+#include "driver/walk_plan.h"
+
+#include <utility>
+
+#include "datafiles/description_file.h"
+#include "datafiles/work_files.h"
+
+namespace shgs {
+namespace {
+
+// The description's folder and name: what comes before and after its last
+// separator.
+FolderEntry findDescription(Platform& platform, const std::string& windowsPath,
+                            const FolderPtr& base) {
+  const std::size_t separator = windowsPath.find_last_of("\\/");
+  if (windowsPath.empty() || separator == std::string::npos) return {};
+  const std::string folderPath =
+      windowsPath.substr(0, separator == 0 ? 1 : separator);
+  std::string ignored;
+  return {platform.findFolder(folderPath, base, &ignored),
+          windowsPath.substr(separator + 1)};
+}
+
+}  // namespace
+
+WalkPlan::WalkPlan(Platform& platform, const ServerSnapshot& snapshot,
+                   const ReportContents& contents) {
+  FolderPtr current = platform.currentFolder();
+  if (contents.globalDataIncluded) {
+    WalkStep server;
+    server.windowsPath = snapshot.serverRoot() + "\\GAME";
+    server.dataFile = "shglob.dat";
+    if (!addStep(platform, std::move(server), current)) return;
+    current = steps_.back().folder;
+  }
+  for (const char letter : contents.selectedGames) {
+    WalkStep game;
+    game.letter = letter;
+    game.windowsPath = snapshot.gameDirectory(letter);
+    game.dataFile = "shcfig.dat";
+    if (!addStep(platform, std::move(game), current)) return;
+    WalkStep& added = steps_.back();
+    added.description = findDescription(
+        platform,
+        DescriptionFile::pathOf(snapshot.serverRoot(),
+                                snapshot.gameDescription(letter)),
+        added.folder);
+    current = added.folder;
+  }
+}
+
+// False when the step's folder cannot be found: the plan ends with it.
+bool WalkPlan::addStep(Platform& platform, WalkStep step,
+                       const FolderPtr& base) {
+  step.folder = platform.findFolder(step.windowsPath, base, &step.why);
+  steps_.push_back(std::move(step));
+  return steps_.back().folder != nullptr;
+}
+
+const WalkStep* WalkPlan::stepOf(char letter) const {
+  for (const WalkStep& step : steps_) {
+    if (step.letter == letter) return &step;
+  }
+  return nullptr;
+}
+
+std::vector<FolderEntry> WalkPlan::filesUsed() const {
+  std::vector<FolderEntry> files;
+  for (const WalkStep& step : steps_) {
+    if (step.folder == nullptr) continue;
+    files.push_back({step.folder, step.dataFile});
+    files.push_back({step.folder, kErrorLogName});
+    if (step.description.folder != nullptr) files.push_back(step.description);
+  }
+  return files;
+}
+
+}  // namespace shgs

@@ -1,0 +1,83 @@
+#ifndef SHGS_PLATFORM_POSIX_WORK_FILE_H_
+#define SHGS_PLATFORM_POSIX_WORK_FILE_H_
+
+#include <sys/stat.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/host_path.h"
+#include "platform/platform.h"
+
+namespace shgs {
+
+// From now on every signal that would end the process (Ctrl-C, a hang-up,
+// kill, a closed pipe, an exceeded limit, ...) first removes the work files
+// that exist, then ends it as the signal would have. A signal that was
+// ignored or handled when the program started is left as it was (nohup).
+void handleInterruptions();
+
+// Holds off the signals that handleInterruptions handles while the object
+// lives; one that comes meanwhile is taken when the outermost hold ends.
+// Holds nest, and an inner one costs nothing.
+class InterruptionHold {
+ public:
+  InterruptionHold();
+  ~InterruptionHold();
+  InterruptionHold(const InterruptionHold&) = delete;
+  InterruptionHold& operator=(const InterruptionHold&) = delete;
+};
+
+// Takes at once an interruption that a hold keeps waiting: the run ends
+// there. Does nothing when none waits.
+void takeHeldInterruption();
+
+FileIdentity identityOf(const struct stat& info);
+
+// The reason an operation failed with "error", for a "why" line: 0 stands
+// for a file that is not a regular one.
+std::string reasonOf(int error);
+
+// A work file open on a descriptor, named "name" in "folder". While the
+// object holds it, an interruption removes it.
+class PosixWorkFile final : public WorkFile {
+ public:
+  // Creates "name" in "folder" with "flags" (O_CREAT, and O_EXCL or not;
+  // never through a link) and "mode", as a regular file registered for
+  // removal. Returns nullptr, errno set, when it cannot, or when what was
+  // opened is not a regular file.
+  static std::unique_ptr<PosixWorkFile> open(HostFolderPtr folder,
+                                             const std::string& name, int flags,
+                                             mode_t mode);
+
+  ~PosixWorkFile() override;
+  PosixWorkFile(const PosixWorkFile&) = delete;
+  PosixWorkFile& operator=(const PosixWorkFile&) = delete;
+
+  int fd() const { return fd_; }
+  const HostFolder& folder() const { return *folder_; }
+  const std::string& name() const { return name_; }
+  std::string hostPath() const { return folder_->pathOf(name_); }
+
+  // False when the system reports that the file's data were not all kept.
+  bool closeFile();
+
+  void remove() override;
+
+  // The file stays, no longer the run's to remove: it is the report now.
+  void keep();
+
+ private:
+  PosixWorkFile(int fd, HostFolderPtr folder, std::string name,
+                const FileIdentity& identity, int slot);
+
+  int fd_;
+  HostFolderPtr folder_;
+  std::string name_;
+  FileIdentity identity_;
+  int slot_;
+};
+
+}  // namespace shgs
+
+#endif  // SHGS_PLATFORM_POSIX_WORK_FILE_H_
