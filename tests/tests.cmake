@@ -8,9 +8,7 @@ add_executable(exporter_tests
   tests/unit/options_menu_test.cc
   tests/unit/record_builder_test.cc
   tests/unit/record_encoding_test.cc
-  tests/unit/report_writer_test.cc
   tests/unit/server_snapshot_test.cc
-  tests/unit/value_format_test.cc
 )
 # Platform tests run only where their platform is.
 if(NOT WIN32)

@@ -79,7 +79,8 @@ bool chooseOnTheMenu(Platform& platform, const ServerSnapshot& snapshot,
                      ExportOptions& options) {
   std::istream input(standardInput());
   input.tie(&std::cout);
-  if (runOptionsMenu(snapshot, options, input, std::cout, platform) ==
+  if (runOptionsMenu(snapshot, options, input, std::cout,
+                     [&platform] { platform.clearConsole(); }) ==
       MenuResult::kInputEnded) {
     writeFinalMessage(
         "Input ended before the options were confirmed; no report was "

@@ -7,13 +7,11 @@
 #include <vector>
 
 #include "support/capture_builder.h"
-#include "support/fake_platform.h"
 
 namespace shgs {
 namespace {
 
 using testing_support::CaptureBuilder;
-using testing_support::FakePlatform;
 
 struct TestGame {
   char letter;
@@ -42,12 +40,14 @@ MenuRun runMenu(const std::vector<TestGame>& games, const std::string& input) {
   const ServerSnapshot snapshot = ServerSnapshot::fromCapture(capture.text());
   std::istringstream in(input);
   std::ostringstream out;
-  FakePlatform platform(&out);
   MenuRun run{MenuResult::kFinished, ExportOptions(), "", {}, 0};
-  run.result = runOptionsMenu(snapshot, run.options, in, out, platform);
+  // A visible mark shows where the console was cleared.
+  run.result = runOptionsMenu(snapshot, run.options, in, out, [&] {
+    ++run.clears;
+    out << "<cls>";
+  });
   run.console = out.str();
   run.flags = out.flags();
-  run.clears = platform.clearCount;
   return run;
 }
 
