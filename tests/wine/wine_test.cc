@@ -721,9 +721,9 @@ TEST_F(ReleaseZipTest, HoldsTheOperatorFilesAndAProgramThatRuns) {
   EXPECT_EQ(sortedNames(folder_, false),
             (std::vector<std::string>{
                 "CHANGELOG.md", "LICENSE.txt", "QUICKSTART.txt", "README.md",
-                "Run exporter.cmd", "shgs-exporter.exe"}));
+                "RELIABILITY.md", "Run exporter.cmd", "shgs-exporter.exe"}));
   for (const char* text : {"CHANGELOG.md", "LICENSE.txt", "QUICKSTART.txt",
-                           "README.md", "Run exporter.cmd"}) {
+                           "README.md", "RELIABILITY.md", "Run exporter.cmd"}) {
     const std::string content = readFile(folder_ + "/" + text);
     EXPECT_FALSE(content.empty()) << text;
     EXPECT_EQ(withCrLf(replaceAll(content, "\r\n", "\n")), content)
