@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -59,87 +60,9 @@ std::string captured(int target, const TempDir& dir,
   return readFile(path);
 }
 
-// What clearConsole writes to a pseudo-terminal with TERM set to "term".
-std::string clearedTerminal(const std::optional<std::string>& term) {
-  const ScopedEnvironment terminalType("TERM", term);
-  const int master = posix_openpt(O_RDWR | O_NOCTTY);
-  EXPECT_GE(master, 0);
-  if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return "?";
-  const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
-  EXPECT_GE(terminal, 0);
-  // A marker after the clearing shows where its output ends, also when it
-  // wrote nothing.
-  withDescriptor(1, terminal, [] {
-    makeHostPlatform()->clearConsole();
-    std::cout << '.' << std::flush;
-  });
-  std::string written;
-  char buffer[64];
-  while (written.empty() || written.back() != '.') {
-    const ssize_t n = read(master, buffer, sizeof buffer);
-    if (n <= 0) break;
-    written.append(buffer, n);
-  }
-  close(terminal);
-  close(master);
-  if (!written.empty()) written.pop_back();
-  return written;
-}
-
-// The scrollback goes too, as with Windows' "cls"; a dumb terminal would
-// show the sequence as text.
-TEST(PosixPlatform, ClearsTheConsoleOnlyWhenOutputIsACapableTerminal) {
-  TempDir dir;
-  EXPECT_EQ(captured(1, dir, [] { makeHostPlatform()->clearConsole(); }), "");
-  EXPECT_EQ(clearedTerminal("xterm"), "\x1b[H\x1b[2J\x1b[3J");
-  EXPECT_EQ(clearedTerminal(std::nullopt), "\x1b[H\x1b[2J\x1b[3J");
-  EXPECT_EQ(clearedTerminal("dumb"), "");
-}
-
-// Error logs are the run's own files: never a link's target, never a FIFO
-// or a device, and removed only while their name still denotes them.
-TEST(PosixPlatform, OpensErrorLogsOnlyAsRegularFilesOfTheirOwn) {
-  TempDir dir;
-  writeFile(dir / "target", "someone else's");
-  const struct {
-    const char* name;
-    std::function<void(const std::string&)> make;  // given the log's path
-    bool opens;
-  } cases[] = {
-      {"absent", [](const std::string&) {}, true},
-      {"regular", [](const std::string& p) { writeFile(p, "old"); }, true},
-      {"link to a file",
-       [&](const std::string& p) {
-         symlink((dir / "target").c_str(), p.c_str());
-       },
-       false},
-      {"dangling link",
-       [&](const std::string& p) {
-         symlink((dir / "gone").c_str(), p.c_str());
-       },
-       false},
-      {"FIFO", [](const std::string& p) { mkfifo(p.c_str(), 0644); }, false},
-      {"directory", [](const std::string& p) { makeDirectories(p); }, false},
-  };
-  const ScopedWorkingDirectory inDir(dir.path());
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::string log = dir / "qilerror.txt";
-    c.make(log);
-    std::string why;
-    std::unique_ptr<WorkFile> opened =
-        makeHostPlatform()->openErrorLog("qilerror.txt", &why);
-    EXPECT_EQ(opened != nullptr, c.opens);
-    if (opened != nullptr) {
-      opened->remove();
-      EXPECT_FALSE(fileExists(log));
-    }
-    EXPECT_EQ(readFile(dir / "target"), "someone else's");
-    EXPECT_FALSE(fileExists(dir / "gone"));
-    std::filesystem::remove_all(log);
-  }
-}
-
+// Work files are removed only while their name still denotes them, and an
+// interruption removes them however many came and went before: their
+// entries are given back.
 TEST(PosixPlatform, LeavesAWorkFileThatWasReplacedMeanwhile) {
   TempDir dir;
   const ScopedWorkingDirectory inDir(dir.path());
@@ -151,6 +74,28 @@ TEST(PosixPlatform, LeavesAWorkFileThatWasReplacedMeanwhile) {
   writeFile(dir / "qilerror.txt", "another run's");
   log->remove();
   EXPECT_EQ(readFile(dir / "qilerror.txt"), "another run's");
+}
+
+TEST(PosixPlatform, InterruptionRemovesWorkFilesAfterManyCameAndWent) {
+  TempDir dir;
+  const pid_t child = fork();
+  if (child == 0) {
+    const ScopedWorkingDirectory inDir(dir.path());
+    const std::unique_ptr<Platform> platform = makeHostPlatform();
+    std::string why;
+    // Each one moved aside keeps its inode, which the next cannot reuse.
+    for (int i = 0; i < 20; ++i) {
+      const auto log = platform->openErrorLog("qilerror.txt", &why);
+      std::rename("qilerror.txt", ("old" + std::to_string(i)).c_str());
+    }
+    const auto kept = platform->openErrorLog("qilerror.txt", &why);
+    raise(SIGTERM);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+  EXPECT_FALSE(fileExists(dir / "qilerror.txt"));
 }
 
 // What is read ends at the size the file had when it was opened; a file
