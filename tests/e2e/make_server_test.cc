@@ -1,5 +1,5 @@
-// shgs-make-server run as a process on small descriptions.
-
+// shgs-make-server, the sample generator, run as a process on small
+// descriptions: what it writes, and what it refuses.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,201 +11,216 @@
 namespace shgs {
 namespace {
 
+namespace fs = std::filesystem;
 using testing_support::fileExists;
+using testing_support::ProcessResult;
 using testing_support::readFile;
+using testing_support::replaceAll;
 using testing_support::runProcess;
 using testing_support::TempDir;
 using testing_support::writeFile;
 
-class MakeServerTest : public ::testing::Test {
+constexpr std::size_t kAny = std::string::npos;
+
+// A file below the folder the generator ran in holds "bytes" at "offset"
+// (anywhere when kAny) and, unless kAny, "size" bytes in all; a path ending
+// in "/" is a folder.
+struct Holds {
+  std::string path;
+  std::string bytes;
+  std::size_t offset = 0;
+  std::size_t size = kAny;
+};
+Holds exactly(const std::string& path, const std::string& bytes) {
+  return {path, bytes, 0, bytes.size()};
+}
+
+struct Made {
+  const char* name;
+  std::string description;
+  std::vector<Holds> files;
+  bool regFile = false;  // also the keys for a registry editor, server.reg
+};
+
+const std::string kHeader =
+    "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n";
+const std::string kKey =
+    "Software\\\\Orbital Forge Software\\\\Starhaul Deluxe Game Server";
+const std::string kEditorKey =
+    "[HKEY_LOCAL_MACHINE\\Software\\Orbital Forge Software\\Starhaul Deluxe "
+    "Game Server";
+constexpr char kKeyTime[] = "] 1700000000\n#time=1da1747c66d0000\n";
+const std::string kEditorKeys = "REGEDIT4\r\n\r\n" + kEditorKey +
+                                "]\r\n\"Port\"=\"a \\\\ \\\"b\\\"\"\r\n\r\n" +
+                                kEditorKey + "\\Games]\r\n\r\n" + kEditorKey +
+                                "\\Games\\A]\r\n\"Title\"=\"  x  \"\r\n";
+constexpr char kEditorServer[] =
+    "Port = \"a \\\\ \\\"b\\\"\"\n[game A]\nTitle = \"  x  \"\n";
+
+const Made kMade[] = {
+    {"RegistryAsWineWritesIt",
+     "[game b]\nTitle = Second\n[registry]\nServerRoot = C:\\SHGS\n"
+     "NameAddr = \" say \\\"hi\\\" \"\n[game A]\nTitle = Bob's Place\n"
+     "Directory = C:\\SHGS\\GAME\\A\n",
+     {exactly("prefix/system.reg",
+              kHeader + "#arch=win32\n\n[" + kKey + kKeyTime +
+                  "\"ServerRoot\"=\"C:\\\\SHGS\"\n"
+                  "\"NameAddr\"=\" say \\\"hi\\\" \"\n\n[" +
+                  kKey + "\\\\Games\\\\A" + kKeyTime +
+                  "\"Title\"=\"Bob's Place\"\n"
+                  "\"Directory\"=\"C:\\\\SHGS\\\\GAME\\\\A\"\n\n[" +
+                  kKey + "\\\\Games\\\\b" + kKeyTime +
+                  "\"Title\"=\"Second\"\n")}},
+    {"View64",
+     "[registry]\n@view = 64\nPort = 23\n",
+     {{"prefix/system.reg", "#arch=win64\n\n[Software\\\\Orbital", kAny}}},
+    {"View32OnA64BitPrefix",
+     "[registry]\n@view = 32\nPort = 23\n",
+     {{"prefix/system.reg",
+       "#arch=win64\n\n[Software\\\\Wow6432Node\\\\Orbital", kAny}}},
+    {"NoKey",
+     "[registry]\n@absent = true\nPort = 23\n",
+     {exactly("prefix/system.reg", kHeader + "#arch=win32\n")}},
+    // The importer chooses the view: no Wow6432Node in the file.
+    {"KeysForARegistryEditor",
+     std::string("[registry]\n") + kEditorServer,
+     {exactly("server.reg", kEditorKeys)},
+     true},
+    {"KeysForARegistryEditorIn32BitView",
+     std::string("[registry]\n@view = 32\n") + kEditorServer,
+     {exactly("server.reg", kEditorKeys)},
+     true},
+    {"NoKeysForARegistryEditor",
+     "[registry]\n@absent = true\n",
+     {exactly("server.reg", "REGEDIT4\r\n")},
+     true},
+    {"RecordsWhereTheRegistrySaysAndAsDescribed",
+     "[shcfig A]\nsectors = 4660\nstealDelay = false\n@byte 0 = 255\n"
+     "@size = 100\n@name = SHCFIG.DAT\n[registry]\nServerRoot = C:\\Srv\\\n"
+     "[game A]\nDirectory = c:\\Srv\\Games\\a\n"
+     "[shglob]\nserverName = Far\n@size = 5000\n",
+     {{"prefix/drive_c/Srv/Games/a/SHCFIG.DAT", "\xFF\x12", 0, 100},
+      {"prefix/drive_c/Srv/Games/a/SHCFIG.DAT", "\x10", 11},
+      exactly("prefix/drive_c/Srv/GAME/shglob.dat",
+              std::string("\x03"
+                          "Far",
+                          4) +
+                  std::string(4996, '\0'))}},
+    {"FilesLineByLineWithTheChosenLineEnds",
+     "[file C:\\D\\plain.txt]\n# kept\n  two  \n[end]\n"
+     "[file C:\\D\\dos.txt]\n@crlf\n@noeol\none\ntwo\n[end]\n"
+     "[file C:\\D\\empty.txt]\n[end]\n[dir C:\\D\\Sub]\n",
+     {exactly("prefix/drive_c/D/plain.txt", "# kept\n  two  \n"),
+      exactly("prefix/drive_c/D/dos.txt", "one\r\ntwo"),
+      exactly("prefix/drive_c/D/empty.txt", ""),
+      {"prefix/drive_c/D/Sub/", ""}}},
+};
+
+class MakeServerTest : public ::testing::TestWithParam<Made> {
  protected:
-  // Runs the generator on "description"; the prefix is "prefix" below the
-  // temporary directory.
-  testing_support::ProcessResult make(const std::string& description) {
-    writeFile(directory_ / "server.txt", description);
-    return runProcess(
-        {SHGS_MAKE_SERVER_PATH, directory_ / "server.txt", prefix()},
-        directory_.path(), {}, "");
-  }
-  std::string prefix() const { return directory_ / "prefix"; }
-  std::string inPrefix(const std::string& relative) const {
-    return prefix() + "/" + relative;
+  ProcessResult make(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), SHGS_MAKE_SERVER_PATH);
+    return runProcess(arguments, directory_.path(), {}, "");
   }
 
- protected:
   TempDir directory_;
 };
 
-constexpr char kKeyTime[] = "] 1700000000\n#time=1da1747c66d0000\n";
-
-TEST_F(MakeServerTest, WritesTheRegistryAsWineDoes) {
-  const auto result = make(
-      "[game b]\nTitle = Second\n"
-      "[registry]\nServerRoot = C:\\SHGS\nNameAddr = \" say \\\"hi\\\" \"\n"
-      "[game A]\nTitle = Bob's Place\nDirectory = C:\\SHGS\\GAME\\A\n");
+TEST_P(MakeServerTest, WritesWhatTheDescriptionSays) {
+  const Made& made = GetParam();
+  writeFile(directory_ / "server.txt", made.description);
+  const ProcessResult result =
+      make(made.regFile ? std::vector<std::string>{"--reg", "server.reg",
+                                                   "server.txt", "prefix"}
+                        : std::vector<std::string>{"server.txt", "prefix"});
   ASSERT_EQ(result.exitCode, 0) << result.standardError;
-  const std::string root =
-      "Software\\\\Orbital Forge Software\\\\Starhaul Deluxe Game Server";
-  EXPECT_EQ(readFile(inPrefix("system.reg")),
-            "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n"
-            "#arch=win32\n\n[" +
-                root + kKeyTime +
-                "\"ServerRoot\"=\"C:\\\\SHGS\"\n"
-                "\"NameAddr\"=\" say \\\"hi\\\" \"\n\n[" +
-                root + "\\\\Games\\\\A" + kKeyTime +
-                "\"Title\"=\"Bob's Place\"\n"
-                "\"Directory\"=\"C:\\\\SHGS\\\\GAME\\\\A\"\n\n[" +
-                root + "\\\\Games\\\\b" + kKeyTime + "\"Title\"=\"Second\"\n");
-  EXPECT_TRUE(std::filesystem::is_symlink(inPrefix("dosdevices/c:")));
-  EXPECT_EQ(std::filesystem::read_symlink(inPrefix("dosdevices/c:")),
+  for (const Holds& holds : made.files) {
+    SCOPED_TRACE(holds.path);
+    ASSERT_TRUE(fileExists(directory_ / holds.path));
+    if (holds.path.back() == '/') continue;
+    const std::string bytes = readFile(directory_ / holds.path);
+    if (holds.size != kAny) {
+      EXPECT_EQ(bytes.size(), holds.size);
+    }
+    if (holds.offset == kAny) {
+      EXPECT_NE(bytes.find(holds.bytes), std::string::npos) << bytes;
+    } else {
+      EXPECT_EQ(bytes.substr(holds.offset, holds.bytes.size()), holds.bytes);
+    }
+  }
+  EXPECT_EQ(fs::read_symlink(directory_ / "prefix/dosdevices/c:"),
             "../drive_c");
 }
 
-TEST_F(MakeServerTest, PlacesTheKeysOfEachView) {
+INSTANTIATE_TEST_SUITE_P(Descriptions, MakeServerTest,
+                         ::testing::ValuesIn(kMade),
+                         [](const auto& info) { return info.param.name; });
+
+TEST(MakeServer, RefusesFaultyCallsAndDescriptionsNamingTheLine) {
   const struct {
-    const char* options;
-    const char* arch;
-    const char* keyStart;
-  } cases[] = {
-      {"", "#arch=win32", "\n[Software\\\\Orbital Forge"},
-      {"@view = 64\n", "#arch=win64", "\n[Software\\\\Orbital Forge"},
-      {"@view = 32\n", "#arch=win64", "\n[Software\\\\Wow6432Node\\\\Orbital"},
-      {"@absent = true\n", "#arch=win32", ""},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.options);
-    std::filesystem::remove_all(prefix());
-    const auto result =
-        make(std::string("[registry]\n") + c.options + "Port = 23\n");
-    ASSERT_EQ(result.exitCode, 0) << result.standardError;
-    const std::string reg = readFile(inPrefix("system.reg"));
-    EXPECT_NE(reg.find(c.arch), std::string::npos) << reg;
-    if (*c.keyStart == '\0') {
-      EXPECT_EQ(reg.find('['), std::string::npos) << reg;
-    } else {
-      EXPECT_NE(reg.find(c.keyStart), std::string::npos) << reg;
-    }
-  }
-}
-
-TEST_F(MakeServerTest, WritesTheKeysForARegistryEditorWhenAsked) {
-  const std::string root =
-      "[HKEY_LOCAL_MACHINE\\Software\\Orbital Forge Software\\Starhaul "
-      "Deluxe Game Server";
-  const std::string allKeys = "REGEDIT4\r\n\r\n" + root +
-                              "]\r\n\"Port\"=\"a \\\\ \\\"b\\\"\"\r\n\r\n" +
-                              root + "\\Games]\r\n\r\n" + root +
-                              "\\Games\\A]\r\n\"Title\"=\"  x  \"\r\n";
-  const struct {
-    const char* options;
-    std::string expected;
-  } cases[] = {
-      {"", allKeys},
-      // The importer chooses the view: no Wow6432Node in the file.
-      {"@view = 32\n", allKeys},
-      {"@absent = true\n", "REGEDIT4\r\n"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.options);
-    writeFile(directory_ / "server.txt",
-              std::string("[registry]\n") + c.options +
-                  "Port = \"a \\\\ \\\"b\\\"\"\n[game A]\nTitle = \"  x  \"\n");
-    const auto result =
-        runProcess({SHGS_MAKE_SERVER_PATH, "--reg", directory_ / "server.reg",
-                    directory_ / "server.txt", prefix()},
-                   directory_.path(), {}, "");
-    ASSERT_EQ(result.exitCode, 0) << result.standardError;
-    EXPECT_EQ(readFile(directory_ / "server.reg"), c.expected);
-    EXPECT_TRUE(fileExists(inPrefix("system.reg")));
-  }
-}
-
-TEST_F(MakeServerTest, RefusesUnknownOptionsAndMissingArguments) {
-  const std::vector<std::vector<std::string>> calls = {
-      {"--reg", directory_ / "x.reg", directory_ / "server.txt"},
-      {"--registry", directory_ / "server.txt", prefix()},
-      {directory_ / "server.txt"},
-  };
-  writeFile(directory_ / "server.txt", "[registry]\nPort = 1\n");
-  for (const auto& call : calls) {
-    std::vector<std::string> argv = {SHGS_MAKE_SERVER_PATH};
-    argv.insert(argv.end(), call.begin(), call.end());
-    const auto result = runProcess(argv, directory_.path(), {}, "");
-    EXPECT_EQ(result.exitCode, 2) << call.front();
-    EXPECT_NE(result.standardError.find("usage:"), std::string::npos);
-  }
-  EXPECT_FALSE(fileExists(prefix()));
-}
-
-TEST_F(MakeServerTest, WritesRecordsWhereTheRegistrySaysAndAsDescribed) {
-  const auto result = make(
-      "[shcfig A]\nsectors = 4660\nstealDelay = false\n@byte 0 = 255\n"
-      "@size = 100\n@name = SHCFIG.DAT\n"
-      "[registry]\nServerRoot = C:\\Srv\\\n"
-      "[game A]\nDirectory = c:\\Srv\\Games\\a\n"
-      "[shglob]\nserverName = Far\n@size = 5000\n");
-  ASSERT_EQ(result.exitCode, 0) << result.standardError;
-  const std::string config =
-      readFile(inPrefix("drive_c/Srv/Games/a/SHCFIG.DAT"));
-  ASSERT_EQ(config.size(), 100u);
-  EXPECT_EQ(config.substr(0, 2), "\xFF\x12");
-  EXPECT_EQ(config[11], '\x10');
-  const std::string global = readFile(inPrefix("drive_c/Srv/GAME/shglob.dat"));
-  ASSERT_EQ(global.size(), 5000u);
-  EXPECT_EQ(global.substr(0, 5), std::string("\x03"
-                                             "Far\0",
-                                             5));
-  EXPECT_EQ(global.find_first_not_of('\0', 4), std::string::npos);
-}
-
-TEST_F(MakeServerTest, WritesFilesLineByLineWithTheChosenLineEnds) {
-  const auto result = make(
-      "[file C:\\D\\plain.txt]\n# kept\n  two  \n[end]\n"
-      "[file C:\\D\\dos.txt]\n@crlf\n@noeol\none\ntwo\n[end]\n"
-      "[file C:\\D\\empty.txt]\n[end]\n[dir C:\\D\\Sub]\n");
-  ASSERT_EQ(result.exitCode, 0) << result.standardError;
-  EXPECT_EQ(readFile(inPrefix("drive_c/D/plain.txt")), "# kept\n  two  \n");
-  EXPECT_EQ(readFile(inPrefix("drive_c/D/dos.txt")), "one\r\ntwo");
-  EXPECT_TRUE(fileExists(inPrefix("drive_c/D/empty.txt")));
-  EXPECT_EQ(readFile(inPrefix("drive_c/D/empty.txt")), "");
-  EXPECT_TRUE(std::filesystem::is_directory(inPrefix("drive_c/D/Sub")));
-}
-
-TEST_F(MakeServerTest, RefusesFaultyDescriptionsNamingTheLine) {
-  const struct {
+    std::vector<std::string> arguments;
     const char* description;
+    int exitCode;
     const char* message;
   } cases[] = {
-      {"[registry]\nServerRoot = C:\\S\n[shglob]\nnoSuchField = 1\n",
+      {{"--reg", "x.reg", "server.txt"}, "Port = 1\n", 2, "usage:"},
+      {{"--registry", "server.txt", "prefix"}, "Port = 1\n", 2, "usage:"},
+      {{"server.txt"}, "Port = 1\n", 2, "usage:"},
+      {{"server.txt", "prefix"},
+       "[shglob]\nnoSuchField = 1\n",
+       1,
        ":4: unknown field noSuchField"},
-      {"[registry]\nServerRoot = C:\\S\n[shglob]\nversionMajor = 256\n",
+      {{"server.txt", "prefix"},
+       "[shglob]\nversionMajor = 256\n",
+       1,
        ":4: versionMajor: 256 out of range"},
-      {"[shcfig Q]\nsectors = 1\n", ":1: game Q has no Directory"},
-      {"[file C:\\..\\escape.txt]\nx\n[end]\n", ":1: not a path on drive C"},
-      {"[file C:\\x.txt]\nx\n", ":1: [file] section without [end]"},
-      {"[games A]\n", ":1: unknown section [games A]"},
+      {{"server.txt", "prefix"},
+       "[shcfig Q]\nsectors = 1\n",
+       1,
+       ":3: game Q has no Directory"},
+      {{"server.txt", "prefix"},
+       "[file C:\\..\\escape.txt]\nx\n[end]\n",
+       1,
+       ":3: not a path on drive C"},
+      {{"server.txt", "prefix"},
+       "[file C:\\x.txt]\nx\n",
+       1,
+       ":3: [file] section without [end]"},
+      {{"server.txt", "prefix"},
+       "[games A]\n",
+       1,
+       ":3: unknown section [games A]"},
   };
   for (const auto& c : cases) {
-    const auto result = make(c.description);
-    EXPECT_EQ(result.exitCode, 1) << c.description;
+    const TempDir directory;
+    writeFile(directory / "server.txt",
+              std::string("[registry]\nServerRoot = C:\\S\n") + c.description);
+    std::vector<std::string> argv = {SHGS_MAKE_SERVER_PATH};
+    argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
+    const ProcessResult result = runProcess(argv, directory.path(), {}, "");
+    EXPECT_EQ(result.exitCode, c.exitCode) << c.description;
     EXPECT_NE(result.standardError.find(c.message), std::string::npos)
         << c.description << " gave " << result.standardError;
+    // A call not understood makes nothing; no path leaves the prefix.
+    EXPECT_TRUE(c.exitCode != 2 || !fileExists(directory / "prefix"));
+    EXPECT_FALSE(fileExists(directory / "escape.txt"));
   }
-  EXPECT_FALSE(fileExists(prefix() + "/../escape.txt"));
 }
 
-TEST_F(MakeServerTest, BuildsTheBundledSampleServer) {
-  const auto result =
+TEST(MakeServer, BuildsTheBundledSampleServer) {
+  const TempDir directory;
+  const ProcessResult result =
       runProcess({SHGS_MAKE_SERVER_PATH,
-                  SHGS_SOURCE_DIR "/examples/sample-server.txt", prefix()},
-                 "/", {}, "");
+                  SHGS_SOURCE_DIR "/examples/sample-server.txt", "prefix"},
+                 directory.path(), {}, "");
   ASSERT_EQ(result.exitCode, 0) << result.standardError;
-  for (const char* file :
-       {"system.reg", "drive_c/SHGS/GAME/shglob.dat",
-        "drive_c/SHGS/GAME/A/shcfig.dat", "drive_c/SHGS/DescFile/GameA.txt"}) {
-    EXPECT_TRUE(fileExists(inPrefix(file))) << file;
+  for (const char* file : {"system.reg", "drive_c/SHGS/GAME/shglob.dat",
+                           "drive_c/SHGS/DescFile/GameA.txt"}) {
+    EXPECT_TRUE(fileExists(directory / ("prefix/" + std::string(file))));
   }
-  EXPECT_EQ(readFile(inPrefix("drive_c/SHGS/GAME/A/shcfig.dat")).size(), 4096u);
+  EXPECT_EQ(
+      readFile(directory / "prefix/drive_c/SHGS/GAME/A/shcfig.dat").size(),
+      4096u);
 }
 
 }  // namespace

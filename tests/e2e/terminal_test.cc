@@ -1,7 +1,8 @@
-// Whole runs on a pseudo-terminal (script(1)): a message that ends a run gets
-// a line end there, so that the shell's prompt starts a line of its own, but
-// stays byte for byte as written into a pipe; each menu pass clears the
-// screen and its scrollback, except on a dumb terminal.
+// Whole runs on a pseudo-terminal (script(1)), which shows line ends as
+// CR LF: a message that ends a run gets a line end when standard error is a
+// terminal, so that the shell's prompt starts a line of its own, whatever
+// standard output is; each menu pass clears the screen and its scrollback,
+// except on a dumb terminal.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,93 +12,73 @@
 namespace shgs {
 namespace {
 
-using testing_support::Environment;
-using testing_support::ExporterRunTest;
-using testing_support::fileExists;
 using testing_support::ProcessResult;
-using testing_support::runProcess;
+using testing_support::readFile;
+using testing_support::replaceAll;
 
 constexpr char kScript[] = "/usr/bin/script";
 constexpr char kClear[] = "\x1b[H\x1b[2J\x1b[3J";
 
-const char kServer[] = R"(
-[registry]
-ServerRoot = C:\SHGS
-[game A]
-Directory = C:\SHGS\GAME\A
-Title = Alpha
-[shglob]
-versionMajor = 2
-[shcfig A]
-sectors = 1000
-)";
-
-// "text" as one word for the shell that script(1) starts.
-std::string shellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) {
-    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+class TerminalTest : public testing_support::ExporterRunTest {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(testing_support::fileExists(kScript))
+        << "script(1) is missing (bsdutils)";
+    ASSERT_NO_FATAL_FAILURE(makeServer(
+        "[registry]\nServerRoot = C:\\SHGS\n[game A]\nDirectory = "
+        "C:\\SHGS\\GAME\\A\n[shglob]\nversionMajor = 2\n[shcfig A]\n"));
   }
-  return quoted + "'";
-}
+
+  // What the terminal shows of the shell command "redirected" run with the
+  // exporter's name as $0.
+  ProcessResult onTerminal(const std::string& redirected,
+                           const std::string& input,
+                           testing_support::Environment extra = {}) {
+    extra.emplace("TERM", "xterm");
+    const std::string quoted =
+        "'" + replaceAll(SHGS_EXPORTER_PATH, "'", "'\\''") + "'";
+    testing_support::ProcessOptions options;
+    options.arguments = {"--quiet", "--return", "--command",
+                         quoted + " " + redirected, "/dev/null"};
+    options.input = input;
+    return runProgram(kScript, options, extra);
+  }
+};
 
 bool endsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() &&
          text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-class TerminalTest : public ExporterRunTest {
- protected:
-  // The exporter's session on a pseudo-terminal, as the terminal shows it:
-  // its line ends become CR LF there.
-  ProcessResult runOnTerminal(const std::string& input,
-                              const Environment& extra) {
-    Environment environment = {{"WINEPREFIX", prefix()},
-                               {"HOME", temp_.path()},
-                               {"PATH", "/usr/bin:/bin"}};
-    for (const auto& [name, value] : extra) environment[name] = value;
-    return runProcess({kScript, "--quiet", "--return", "--command",
-                       shellQuoted(SHGS_EXPORTER_PATH), "/dev/null"},
-                      start(), environment, input);
-  }
-};
-
-TEST_F(TerminalTest, FinalMessageEndsItsLineOnlyOnATerminal) {
-  ASSERT_TRUE(fileExists(kScript)) << "script(1) is missing (bsdutils)";
-  ASSERT_NO_FATAL_FAILURE(makeServer(kServer));
-  struct Case {
-    const char* name;
-    const char* prefix;  // relative to the temporary directory
+TEST_F(TerminalTest, FinalMessageEndsItsLineWhenStandardErrorIsATerminal) {
+  const struct {
+    const char* prefix;  // relative to the temporary folder
     const char* input;
     const char* message;
-  };
-  const Case cases[] = {
-      {"no server", "no-prefix", "!\n",
-       "Make sure SHGS is installed on this PC."},
-      {"input ended", "prefix", "A\n",
+  } cases[] = {
+      {"no-prefix", "!\n", "Make sure SHGS is installed on this PC."},
+      {"prefix", "A\n",
        "Input ended before the options were confirmed; no report was "
        "written."},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::string prefix = temp_ / c.prefix;
-    const ProcessResult piped =
-        runExporter(c.input, {{"WINEPREFIX", prefix}, {"TERM", "xterm"}});
-    EXPECT_EQ(piped.exitCode, 1);
-    EXPECT_TRUE(endsWith(piped.standardError, c.message))
-        << piped.standardError;
-    const ProcessResult shown =
-        runOnTerminal(c.input, {{"WINEPREFIX", prefix}, {"TERM", "xterm"}});
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    const testing_support::Environment prefix = {
+        {"WINEPREFIX", temp_ / c.prefix}};
+    const std::string errors = temp_ / "errors.txt";
+    const ProcessResult shown = onTerminal(">/dev/null", c.input, prefix);
     EXPECT_EQ(shown.exitCode, 1);
     EXPECT_TRUE(endsWith(shown.standardOutput, c.message + std::string("\r\n")))
         << shown.standardOutput;
+    const ProcessResult filed =
+        onTerminal("2>'" + errors + "'", c.input, prefix);
+    EXPECT_EQ(filed.exitCode, 1);
+    EXPECT_TRUE(endsWith(readFile(errors), c.message)) << readFile(errors);
   }
 }
 
 TEST_F(TerminalTest, MenuClearsScreenAndScrollbackUnlessTerminalIsDumb) {
-  ASSERT_TRUE(fileExists(kScript)) << "script(1) is missing (bsdutils)";
-  ASSERT_NO_FATAL_FAILURE(makeServer(kServer));
-  const ProcessResult capable = runOnTerminal("A!\n", {{"TERM", "xterm"}});
+  const ProcessResult capable = onTerminal("", "A!\n");
   EXPECT_EQ(capable.exitCode, 0) << capable.standardOutput;
   // One clearing before the menu is drawn, one after the word is read.
   const std::string& shown = capable.standardOutput;
@@ -106,7 +87,7 @@ TEST_F(TerminalTest, MenuClearsScreenAndScrollbackUnlessTerminalIsDumb) {
   EXPECT_NE(shown.find(kClear, first + 1), std::string::npos);
   EXPECT_EQ(shown.find("\x1b[2J\x1b[H"), std::string::npos);
 
-  const ProcessResult dumb = runOnTerminal("A!\n", {{"TERM", "dumb"}});
+  const ProcessResult dumb = onTerminal("", "A!\n", {{"TERM", "dumb"}});
   EXPECT_EQ(dumb.exitCode, 0) << dumb.standardOutput;
   EXPECT_EQ(dumb.standardOutput.find('\x1b'), std::string::npos)
       << dumb.standardOutput;

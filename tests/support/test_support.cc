@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
 
@@ -110,6 +111,7 @@ void exchange(pid_t child, int inputFd, int outputFd, int errorFd,
     }
     if (keepInput && !signalled &&
         holds(result->standardOutput, options.signalAfter)) {
+      if (options.beforeSignal) options.beforeSignal();
       kill(child, options.signal);
       signalled = true;
       // Input ends there, for a program that outlives the signal.
@@ -123,8 +125,7 @@ void exchange(pid_t child, int inputFd, int outputFd, int errorFd,
 // The sanitizers' settings of this test process, for its children: a
 // sanitized program must halt on its first error there too. A setting the
 // caller gives comes after them, so it wins.
-std::map<std::string, std::string> withSanitizerOptions(
-    std::map<std::string, std::string> environment) {
+Environment withSanitizerOptions(Environment environment) {
   for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
     const char* inherited = std::getenv(name);
     if (inherited == nullptr || *inherited == '\0') continue;
@@ -154,7 +155,7 @@ bool enterDeep(const std::string& directory) {
 
 ProcessResult runProcess(const std::vector<std::string>& argv,
                          const std::string& directory,
-                         const std::map<std::string, std::string>& environment,
+                         const Environment& environment,
                          const std::string& input) {
   ProcessOptions options;
   options.input = input;
@@ -163,7 +164,7 @@ ProcessResult runProcess(const std::vector<std::string>& argv,
 
 ProcessResult runProcess(const std::vector<std::string>& argv,
                          const std::string& directory,
-                         const std::map<std::string, std::string>& environment,
+                         const Environment& environment,
                          const ProcessOptions& options) {
   int inPipe[2], outPipe[2], errPipe[2];
   if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0) {
@@ -258,6 +259,74 @@ std::vector<std::string> leftoverFiles(const std::string& root) {
     }
   }
   return found;
+}
+
+std::string replaceAll(std::string text, const std::string& from,
+                       const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos;
+       at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+namespace {
+
+std::string entryState(const fs::directory_entry& entry) {
+  std::error_code ignored;
+  const fs::file_status status = entry.symlink_status(ignored);
+  std::ostringstream mode;
+  mode << " mode " << std::oct << static_cast<unsigned>(status.permissions());
+  if (fs::is_symlink(status)) {
+    return "link to " + fs::read_symlink(entry.path(), ignored).string();
+  }
+  if (fs::is_directory(status)) return "directory" + mode.str();
+  // Reading a FIFO would wait for a writer.
+  if (!fs::is_regular_file(status)) return "special file" + mode.str();
+  // A file written again with the same bytes is still a write.
+  const std::string bytes = readFile(entry.path().string());
+  const auto written = entry.last_write_time(ignored).time_since_epoch();
+  return "file of " + std::to_string(bytes.size()) + " bytes, hash " +
+         std::to_string(std::hash<std::string>()(bytes)) + mode.str() +
+         " written at " + std::to_string(written.count());
+}
+
+}  // namespace
+
+TreeState treeStateOf(const std::string& root) {
+  TreeState state;
+  std::error_code ignored;
+  for (auto it = fs::recursive_directory_iterator(root, ignored);
+       it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+    state[it->path().lexically_relative(root).string()] = entryState(*it);
+  }
+  return state;
+}
+
+std::string treeDifferences(const TreeState& before, const TreeState& after) {
+  std::string differences;
+  for (const auto& [path, state] : before) {
+    const auto now = after.find(path);
+    if (now == after.end()) {
+      differences += "removed " + path + "\n";
+    } else if (now->second != state) {
+      differences +=
+          "changed " + path + ": " + state + " -> " + now->second + "\n";
+    }
+  }
+  for (const auto& [path, state] : after) {
+    if (before.count(path) == 0) differences += "added " + path + "\n";
+  }
+  return differences;
+}
+
+std::set<std::string> entriesOf(const std::string& directory) {
+  std::set<std::string> names;
+  std::error_code ignored;
+  for (const auto& entry : fs::directory_iterator(directory, ignored)) {
+    names.insert(entry.path().filename().string());
+  }
+  return names;
 }
 
 }  // namespace testing_support

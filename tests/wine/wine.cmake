@@ -58,12 +58,15 @@ endforeach()
 add_custom_target(shgs_wine_helpers
   DEPENDS ${windows_helpers} ${clock_shift_libraries})
 
+# The whole-run rows of tests/e2e, their Windows side, and the release zip.
 add_executable(exporter_wine_tests
+  tests/e2e/scenario_test.cc
   tests/wine/wine_session.cc
   tests/wine/wine_test.cc
 )
 target_link_libraries(exporter_wine_tests PRIVATE shgs_test_support GTest::gtest)
 target_compile_definitions(exporter_wine_tests PRIVATE
+  SHGS_UNDER_WINE
   SHGS_WINE_EXPORTER_I686="${SHGS_WINE_EXPORTER_I686}"
   SHGS_WINE_EXPORTER_X86_64="${SHGS_WINE_EXPORTER_X86_64}"
   SHGS_WINE_RELEASE_ZIP="${SHGS_WINE_RELEASE_ZIP}"

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -12,29 +11,25 @@
 namespace shgs {
 namespace wine_testing {
 
-using ProcessEnvironment = std::map<std::string, std::string>;
+using testing_support::Environment;
 
-// The registry view a server is installed into and an executable reads:
-// a 32-bit installer writes below Software\Wow6432Node on 64-bit Windows.
-enum class View { k32, k64 };
-
-// One of the two Windows builds and the Wine loader that runs it.
+// One of the two Windows builds and the Wine loader that runs it; the
+// server's installer is 32-bit, so on 64-bit Windows its keys are in the
+// 32-bit view, which the i686 build reads.
 struct WindowsBuild {
-  std::string name;        // "i686" or "x86_64", for messages
   std::string executable;  // host path of shgs-exporter.exe
   std::string loader;      // the Wine loader of its bitness
-  View view;               // the registry view it reads
 };
-
 WindowsBuild i686Build();
 WindowsBuild x86_64Build();
 
 // One Wine prefix for the whole test program: created fresh in a temporary
-// directory, with the Notepad stand-in (notepad.exe of the tests' helpers)
-// as the system's Notepad, its Wine server kept running between tests and
-// ended at the end. Every Wine program runs under a time limit; one that
-// exceeds it ends the Wine server, so that no process is left holding the
-// test's pipes, and the next call starts a new one.
+// directory, with the Notepad stand-in (the tests' notepad.exe, which
+// records its arguments and what it was shown in the folder it runs in) as
+// the system's Notepad, its Wine server kept running between tests. Every
+// Wine program runs under a time limit; one that exceeds it ends the Wine
+// server, so that no process is left holding the test's pipes. Wall clocks
+// read the moment the golden reports were made for.
 class WineSession : public ::testing::Environment {
  public:
   void SetUp() override;
@@ -45,40 +40,34 @@ class WineSession : public ::testing::Environment {
   testing_support::ProcessResult run(const std::vector<std::string>& command,
                                      const std::string& directory,
                                      const std::string& input,
-                                     const ProcessEnvironment& extra = {});
+                                     const Environment& extra = {});
 
   // Makes the server that "description" (a shgs-make-server description)
   // describes the installed one: its keys, and nothing else below the
-  // vendor key, in "view" of the registry, and its files below drive_c.
-  // Does nothing when that server is installed already and unchanged.
-  void installServer(const std::string& description, View view);
+  // vendor key, in the 64-bit view or the 32-bit one, and its files below
+  // drive C. Does nothing when that server is installed already and
+  // unchanged since.
+  void installServer(const std::string& description, bool view64);
+  // Tells installServer that the installed server changed.
+  void serverChanged() { installed_.clear(); }
+  // Sets a value below the installed server's key ("" or "Games\A").
+  void setValue(const std::string& key, const std::string& name,
+                const std::string& text);
 
-  // Tells installServer that a test changed the installed server's files.
-  void serverChanged() { installedServer_.clear(); }
-
-  // Host paths of the installed server's top-level entries below drive_c.
-  const std::vector<std::string>& installedEntries() const {
-    return installedEntries_;
-  }
-
+  // Host paths of the installed server's top-level entries below drive C.
+  const std::vector<std::string>& installedEntries() const { return entries_; }
   std::string driveC() const { return root_ / "prefix/drive_c"; }
-  std::string helpersDirectory() const { return SHGS_WINE_HELPERS_DIR; }
 
  private:
-  ProcessEnvironment environment(const ProcessEnvironment& extra) const;
   testing_support::ProcessResult runLimited(
       const std::vector<std::string>& command, const std::string& directory,
-      const std::string& input, const ProcessEnvironment& extra = {});
+      const std::string& input, const Environment& extra = {});
   void startServer();
-  void installNotepadStandIn();
-  void endServer();
-  void removeInstalledFiles();
-  void copyServerFiles(const std::string& generatedDriveC);
-  void importKeys(const std::string& regFileDirectory, View view);
 
   testing_support::TempDir root_;
-  std::string installedServer_;
-  std::vector<std::string> installedEntries_;
+  std::string installed_;
+  bool view64_ = false;
+  std::vector<std::string> entries_;
   int generated_ = 0;
 };
 
