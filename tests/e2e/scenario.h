@@ -1,16 +1,19 @@
 #ifndef SHGS_TESTS_E2E_SCENARIO_H_
 #define SHGS_TESTS_E2E_SCENARIO_H_
 
-// Whole runs as rows of one table (scenario_test.cc): the server and the
-// start folder, the input, and how the run must end, for the POSIX program
-// and for the Windows one under Wine. A row is built in a few calls:
+// Whole runs as rows of one table (scenario_test.cc), for the POSIX program
+// and for the Windows one under Wine: the server, how it is spoilt, the
+// input, and how the run must end.
 //
-//   Row("GameFolderMissing").spoiled(removes("SHGS/GAME/A"))
+//   Row("GameFolderMissing", kBoth, {removes("SHGS/GAME/A")})
 //       .stops("<C>/SHGS/GAME/A: No such file or directory",
-//              "Failed to enter directory C:\\SHGS\\GAME\\A", kLog)
+//              "Failed to enter directory C:\\SHGS\\GAME\\A", kLog),
 //
-// Expected texts may hold markers: <prefix>, <C> (drive C), <start> and
-// <temp> (a folder of the test's own), as host paths.
+// Expected texts may hold the markers <prefix>, <C> (drive C), <start> and
+// <temp> (a folder of the test's own) for those host paths. Texts the
+// Windows program writes end their lines with CR LF; a completed run with
+// the menu shows the report: POSIX without a viewer says "Report written to
+// <name>", Windows starts Notepad on it.
 
 #include <functional>
 #include <memory>
@@ -18,6 +21,7 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/test_support.h"
@@ -31,278 +35,155 @@ using testing_support::ProcessResult;
 using testing_support::TreeState;
 
 #ifdef SHGS_UNDER_WINE
-constexpr bool kWindows = true;
+constexpr bool kUnderWine = true;
 #else
-constexpr bool kWindows = false;
+constexpr bool kUnderWine = false;
 #endif
 
 // Where a row's files stand, for its spoils. Paths on drive C are given
-// relative to it; the start folder is drive C's "start".
+// relative to it ("../system.reg" is the registry's file on POSIX); the
+// start folder is drive C's "start".
 struct Scene {
   std::string driveC;
   std::string temp;   // the test's own folder, off drive C
   std::string input;  // the keys the run gets; a spoil may change them
   // Sets a value below the server's key ("" or "Games\\A") in the registry.
-  std::function<void(const std::string& key, const std::string& name,
-                     const std::string& value)>
+  std::function<void(const std::string&, const std::string&,
+                     const std::string&)>
       setValue;
   // Windows: the 8.3 spelling of an existing Windows path.
   std::function<std::string(const std::string&)> shortName;
 
-  std::string at(const std::string& relative) const {
-    return driveC + "/" + relative;
-  }
+  std::string at(const std::string& path) const { return driveC + "/" + path; }
 };
 using Step = std::function<void(Scene&)>;
 
-// What one platform's run gets and how it must end.
-struct Variant {
-  bool enabled = true;
-  std::string input = "$ out.txt\nA!\n";
-  std::vector<std::string> arguments;
-  Environment environment;    // values may hold markers
-  int signal = 0;             // sent once the menu is shown
-  int endedBy = 0;            // the signal that must end the run
-  bool sixtyFourBit = false;  // Windows: the x86_64 build
-  std::string report = "out.txt";
-  int exitCode = 0;  // checked unless the run must end by a signal
-  std::string standardError;
-  bool usageFollows = false;  // standard error ends with the usage
-  // A completed run with the menu shows the report: POSIX without a viewer
-  // says where it is, Windows starts Notepad on it.
-  bool shown = false;
-  std::set<std::string> startEntries;  // what the start folder holds after
-  std::set<std::string> kept;          // of those, entries left as they were
-  std::vector<std::string> reportHolds, reportLacks, screenHolds, screenLacks;
-  std::optional<std::string> screen;  // the whole of standard output
-  std::string golden;                 // the file of the exact report
-  std::string viewerSaw;      // the recording viewer's log: its folder, argv
-  std::string serverChanges;  // as treeDifferences, paths below drive C
-};
+enum Platforms { kBoth, kPosix, kWindows };
 
 class Row {
  public:
-  explicit Row(std::string rowName) : name(std::move(rowName)) {}
+  using Check = std::function<void(const Scene&, const Row&)>;
+  using Names = std::set<std::string>;
+  using Tweak = std::function<void(ProcessOptions*)>;
+  using Words = std::vector<std::string>;
 
-  // Calls from here on describe only the POSIX run, or the Windows one, or
-  // both again.
-  Row& onPosix() { return select(true, false); }
-  Row& onWindows() { return select(false, true); }
-  Row& onBoth() { return select(true, true); }
-  Row& posixOnly() {
-    return onWindows()
-        .each([](Variant& r, bool) { r.enabled = false; })
-        .onPosix();
-  }
-  Row& windowsOnly() {
-    return onPosix()
-        .each([](Variant& r, bool) { r.enabled = false; })
-        .onWindows();
-  }
+  Row(std::string rowName, Platforms platforms = kBoth,
+      std::vector<Step> steps = {}, std::string keys = "$ out.txt\nA!\n")
+      : name(std::move(rowName)),
+        on(platforms),
+        spoils(std::move(steps)),
+        input(std::move(keys)) {}
 
-  Row& server(std::string text) {
-    description = std::move(text);
-    return *this;
-  }
-  // The server is installed into the registry's 64-bit view (Windows).
-  Row& in64BitView() {
-    view64 = true;
-    return *this;
-  }
-  // Run after the server is laid out, before the run, in order.
-  Row& spoiled(Step step) {
-    spoils.push_back(std::move(step));
-    return *this;
-  }
-  // Runs the program as an ordinary user: permission bits do not stop the
-  // root user that tests may run as (POSIX).
-  Row& unprivileged() {
-    asNobody = true;
-    return *this;
-  }
-  Row& process(std::function<void(ProcessOptions*)> change) {
-    tweak = std::move(change);
-    return *this;
-  }
-  // Types nothing and sends "signal" once the menu is shown, after "step"
-  // (POSIX).
-  Row& atMenu(int signal, Step step = nullptr) {
-    menuStep = std::move(step);
-    return each([signal](Variant& r, bool) {
-      r.signal = signal;
-      r.input.clear();
-    });
-  }
-  Row& ignoring(int signal) {
-    ignoredSignals.push_back(signal);
-    return *this;
-  }
-  using Check = std::function<void(const Scene&, const Variant&)>;
-  // Further checks once the run has ended.
-  Row& then(Check check) {
-    checks.push_back(std::move(check));
-    return *this;
-  }
-
-  Row& typing(std::string keys) {
-    return each([&](Variant& r, bool) { r.input = keys; });
-  }
-  Row& args(std::vector<std::string> words) {
-    return each([&](Variant& r, bool) {
-      r.arguments = words;
-      r.input.clear();
-    });
-  }
-  Row& env(Environment variables) {
-    return each([&](Variant& r, bool) { r.environment = variables; });
-  }
-  Row& build64() {
-    return each([](Variant& r, bool) { r.sixtyFourBit = true; });
-  }
-  Row& reportName(std::string name) {
-    return each([&](Variant& r, bool) { r.report = name; });
-  }
-
-  // A completed run with the menu: the report is left, holding each text.
-  Row& completes(std::vector<std::string> texts = {}) {
-    return each([&](Variant& r, bool) {
-      r.exitCode = 0;
-      r.standardError.clear();
-      r.shown = r.viewerSaw.empty();
-      r.startEntries.insert(r.report);
-      r.reportHolds.insert(r.reportHolds.end(), texts.begin(), texts.end());
-    });
-  }
-  // A problem ends the run with "message", after the POSIX line "where" of
-  // "<host path>: <reason>" when it is not empty.
-  Row& stops(const std::string& where, const std::string& message,
-             std::set<std::string> left) {
-    ends(1, message, left);
-    return each([&](Variant& r, bool windows) {
-      if (!windows && !where.empty()) r.standardError.insert(0, where + "\n");
-    });
-  }
-  Row& ends(int code, const std::string& messages, std::set<std::string> left) {
-    return each([&](Variant& r, bool) {
-      r.exitCode = code;
-      r.standardError = messages;
-      r.shown = false;
-      r.reportHolds.clear();
-      r.startEntries = r.kept;
-      r.startEntries.insert(left.begin(), left.end());
-    });
-  }
-  // Ends by "signal", leaving "left" in the start folder.
-  Row& endsBy(int signal, std::set<std::string> left) {
-    ends(0, "", std::move(left));
-    return each([signal](Variant& r, bool) { r.endedBy = signal; });
-  }
-  Row& messages(std::string text) {
-    return each([&](Variant& r, bool) { r.standardError = text; });
-  }
+  // The outcome: a completed run with the menu, whose report holds each of
+  // "texts"; a problem that ends the run with "message", after the POSIX
+  // line "<host path>: <reason>" when not empty; any other end. "entries"
+  // are what the start folder holds after, besides entries kept.
+  Row& completes(const std::vector<std::string>& texts = {});
+  Row& stops(const std::string& line, const std::string& message,
+             const Names& entries);
+  Row& ends(int code, const std::string& message, const Names& entries);
+  // Ended by "signal", which is sent once the menu is shown when atMenu.
+  Row& endsBy(int signal, const Names& entries);
   // A command line not understood: "problem", then the usage.
-  Row& misunderstood(const std::string& problem) {
-    each([](Variant& r, bool) { r.usageFollows = true; });
-    return ends(2, "shgs-exporter: " + problem + "\n", {});
-  }
-  // A line on standard error before the run's last words.
-  Row& warning(const std::string& line) {
-    return each(
-        [&](Variant& r, bool) { r.standardError.insert(0, line + "\n"); });
-  }
+  Row& misunderstood(const std::string& problem);
+  // How the Windows run differs.
+  Row& onWindows(std::function<void(Row&)> change);
+
+  Row& server(const std::string& s) { return set(&description, s); }
+  Row& args(const Words& w) { return set(&arguments, w).set(&input, ""); }
+  Row& env(const Environment& e) { return set(&environment, e); }
+  Row& named(const std::string& s) { return set(&report, s); }
+  // Runs as an ordinary user, whom permission bits stop (POSIX).
+  Row& unprivileged() { return set(&asNobody, true); }
+  Row& process(const Tweak& f) { return set(&tweak, f); }
+  // Types nothing and sends "signal" once the menu is shown, after "step"
+  // (POSIX; Wine sends Ctrl-C alone); "ignored" is ignored from the start.
+  Row& atMenu(int signal, const Step& step = {}, int ignored = 0);
   // Entries planted in the start folder that the run leaves as they are.
-  Row& keeping(std::set<std::string> names) {
-    return each([&](Variant& r, bool) {
-      r.kept.insert(names.begin(), names.end());
-      r.startEntries.insert(names.begin(), names.end());
-    });
+  Row& keeping(const Names& n) { return add(&kept, n).add(&left, n); }
+  Row& leaving(const Names& n) { return add(&left, n); }
+  Row& warning(const std::string& s) { return set(&where, s); }
+  Row& lacks(const std::string& s) { return add(&reportLacks, {s}); }
+  Row& shows(const std::string& s) { return add(&screenHolds, {s}); }
+  Row& hides(const std::string& s) { return add(&screenLacks, {s}); }
+  Row& screenIs(const std::string& s) { return set(&screen, s); }
+  Row& viewerSaw(const std::string& s) {
+    return set(&viewerLog, s).set(&shown, false);
   }
-  Row& leaving(std::set<std::string> names) {
-    return each([&](Variant& r, bool) {
-      r.startEntries.insert(names.begin(), names.end());
-    });
-  }
-  Row& holds(std::string text) {
-    return each([&](Variant& r, bool) { r.reportHolds.push_back(text); });
-  }
-  Row& lacks(std::string text) {
-    return each([&](Variant& r, bool) { r.reportLacks.push_back(text); });
-  }
-  Row& shows(std::string text) {
-    return each([&](Variant& r, bool) { r.screenHolds.push_back(text); });
-  }
-  Row& hides(std::string text) {
-    return each([&](Variant& r, bool) { r.screenLacks.push_back(text); });
-  }
-  Row& screenIs(std::string text) {
-    return each([&](Variant& r, bool) { r.screen = text; });
-  }
-  Row& golden(std::string file) {
-    return each([&](Variant& r, bool) { r.golden = file; });
-  }
-  Row& viewerSaw(std::string log) {
-    return each([&](Variant& r, bool) {
-      r.viewerSaw = log;
-      r.shown = false;
-    });
-  }
-  Row& notShown() {
-    return each([](Variant& r, bool) { r.shown = false; });
-  }
-  Row& serverChanges(std::string lines) {
-    return each([&](Variant& r, bool) { r.serverChanges = lines; });
-  }
+  Row& changes(const std::string& s) { return set(&serverChanges, s); }
+  Row& memoryBelow(long megabytes) { return set(&maxMemoryMb, megabytes); }
+  Row& then(const Check& check) { return add(&checks, {check}); }
 
   std::string name;
-  std::string description;  // of shgs-make-server; the table's own if empty
-  bool view64 = false;
-  std::vector<Step> spoils;
-  Step menuStep;
-  std::vector<int> ignoredSignals;
+  Platforms on;
+  std::string description;   // for shgs-make-server; the table's own if empty
+  bool view64 = false;       // the server's keys in the 64-bit view
+  bool build64 = false;      // Windows: the x86_64 build
+  std::vector<Step> spoils;  // after the server is laid out, in order
+  std::string input;
+  std::vector<std::string> arguments;
+  Environment environment;  // values may hold markers
   bool asNobody = false;
-  std::function<void(ProcessOptions*)> tweak;
+  Tweak tweak;
+  int signal = 0;
+  Step menuStep;
+  std::vector<int> ignoredSignals;  // ignored from the start (POSIX)
+  std::string report = "out.txt";
+
+  int exitCode = 0;
+  int endedBy = 0;    // POSIX: the signal that must end the run
+  std::string where;  // POSIX: a line before "message", when not empty
+  std::string message;
+  bool usageFollows = false;
+  bool shown = false;
+  Names left;  // what the start folder holds after
+  Names kept;
+  std::vector<std::string> reportHolds, reportLacks, screenHolds, screenLacks;
+  std::optional<std::string> screen;  // the whole of standard output
+  std::string golden;                 // the file of the exact report
+  std::string viewerLog;      // what the recording viewer logs: folder, argv
+  std::string serverChanges;  // as treeDifferences, paths below drive C
+  long maxMemoryMb = 0;
   std::vector<Check> checks;
-  Variant posix, windows;
+  std::function<void(Row&)> windowsChange;
 
  private:
-  Row& select(bool posix, bool windows) {
-    toPosix_ = posix;
-    toWindows_ = windows;
+  template <typename Field, typename Value>
+  Row& set(Field* field, const Value& value) {
+    *field = value;
     return *this;
   }
-  template <typename Change>
-  Row& each(Change change) {
-    if (toPosix_) change(posix, false);
-    if (toWindows_) change(windows, true);
+  Row& add(Names* to, const Names& more) {
+    to->insert(more.begin(), more.end());
     return *this;
   }
-
-  bool toPosix_ = true;
-  bool toWindows_ = true;
+  template <typename T>
+  Row& add(std::vector<T>* to, const std::vector<T>& more) {
+    to->insert(to->end(), more.begin(), more.end());
+    return *this;
+  }
 };
 
 inline void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
 
-// One platform's way to lay a server out and run the exporter on it: the
-// built program natively, the Windows executable under Wine.
+// One platform's way to lay a server out and run the exporter on it.
 class Stage {
  public:
   virtual ~Stage() = default;
-  // Lays out the row's server, with an empty start folder and the
-  // recording viewer "<temp>/my viewer", which writes its folder and
-  // arguments to "<temp>/my viewer.log" and its descriptors to
-  // "<temp>/my viewer.fds".
+  // Lays out "description" with an empty start folder and the recording
+  // viewer "<temp>/my viewer", which writes its folder and arguments to
+  // "<temp>/my viewer.log" and its descriptors to "<temp>/my viewer.fds".
   virtual void install(const Row& row, const std::string& description) = 0;
   virtual Scene scene() = 0;
-  virtual ProcessResult run(const Row& row, const Variant& run,
-                            Scene& scene) = 0;
-  // The server's files (and the registry's), by path below drive C.
+  virtual ProcessResult run(const Row& row, Scene& scene) = 0;
+  // The server's files and the registry's, by path below drive C.
   virtual TreeState serverState() = 0;
   // Ends the row; "changed": the server is not as it was installed.
   virtual void finish(bool changed) = 0;
 };
 
-// The stage of this test binary.
+// The stage of this test binary: the built program natively, the Windows
+// executable under Wine.
 std::unique_ptr<Stage> makeStage();
 
 }  // namespace scenario

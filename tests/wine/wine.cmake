@@ -61,7 +61,6 @@ add_custom_target(shgs_wine_helpers
 # The whole-run rows of tests/e2e, their Windows side, and the release zip.
 add_executable(exporter_wine_tests
   tests/e2e/scenario_test.cc
-  tests/wine/wine_session.cc
   tests/wine/wine_test.cc
 )
 target_link_libraries(exporter_wine_tests PRIVATE shgs_test_support GTest::gtest)

@@ -1,27 +1,286 @@
-// The Windows release zip under Wine; the whole-run rows, the golden
-// reports among them, come from tests/e2e/scenario_test.cc.
+// The Windows executables under Wine, on Windows' own components: Wine's
+// registry filled by its reg.exe and listed by the program, the system's
+// Notepad (the tests' stand-in, which records its arguments and what it was
+// shown in the folder it runs in) and the C runtime. The whole-run rows,
+// golden reports among them, come from tests/e2e/scenario_test.cc; this file
+// gives them their stage, and tests the release zip.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <csignal>
+#include <ctime>
 #include <filesystem>
-#include <string>
-#include <vector>
 
-#include "support/test_support.h"
-#include "wine/wine_session.h"
+#include "e2e/scenario.h"
 
 namespace shgs {
-namespace wine_testing {
 namespace {
 
 namespace fs = std::filesystem;
+using scenario::Row;
+using scenario::Scene;
+using testing_support::makeDirectories;
 using testing_support::ProcessResult;
 using testing_support::readFile;
 using testing_support::replaceAll;
+using testing_support::runProcess;
 using testing_support::TempDir;
+using testing_support::writeFile;
+using Variables = testing_support::Environment;
 
+constexpr char kWine32[] = "/usr/lib/wine/wine";
+constexpr char kWine64[] = "/usr/lib/wine/wine64";
+constexpr char kServerKey[] =
+    "HKLM\\Software\\Orbital Forge Software\\Starhaul Deluxe Game Server";
 constexpr char kReport[] = "SHGS Game Data.TXT";
+
+// Runs "$@" under a time limit of "$1" seconds. When the limit strikes, the
+// Wine server is ended too: the Windows processes the program started would
+// otherwise keep the output pipes open, and the test would wait for ever.
+constexpr char kLimitedRun[] =
+    "limit=$1; shift; timeout -k 10 \"$limit\" \"$@\"; status=$?; "
+    "if [ $status -eq 124 ] || [ $status -eq 137 ]; then "
+    "wineserver -k; wineserver -w; fi; exit $status";
+
+// Wine's background services inherit the output of the first program of a
+// session: they are started with their output sent nowhere. Should this
+// program die, the server ends by itself two minutes after the last one.
+constexpr char kStartServer[] =
+    "wineserver -p120 >/dev/null 2>&1 && \"$0\" cmd /c exit >/dev/null 2>&1";
+
+// Runs "$@" with its standard input held open until it has drawn the menu,
+// then interrupts it as Ctrl-C does (Wine turns SIGINT into the console's
+// Ctrl-C event); the output goes to files in the folder "$T".
+constexpr char kInterruptAtTheMenu[] = R"(mkfifo "$T/input" || exit 2
+"$@" <"$T/input" >"$T/output" 2>"$T/error" &
+exec 3>"$T/input"
+tries=0
+while [ ! -s "$T/output" ] && [ $tries -lt 600 ]; do
+  sleep 0.1
+  tries=$((tries + 1))
+done
+kill -INT $!
+wait $!)";
+
+std::string viewFlag(bool view64) { return view64 ? "/reg:64" : "/reg:32"; }
+
+std::string lowerCase(std::string text) {
+  for (char& c : text) {
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return text;
+}
+
+// One Wine prefix for the whole test program, created fresh, with the
+// Notepad stand-in as the system's Notepad and its Wine server kept running
+// between tests. Wine programs read the wall clock as the moment the golden
+// reports were made for, and run under a time limit.
+class WineSession : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    for (const char* exe :
+         {SHGS_WINE_EXPORTER_I686, SHGS_WINE_EXPORTER_X86_64}) {
+      ASSERT_TRUE(fs::exists(exe)) << exe << ": run scripts/build-windows";
+    }
+    makeDirectories(root_ / "home");
+    makeDirectories(root_ / "prefix");  // the Wine server needs it
+    startServer();
+    // Notepad is started by full path: the stand-in takes its place in both
+    // system folders (the 32-bit build's is syswow64), and the environment
+    // makes Wine prefer it to its builtin Notepad.
+    for (const char* folder : {"system32", "syswow64"}) {
+      fs::copy_file(SHGS_WINE_HELPERS_DIR "/notepad.exe",
+                    driveC() + "/windows/" + folder + "/notepad.exe",
+                    fs::copy_options::overwrite_existing);
+    }
+  }
+
+  void TearDown() override {
+    run({"/bin/sh", "-c", "wineserver -k; wineserver -w"}, root_.path(), "");
+  }
+
+  // Runs "command" (a Wine loader and its arguments) in "folder" with
+  // "input" on standard input, in the session's environment plus "extra".
+  ProcessResult run(const std::vector<std::string>& command,
+                    const std::string& folder, const std::string& input,
+                    const Variables& extra = {}) {
+    // Noon on 6 December 2026 in EST5EDT, 17:00 UTC. libfaketime does not
+    // reach the 64-bit time calls of Wine's 32-bit side: the tests' own
+    // preload library shifts the clock, in the bitness $LIB picks.
+    std::tm moment{};
+    moment.tm_year = 2026 - 1900;
+    moment.tm_mon = 11;
+    moment.tm_mday = 6;
+    moment.tm_hour = 17;
+    Variables environment = {
+        {"HOME", root_ / "home"},
+        {"WINEPREFIX", root_ / "prefix"},
+        {"WINEARCH", "win64"},
+        {"WINEDEBUG", "-all"},
+        {"PATH", "/usr/bin:/bin"},
+        {"WINEDLLOVERRIDES", "notepad.exe=n"},
+        // The C runtime reads TZ in its own form, not as a zone name.
+        {"TZ", "EST5EDT"},
+        {"LD_PRELOAD", SHGS_WINE_HELPERS_DIR "/$LIB/libshgs_clock_shift.so"},
+        {"SHGS_CLOCK_SHIFT", std::to_string(timegm(&moment) - time(nullptr))}};
+    for (const auto& [name, value] : extra) environment[name] = value;
+    std::vector<std::string> argv = {"/bin/sh", "-c", kLimitedRun, "sh", "240"};
+    argv.insert(argv.end(), command.begin(), command.end());
+    const ProcessResult result = runProcess(argv, folder, environment, input);
+    if (result.exitCode == 124 || result.exitCode == 137) {
+      ADD_FAILURE() << command.back() << " ran too long and was ended";
+      startServer();
+    }
+    return result;
+  }
+
+  // Makes the server of "description" (for shgs-make-server) the installed
+  // one: its keys alone below the vendor key, in the 64-bit view or the
+  // 32-bit one, and its files on drive C. Does nothing when that server is
+  // installed and unchanged since.
+  void installServer(const std::string& description, bool view64) {
+    if (viewFlag(view64) + description == installed_) return;
+    installed_.clear();
+    for (const std::string& entry : entries_) fs::remove_all(entry);
+    entries_.clear();
+    const std::string scratch = root_ / ("server" + std::to_string(++made_));
+    makeDirectories(scratch);
+    writeFile(scratch + "/server.txt", description);
+    const ProcessResult made = runProcess(
+        {SHGS_MAKE_SERVER_PATH, "--reg", "server.reg", "server.txt", "prefix"},
+        scratch, {}, "");
+    ASSERT_EQ(made.exitCode, 0) << made.standardError;
+    for (const auto& entry :
+         fs::directory_iterator(scratch + "/prefix/drive_c")) {
+      const std::string name = entry.path().filename().string();
+      for (const auto& own : fs::directory_iterator(driveC())) {  // any case
+        ASSERT_NE(lowerCase(own.path().filename()), lowerCase(name))
+            << "C:\\" << name << " belongs to Wine itself";
+      }
+      entries_.push_back(driveC() + "/" + name);
+      fs::copy(entry.path(), entries_.back(), fs::copy_options::recursive);
+    }
+    for (bool each : {false, true}) {  // fails where there is none: as good
+      run({kWine64, "reg", "delete", "HKLM\\Software\\Orbital Forge Software",
+           "/f", viewFlag(each)},
+          scratch, "");
+    }
+    const ProcessResult imported =
+        run({kWine64, "reg", "import", "server.reg", viewFlag(view64)}, scratch,
+            "");
+    ASSERT_EQ(imported.exitCode, 0) << imported.standardError;
+    installed_ = viewFlag(view64) + description;
+  }
+
+  // Sets a value below the installed server's key ("" or "Games\A").
+  void setValue(const std::string& key, const std::string& name,
+                const std::string& text) {
+    const ProcessResult added =
+        run({kWine64, "reg", "add",
+             kServerKey + std::string(key.empty() ? "" : "\\" + key), "/v",
+             name, "/d", text, "/f", installed_.substr(0, 7)},
+            root_.path(), "");
+    ASSERT_EQ(added.exitCode, 0) << added.standardError;
+  }
+
+  void serverChanged() { installed_.clear(); }
+  const std::vector<std::string>& installedEntries() const { return entries_; }
+  std::string driveC() const { return root_ / "prefix/drive_c"; }
+
+ private:
+  void startServer() {
+    // A new prefix takes several seconds to build, all in this call.
+    const ProcessResult started =
+        run({"/bin/sh", "-c", kStartServer, kWine64}, root_.path(), "");
+    ASSERT_EQ(started.exitCode, 0)
+        << "Wine did not start: " << started.standardError;
+  }
+
+  TempDir root_;
+  std::string installed_;  // its view flag, then its description
+  std::vector<std::string> entries_;
+  int made_ = 0;
+};
+
+WineSession* g_session = nullptr;
+
+// The Windows program under Wine, started in drive C's "start".
+class WineStage : public scenario::Stage {
+ public:
+  void install(const Row& row, const std::string& description) override {
+    ASSERT_NO_FATAL_FAILURE(g_session->installServer(description, row.view64));
+    makeDirectories(g_session->driveC() + "/start");
+  }
+
+  Scene scene() override {
+    Scene scene;
+    scene.driveC = g_session->driveC();
+    scene.temp = temp_.path();
+    scene.setValue = [](const std::string& key, const std::string& name,
+                        const std::string& text) {
+      g_session->setValue(key, name, text);
+    };
+    scene.shortName = [this](const std::string& windowsPath) {
+      writeFile(temp_ / "short.bat",
+                "@for %%I in (\"" + windowsPath + "\") do @echo %%~sI\r\n");
+      return replaceAll(
+          g_session->run({kWine32, "cmd", "/c", "short.bat"}, temp_.path(), "")
+              .standardOutput,
+          "\r\n", "");
+    };
+    return scene;
+  }
+
+  ProcessResult run(const Row& row, Scene& scene) override {
+    std::vector<std::string> command = {
+        row.build64 ? kWine64 : kWine32,
+        row.build64 ? SHGS_WINE_EXPORTER_X86_64 : SHGS_WINE_EXPORTER_I686};
+    command.insert(command.end(), row.arguments.begin(), row.arguments.end());
+    const std::string start = scene.at("start");
+    if (row.signal == 0) {
+      return g_session->run(command, start, scene.input, row.environment);
+    }
+    EXPECT_EQ(row.signal, SIGINT) << "Wine gets Ctrl-C alone";
+    command.insert(command.begin(),
+                   {"/bin/sh", "-c", kInterruptAtTheMenu, "sh"});
+    Variables environment = row.environment;
+    environment["T"] = temp_.path();
+    ProcessResult result = g_session->run(command, start, "", environment);
+    result.standardOutput = readFile(temp_ / "output");
+    result.standardError = readFile(temp_ / "error");
+    return result;
+  }
+
+  // The installed server's files, and someone else's beside them.
+  testing_support::TreeState serverState() override {
+    testing_support::TreeState state;
+    std::vector<std::string> roots = g_session->installedEntries();
+    roots.push_back(g_session->driveC() + "/victim");
+    for (const std::string& root : roots) {
+      const std::string name = fs::path(root).filename().string();
+      if (name == "start") continue;
+      for (const auto& [path, entry] : testing_support::treeStateOf(root)) {
+        state[name + "/" + path] = entry;
+      }
+    }
+    return state;
+  }
+
+  void finish(bool changed) override {
+    const std::string start = g_session->driveC() + "/start";
+    const auto& installed = g_session->installedEntries();
+    if (changed || std::count(installed.begin(), installed.end(), start)) {
+      g_session->serverChanged();
+    }
+    fs::remove_all(start);
+    fs::remove_all(g_session->driveC() + "/victim");
+  }
+
+ private:
+  TempDir temp_;
+};
 
 // The report of stock_server's run "%A!", as Windows writes it.
 std::string stockPlainReport() {
@@ -35,17 +294,17 @@ std::string stockPlainReport() {
 class ReleaseZipTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::string zip = SHGS_WINE_RELEASE_ZIP;
-    ASSERT_TRUE(testing_support::fileExists(zip))
-        << zip << " is missing: build the package";
-    const ProcessResult unpacked = testing_support::runProcess(
-        {SHGS_CMAKE_COMMAND, "-E", "tar", "xf", zip}, unpacked_.path(), {}, "");
-    ASSERT_EQ(unpacked.exitCode, 0) << unpacked.standardError;
+    ASSERT_TRUE(fs::exists(SHGS_WINE_RELEASE_ZIP)) << "build the package";
+    ASSERT_EQ(runProcess({SHGS_CMAKE_COMMAND, "-E", "tar", "xf",
+                          SHGS_WINE_RELEASE_ZIP},
+                         unpacked_.path(), {}, "")
+                  .exitCode,
+              0);
     const std::set<std::string> folders =
         testing_support::entriesOf(unpacked_.path());
     ASSERT_EQ(folders.size(), 1u);
     folder_ = unpacked_ / *folders.begin();
-    ASSERT_NO_FATAL_FAILURE(wineSession().installServer(
+    ASSERT_NO_FATAL_FAILURE(g_session->installServer(
         readFile(SHGS_TESTDATA_DIR "/golden/stock_server/server.txt"), false));
   }
 
@@ -70,9 +329,8 @@ TEST_F(ReleaseZipTest, HoldsTheOperatorFilesAndAProgramThatRuns) {
               content)
         << text << " does not have CR LF line ends throughout";
   }
-  const ProcessResult result =
-      wineSession().run({i686Build().loader, folder_ + "/shgs-exporter.exe"},
-                        start_.path(), "%A!\n");
+  const ProcessResult result = g_session->run(
+      {kWine32, folder_ + "/shgs-exporter.exe"}, start_.path(), "%A!\n");
   EXPECT_EQ(result.exitCode, 0) << result.standardError;
   EXPECT_EQ(readFile(start_ / kReport), stockPlainReport());
 }
@@ -83,35 +341,38 @@ TEST_F(ReleaseZipTest, HoldsTheOperatorFilesAndAProgramThatRuns) {
 // with the message.
 TEST_F(ReleaseZipTest, LauncherRunsTheProgramInItsFolderAndWaitsAfterAProblem) {
   const auto launch = [&](const std::string& input) {
-    const std::string launcher =
-        "Z:" + replaceAll(folder_ + "/Run exporter.cmd", "/", "\\");
-    return wineSession().run({i686Build().loader, "cmd", "/c", launcher},
-                             start_.path(), input);
+    return g_session->run(
+        {kWine32, "cmd", "/c",
+         "Z:" + replaceAll(folder_ + "/Run exporter.cmd", "/", "\\")},
+        start_.path(), input);
   };
-  const std::string waits = "Press any key";
-
   const ProcessResult completed = launch("%A!\n");
   EXPECT_EQ(completed.exitCode, 0) << completed.standardError;
   EXPECT_EQ(readFile(folder_ + "/" + kReport), stockPlainReport());
-  EXPECT_FALSE(testing_support::fileExists(start_ / kReport));
-  EXPECT_EQ(completed.standardOutput.find(waits), std::string::npos);
+  EXPECT_FALSE(fs::exists(start_ / kReport));
+  EXPECT_EQ(completed.standardOutput.find("Press any key"), std::string::npos);
 
   const ProcessResult failed = launch("$ missing\\report.txt\n!\n");
   EXPECT_EQ(failed.exitCode, 1);
   EXPECT_NE(failed.standardError.find("Failed to create output file."),
             std::string::npos)
       << failed.standardError;
-  EXPECT_NE(failed.standardOutput.find(waits), std::string::npos)
+  EXPECT_NE(failed.standardOutput.find("Press any key"), std::string::npos)
       << failed.standardOutput;
 }
 
 }  // namespace
-}  // namespace wine_testing
+
+std::unique_ptr<scenario::Stage> scenario::makeStage() {
+  return std::make_unique<WineStage>();
+}
+
 }  // namespace shgs
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   // One Wine prefix for every test: a new one takes several seconds.
-  ::testing::AddGlobalTestEnvironment(new shgs::wine_testing::WineSession);
+  shgs::g_session = new shgs::WineSession;
+  ::testing::AddGlobalTestEnvironment(shgs::g_session);
   return RUN_ALL_TESTS();
 }
