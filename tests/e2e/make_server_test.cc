@@ -1,5 +1,6 @@
 // shgs-make-server, the sample generator, run as a process on small
-// descriptions: what it writes, and what it refuses.
+// descriptions: the Wine prefix and the keys for a registry editor it
+// writes, and what it refuses.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,7 +16,6 @@ namespace fs = std::filesystem;
 using testing_support::fileExists;
 using testing_support::ProcessResult;
 using testing_support::readFile;
-using testing_support::replaceAll;
 using testing_support::runProcess;
 using testing_support::TempDir;
 using testing_support::writeFile;
@@ -39,106 +39,87 @@ struct Made {
   const char* name;
   std::string description;
   std::vector<Holds> files;
-  bool regFile = false;  // also the keys for a registry editor, server.reg
 };
 
-const std::string kHeader =
-    "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n";
 const std::string kKey =
     "Software\\\\Orbital Forge Software\\\\Starhaul Deluxe Game Server";
+const std::string kHeader =
+    "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=";
+constexpr char kKeyTime[] = "] 1700000000\n#time=1da1747c66d0000\n";
 const std::string kEditorKey =
     "[HKEY_LOCAL_MACHINE\\Software\\Orbital Forge Software\\Starhaul Deluxe "
     "Game Server";
-constexpr char kKeyTime[] = "] 1700000000\n#time=1da1747c66d0000\n";
-const std::string kEditorKeys = "REGEDIT4\r\n\r\n" + kEditorKey +
-                                "]\r\n\"Port\"=\"a \\\\ \\\"b\\\"\"\r\n\r\n" +
-                                kEditorKey + "\\Games]\r\n\r\n" + kEditorKey +
-                                "\\Games\\A]\r\n\"Title\"=\"  x  \"\r\n";
-constexpr char kEditorServer[] =
-    "Port = \"a \\\\ \\\"b\\\"\"\n[game A]\nTitle = \"  x  \"\n";
+// Game b comes after A, as registry keys are sorted.
+constexpr char kServer[] =
+    "[game b]\nTitle = Second\n[registry]\nServerRoot = C:\\SHGS\n"
+    "NameAddr = \" a \\\\ \\\"b\\\" \"\n[game A]\nTitle = \"  x  \"\n";
+const Holds kEditorKeys = exactly(
+    "server.reg", "REGEDIT4\r\n\r\n" + kEditorKey +
+                      "]\r\n\"ServerRoot\"=\"C:\\\\SHGS\"\r\n\"NameAddr\"=\" a "
+                      "\\\\ \\\"b\\\" \"\r\n\r\n" +
+                      kEditorKey + "\\Games]\r\n\r\n" + kEditorKey +
+                      "\\Games\\A]\r\n\"Title\"=\"  x  \"\r\n\r\n" +
+                      kEditorKey + "\\Games\\b]\r\n\"Title\"=\"Second\"\r\n");
 
 const Made kMade[] = {
-    {"RegistryAsWineWritesIt",
-     "[game b]\nTitle = Second\n[registry]\nServerRoot = C:\\SHGS\n"
-     "NameAddr = \" say \\\"hi\\\" \"\n[game A]\nTitle = Bob's Place\n"
-     "Directory = C:\\SHGS\\GAME\\A\n",
+    {"KeysAsWineAndARegistryEditorWriteThem",
+     kServer,
      {exactly("prefix/system.reg",
-              kHeader + "#arch=win32\n\n[" + kKey + kKeyTime +
-                  "\"ServerRoot\"=\"C:\\\\SHGS\"\n"
-                  "\"NameAddr\"=\" say \\\"hi\\\" \"\n\n[" +
+              kHeader + "win32\n\n[" + kKey + kKeyTime +
+                  "\"ServerRoot\"=\"C:\\\\SHGS\"\n\"NameAddr\"=\" a \\\\ "
+                  "\\\"b\\\" \"\n\n[" +
                   kKey + "\\\\Games\\\\A" + kKeyTime +
-                  "\"Title\"=\"Bob's Place\"\n"
-                  "\"Directory\"=\"C:\\\\SHGS\\\\GAME\\\\A\"\n\n[" +
-                  kKey + "\\\\Games\\\\b" + kKeyTime +
-                  "\"Title\"=\"Second\"\n")}},
-    {"View64",
-     "[registry]\n@view = 64\nPort = 23\n",
-     {{"prefix/system.reg", "#arch=win64\n\n[Software\\\\Orbital", kAny}}},
-    {"View32OnA64BitPrefix",
-     "[registry]\n@view = 32\nPort = 23\n",
-     {{"prefix/system.reg",
-       "#arch=win64\n\n[Software\\\\Wow6432Node\\\\Orbital", kAny}}},
-    {"NoKey",
-     "[registry]\n@absent = true\nPort = 23\n",
-     {exactly("prefix/system.reg", kHeader + "#arch=win32\n")}},
-    // The importer chooses the view: no Wow6432Node in the file.
-    {"KeysForARegistryEditor",
-     std::string("[registry]\n") + kEditorServer,
-     {exactly("server.reg", kEditorKeys)},
-     true},
-    {"KeysForARegistryEditorIn32BitView",
-     std::string("[registry]\n@view = 32\n") + kEditorServer,
-     {exactly("server.reg", kEditorKeys)},
-     true},
-    {"NoKeysForARegistryEditor",
-     "[registry]\n@absent = true\n",
-     {exactly("server.reg", "REGEDIT4\r\n")},
-     true},
-    {"RecordsWhereTheRegistrySaysAndAsDescribed",
+                  "\"Title\"=\"  x  \"\n\n[" + kKey + "\\\\Games\\\\b" +
+                  kKeyTime + "\"Title\"=\"Second\"\n"),
+      kEditorKeys}},
+    // The importer chooses the view: no Wow6432Node in its file.
+    {"KeysOfThe32BitViewOnA64BitPrefix",
+     std::string("[registry]\n@view = 32\n") + kServer,
+     {{"prefix/system.reg", "win64\n\n[Software\\\\Wow6432Node\\\\Orbital",
+       kAny},
+      kEditorKeys}},
+    {"KeysOfThe64BitView",
+     std::string("[registry]\n@view = 64\n") + kServer,
+     {{"prefix/system.reg", "win64\n\n[" + kKey + kKeyTime, kAny}}},
+    {"NoKeys",
+     std::string("[registry]\n@absent = true\n") + kServer,
+     {exactly("prefix/system.reg", kHeader + "win32\n"),
+      exactly("server.reg", "REGEDIT4\r\n")}},
+    {"RecordsAndFilesWhereAndAsDescribed",
      "[shcfig A]\nsectors = 4660\nstealDelay = false\n@byte 0 = 255\n"
      "@size = 100\n@name = SHCFIG.DAT\n[registry]\nServerRoot = C:\\Srv\\\n"
      "[game A]\nDirectory = c:\\Srv\\Games\\a\n"
-     "[shglob]\nserverName = Far\n@size = 5000\n",
+     "[shglob]\nserverName = Far\n@size = 5000\n"
+     "[file C:\\D\\plain.txt]\n# kept\n  two  \n[end]\n"
+     "[file C:\\D\\dos.txt]\n@crlf\n@noeol\none\ntwo\n[end]\n"
+     "[file C:\\D\\empty.txt]\n[end]\n[dir C:\\D\\Sub]\n",
      {{"prefix/drive_c/Srv/Games/a/SHCFIG.DAT", "\xFF\x12", 0, 100},
       {"prefix/drive_c/Srv/Games/a/SHCFIG.DAT", "\x10", 11},
       exactly("prefix/drive_c/Srv/GAME/shglob.dat",
               std::string("\x03"
                           "Far",
                           4) +
-                  std::string(4996, '\0'))}},
-    {"FilesLineByLineWithTheChosenLineEnds",
-     "[file C:\\D\\plain.txt]\n# kept\n  two  \n[end]\n"
-     "[file C:\\D\\dos.txt]\n@crlf\n@noeol\none\ntwo\n[end]\n"
-     "[file C:\\D\\empty.txt]\n[end]\n[dir C:\\D\\Sub]\n",
-     {exactly("prefix/drive_c/D/plain.txt", "# kept\n  two  \n"),
+                  std::string(4996, '\0')),
+      exactly("prefix/drive_c/D/plain.txt", "# kept\n  two  \n"),
       exactly("prefix/drive_c/D/dos.txt", "one\r\ntwo"),
       exactly("prefix/drive_c/D/empty.txt", ""),
       {"prefix/drive_c/D/Sub/", ""}}},
 };
 
-class MakeServerTest : public ::testing::TestWithParam<Made> {
- protected:
-  ProcessResult make(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), SHGS_MAKE_SERVER_PATH);
-    return runProcess(arguments, directory_.path(), {}, "");
-  }
-
-  TempDir directory_;
-};
+class MakeServerTest : public ::testing::TestWithParam<Made> {};
 
 TEST_P(MakeServerTest, WritesWhatTheDescriptionSays) {
-  const Made& made = GetParam();
-  writeFile(directory_ / "server.txt", made.description);
-  const ProcessResult result =
-      make(made.regFile ? std::vector<std::string>{"--reg", "server.reg",
-                                                   "server.txt", "prefix"}
-                        : std::vector<std::string>{"server.txt", "prefix"});
+  const TempDir directory;
+  writeFile(directory / "server.txt", GetParam().description);
+  const ProcessResult result = runProcess(
+      {SHGS_MAKE_SERVER_PATH, "--reg", "server.reg", "server.txt", "prefix"},
+      directory.path(), {}, "");
   ASSERT_EQ(result.exitCode, 0) << result.standardError;
-  for (const Holds& holds : made.files) {
+  for (const Holds& holds : GetParam().files) {
     SCOPED_TRACE(holds.path);
-    ASSERT_TRUE(fileExists(directory_ / holds.path));
+    ASSERT_TRUE(fileExists(directory / holds.path));
     if (holds.path.back() == '/') continue;
-    const std::string bytes = readFile(directory_ / holds.path);
+    const std::string bytes = readFile(directory / holds.path);
     if (holds.size != kAny) {
       EXPECT_EQ(bytes.size(), holds.size);
     }
@@ -148,8 +129,7 @@ TEST_P(MakeServerTest, WritesWhatTheDescriptionSays) {
       EXPECT_EQ(bytes.substr(holds.offset, holds.bytes.size()), holds.bytes);
     }
   }
-  EXPECT_EQ(fs::read_symlink(directory_ / "prefix/dosdevices/c:"),
-            "../drive_c");
+  EXPECT_EQ(fs::read_symlink(directory / "prefix/dosdevices/c:"), "../drive_c");
 }
 
 INSTANTIATE_TEST_SUITE_P(Descriptions, MakeServerTest,
@@ -163,9 +143,9 @@ TEST(MakeServer, RefusesFaultyCallsAndDescriptionsNamingTheLine) {
     int exitCode;
     const char* message;
   } cases[] = {
-      {{"--reg", "x.reg", "server.txt"}, "Port = 1\n", 2, "usage:"},
-      {{"--registry", "server.txt", "prefix"}, "Port = 1\n", 2, "usage:"},
-      {{"server.txt"}, "Port = 1\n", 2, "usage:"},
+      {{"--reg", "x.reg", "server.txt"}, "", 2, "usage:"},
+      {{"--registry", "server.txt", "prefix"}, "", 2, "usage:"},
+      {{"server.txt"}, "", 2, "usage:"},
       {{"server.txt", "prefix"},
        "[shglob]\nnoSuchField = 1\n",
        1,
