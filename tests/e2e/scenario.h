@@ -76,18 +76,31 @@ class Row {
 
   // The outcome: a completed run with the menu, whose report holds each of
   // "texts"; a problem that ends the run with "message", after the POSIX
-  // line "<host path>: <reason>" when not empty; any other end. "entries"
-  // are what the start folder holds after, besides entries kept.
-  Row& completes(const std::vector<std::string>& texts = {});
+  // line "<host path>: <reason>" when not empty; any other end; the end by
+  // a signal. "entries" are what the start folder holds after, besides the
+  // entries kept.
+  Row& completes(const Words& texts = {}) {
+    return ends(0, "", {report})
+        .add(&reportHolds, texts)
+        .set(&shown, arguments.empty());
+  }
   Row& stops(const std::string& line, const std::string& message,
-             const Names& entries);
+             const Names& entries = {"qilerror.txt"}) {
+    return ends(1, message, entries).set(&where, line);
+  }
   Row& ends(int code, const std::string& message, const Names& entries);
-  // Ended by "signal", which is sent once the menu is shown when atMenu.
-  Row& endsBy(int signal, const Names& entries);
+  Row& endsBy(int s, const Names& entries) {
+    return ends(0, "", entries).set(&endedBy, s);
+  }
   // A command line not understood: "problem", then the usage.
-  Row& misunderstood(const std::string& problem);
+  Row& misunderstood(const std::string& problem) {
+    return ends(2, "shgs-exporter: " + problem + "\n", {})
+        .set(&usageFollows, true);
+  }
   // How the Windows run differs.
-  Row& onWindows(std::function<void(Row&)> change);
+  Row& onWindows(const std::function<void(Row&)>& f) {
+    return set(&windowsChange, f);
+  }
 
   Row& server(const std::string& s) { return set(&description, s); }
   Row& args(const Words& w) { return set(&arguments, w).set(&input, ""); }
@@ -173,8 +186,7 @@ class Stage {
   // Lays out "description" with an empty start folder and the recording
   // viewer "<temp>/my viewer", which writes its folder and arguments to
   // "<temp>/my viewer.log" and its descriptors to "<temp>/my viewer.fds".
-  virtual void install(const Row& row, const std::string& description) = 0;
-  virtual Scene scene() = 0;
+  virtual Scene install(const Row& row, const std::string& description) = 0;
   virtual ProcessResult run(const Row& row, Scene& scene) = 0;
   // The server's files and the registry's, by path below drive C.
   virtual TreeState serverState() = 0;

@@ -209,12 +209,9 @@ WineSession* g_session = nullptr;
 // The Windows program under Wine, started in drive C's "start".
 class WineStage : public scenario::Stage {
  public:
-  void install(const Row& row, const std::string& description) override {
-    ASSERT_NO_FATAL_FAILURE(g_session->installServer(description, row.view64));
+  Scene install(const Row& row, const std::string& description) override {
+    g_session->installServer(description, row.view64);
     makeDirectories(g_session->driveC() + "/start");
-  }
-
-  Scene scene() override {
     Scene scene;
     scene.driveC = g_session->driveC();
     scene.temp = temp_.path();
