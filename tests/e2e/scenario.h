@@ -198,6 +198,9 @@ class Stage {
 // executable under Wine.
 std::unique_ptr<Stage> makeStage();
 
+// The server of a row that names none: six games, A with its files.
+std::string defaultServer();
+
 }  // namespace scenario
 }  // namespace shgs
 

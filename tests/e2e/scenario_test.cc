@@ -6,11 +6,14 @@
 #include "e2e/scenario.h"
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -320,6 +323,21 @@ std::vector<Row> workFileRows() {
           .onWindows([=](Row& r) { refused(r.screenIs("")); }),
       Row("CaptureIsAFifo", kPosix, {fifo("start/qil.tmp")})
           .completes({kRealServer}),
+      // A capture cut short is none: the start folder is a file system too
+      // small for a listing that holds a long value.
+      Row("CaptureCutShortByAFullDisk", kPosix, {[](Scene& s) {
+            if (mount("tmpfs", s.at("start").c_str(), "tmpfs", 0,
+                      "size=64k,mode=0777") != 0) {
+              GTEST_SKIP() << "no small file system: " << strerror(errno);
+            }
+          }})
+          .server(kRegistry + "Motd = " + std::string(256 << 10, 'm') + "\n" +
+                  kGames)
+          .stops("<start>/qil.tmp: No space left on device", kNoCapture,
+                 kCapture)
+          .then([](const Scene& s, const Row&) {
+            umount2(s.at("start").c_str(), MNT_DETACH);
+          }),
       Row("CaptureIsAFolder", kBoth, {makesFolder("start/qil.tmp")})
           .stops("<start>/qil.tmp: Is a directory", kNoCapture, kCapture),
       Row("ErrorLogIsALink", kBoth,
@@ -837,6 +855,7 @@ TEST_P(Scenario, EndsAsTheRowSays) {
   makeDirectories(scene.at("victim"));
   writeFile(scene.at("victim/a"), "someone else's\n");
   for (const Step& spoil : row.spoils) ASSERT_NO_FATAL_FAILURE(spoil(scene));
+  if (IsSkipped()) return;
   for (auto& variable : row.environment) {
     variable.second = expanded(variable.second, scene);
   }
@@ -965,6 +984,8 @@ class NativeStage : public Stage, private testing_support::SampleServer {
 #endif
 
 }  // namespace
+
+std::string defaultServer() { return kRegistry + kGames; }
 
 Row& Row::ends(int code, const std::string& said, const Names& entries) {
   exitCode = code;

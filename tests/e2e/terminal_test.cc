@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "e2e/scenario.h"
 #include "support/exporter_run.h"
 
 namespace shgs {
@@ -24,13 +25,11 @@ class TerminalTest : public testing_support::ExporterRunTest {
   void SetUp() override {
     ASSERT_TRUE(testing_support::fileExists(kScript))
         << "script(1) is missing (bsdutils)";
-    ASSERT_NO_FATAL_FAILURE(makeServer(
-        "[registry]\nServerRoot = C:\\SHGS\n[game A]\nDirectory = "
-        "C:\\SHGS\\GAME\\A\n[shglob]\nversionMajor = 2\n[shcfig A]\n"));
+    makeServer(scenario::defaultServer());
   }
 
-  // What the terminal shows of the shell command "redirected" run with the
-  // exporter's name as $0.
+  // What the terminal shows of a run whose standard streams are on it but
+  // for the shell redirection "redirected".
   ProcessResult onTerminal(const std::string& redirected,
                            const std::string& input,
                            testing_support::Environment extra = {}) {

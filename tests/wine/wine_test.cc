@@ -6,9 +6,9 @@
 // gives them their stage, and tests the release zip.
 
 #include <gtest/gtest.h>
+#include <strings.h>
 
 #include <algorithm>
-#include <cctype>
 #include <csignal>
 #include <ctime>
 #include <filesystem>
@@ -66,13 +66,6 @@ wait $!)";
 
 std::string viewFlag(bool view64) { return view64 ? "/reg:64" : "/reg:32"; }
 
-std::string lowerCase(std::string text) {
-  for (char& c : text) {
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
-  return text;
-}
-
 // One Wine prefix for the whole test program, created fresh, with the
 // Notepad stand-in as the system's Notepad and its Wine server kept running
 // between tests. Wine programs read the wall clock as the moment the golden
@@ -109,11 +102,7 @@ class WineSession : public ::testing::Environment {
     // Noon on 6 December 2026 in EST5EDT, 17:00 UTC. libfaketime does not
     // reach the 64-bit time calls of Wine's 32-bit side: the tests' own
     // preload library shifts the clock, in the bitness $LIB picks.
-    std::tm moment{};
-    moment.tm_year = 2026 - 1900;
-    moment.tm_mon = 11;
-    moment.tm_mday = 6;
-    moment.tm_hour = 17;
+    constexpr std::time_t kPinned = 1796576400;
     Variables environment = {
         {"HOME", root_ / "home"},
         {"WINEPREFIX", root_ / "prefix"},
@@ -124,7 +113,7 @@ class WineSession : public ::testing::Environment {
         // The C runtime reads TZ in its own form, not as a zone name.
         {"TZ", "EST5EDT"},
         {"LD_PRELOAD", SHGS_WINE_HELPERS_DIR "/$LIB/libshgs_clock_shift.so"},
-        {"SHGS_CLOCK_SHIFT", std::to_string(timegm(&moment) - time(nullptr))}};
+        {"SHGS_CLOCK_SHIFT", std::to_string(kPinned - std::time(nullptr))}};
     for (const auto& [name, value] : extra) environment[name] = value;
     std::vector<std::string> argv = {"/bin/sh", "-c", kLimitedRun, "sh", "240"};
     argv.insert(argv.end(), command.begin(), command.end());
@@ -156,7 +145,7 @@ class WineSession : public ::testing::Environment {
          fs::directory_iterator(scratch + "/prefix/drive_c")) {
       const std::string name = entry.path().filename().string();
       for (const auto& own : fs::directory_iterator(driveC())) {  // any case
-        ASSERT_NE(lowerCase(own.path().filename()), lowerCase(name))
+        ASSERT_NE(strcasecmp(own.path().filename().c_str(), name.c_str()), 0)
             << "C:\\" << name << " belongs to Wine itself";
       }
       entries_.push_back(driveC() + "/" + name);
