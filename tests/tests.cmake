@@ -55,7 +55,6 @@ endfunction()
 shgs_add_program_tests(exporter_e2e_tests e2e
   tests/e2e/make_server_test.cc
   tests/e2e/scenario_test.cc
-  tests/e2e/terminal_test.cc
   tests/e2e/whole_run_test.cc
 )
 

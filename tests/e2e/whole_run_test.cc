@@ -1,6 +1,6 @@
 // Whole runs that a row of the scenario table cannot hold: two runs at
 // once, a link swapped in while runs go on, folders deeper than a path can
-// name, records of any length.
+// name, records of any length, and runs on a pseudo-terminal.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -31,6 +31,21 @@ constexpr char kChooseA[] = "$ out.txt\nA!\n";
 class WholeRunTest : public testing_support::ExporterRunTest {
  protected:
   void SetUp() override { makeServer(scenario::defaultServer()); }
+
+  // What a pseudo-terminal (script(1)) shows of a run whose standard
+  // streams are on it, but for the shell redirection "redirected".
+  ProcessResult onTerminal(const std::string& redirected,
+                           const std::string& input,
+                           testing_support::Environment extra = {}) {
+    extra.emplace("TERM", "xterm");
+    testing_support::ProcessOptions options;
+    options.arguments = {
+        "--quiet", "--return", "--command",
+        "'" + replaceAll(SHGS_EXPORTER_PATH, "'", "'\\''") + "' " + redirected,
+        "/dev/null"};
+    options.input = input;
+    return runProgram("/usr/bin/script", options, extra);
+  }
 };
 
 // Two runs in one folder at once, each on its own server: each reports its
@@ -149,6 +164,44 @@ TEST_F(WholeRunTest, RecordsReadTheirFirst4096BytesWithZerosPastTheEnd) {
     }
     writeFile(record, full);
   }
+}
+
+// A message that ends a run gets a line end when standard error is a
+// terminal, so that the shell's prompt starts a line of its own, whatever
+// standard output is; the terminal shows line ends as CR LF.
+TEST_F(WholeRunTest, FinalMessageEndsItsLineWhenStandardErrorIsATerminal) {
+  const struct {
+    const char* prefix;  // relative to the temporary folder
+    const char* input;
+    const char* message;
+  } cases[] = {
+      {"no-prefix", "!\n", "Make sure SHGS is installed on this PC."},
+      {"prefix", "A\n", "no report was written."},
+  };
+  for (const auto& c : cases) {
+    const testing_support::Environment prefix = {
+        {"WINEPREFIX", temp_ / c.prefix}};
+    const std::string shown =
+        onTerminal(">/dev/null", c.input, prefix).standardOutput;
+    EXPECT_EQ(shown.substr(shown.rfind(c.message)),
+              c.message + std::string("\r\n"));
+    onTerminal("2>'" + temp_ / "errors.txt'", c.input, prefix);
+    const std::string filed = readFile(temp_ / "errors.txt");
+    EXPECT_EQ(filed.substr(filed.rfind(c.message)), c.message);
+  }
+}
+
+// Each menu pass clears the screen and its scrollback, once before the menu
+// is drawn and once after the word is read, except on a dumb terminal.
+TEST_F(WholeRunTest, MenuClearsScreenAndScrollbackUnlessTerminalIsDumb) {
+  const std::string clear = "\x1b[H\x1b[2J\x1b[3J";
+  const std::string shown = onTerminal("", "A!\n").standardOutput;
+  ASSERT_NE(shown.find(clear), std::string::npos) << shown;
+  EXPECT_NE(shown.find(clear, shown.find(clear) + 1), std::string::npos);
+  EXPECT_EQ(shown.find("\x1b[2J\x1b[H"), std::string::npos);
+  const ProcessResult dumb = onTerminal("", "A!\n", {{"TERM", "dumb"}});
+  EXPECT_EQ(dumb.exitCode, 0) << dumb.standardOutput;
+  EXPECT_EQ(dumb.standardOutput.find('\x1b'), std::string::npos);
 }
 
 // A sanitized program run as a child halts on its first error as the test
