@@ -7,7 +7,7 @@
 //
 //   Row("GameFolderMissing", kBoth, {removes("SHGS/GAME/A")})
 //       .stops("<C>/SHGS/GAME/A: No such file or directory",
-//              "Failed to enter directory C:\\SHGS\\GAME\\A", kLog),
+//              "Failed to enter directory C:\\SHGS\\GAME\\A"),
 //
 // Expected texts may hold the markers <prefix>, <C> (drive C), <start> and
 // <temp> (a folder of the test's own) for those host paths. Texts the
@@ -115,6 +115,7 @@ class Row {
   // Entries planted in the start folder that the run leaves as they are.
   Row& keeping(const Names& n) { return add(&kept, n).add(&left, n); }
   Row& leaving(const Names& n) { return add(&left, n); }
+  // A POSIX line on standard error before the run's last words.
   Row& warning(const std::string& s) { return set(&where, s); }
   Row& lacks(const std::string& s) { return add(&reportLacks, {s}); }
   Row& shows(const std::string& s) { return add(&screenHolds, {s}); }

@@ -102,9 +102,23 @@ constexpr char kForgedCapture[] =
     "Game Server\r\n    ServerRoot    REG_SZ    C:\\SHGS\r\n"
     "    IPAddr    REG_SZ    6.6.6.6\r\n    Port    REG_SZ    666\r\n";
 
-// Game A's description in the report: between the heading and the link.
-std::string excerpt(const std::string& lines) {
-  return "100 turns[/COLOR]" + lines + "\n[url]shplay:";
+// A game's description in the report: between the heading and the link.
+std::string excerpt(const std::string& lines,
+                    const std::string& game = "A - Alpha") {
+  return "Game " + game + " - 1000 sectors - 100 turns[/COLOR]" + lines +
+         "\n[url]shplay:";
+}
+// Games of these letters, each with its files and its description X.txt.
+std::string described(const std::string& letters) {
+  std::string server = kRegistry + "[shglob]\nversionMajor = 2\n";
+  for (const char letter : letters) {
+    const std::string x(1, letter);
+    server += "[game " + x + "]\nDirectory = C:\\SHGS\\GAME\\" + x +
+              "\nDescription = " + x + ".txt\nTitle = " + x + "\n[shcfig " + x +
+              "]\nsectors = 1000\nturnsPerDay = 100\n[file C:\\SHGS\\" +
+              "DescFile\\" + x + ".txt]\n[end]\n";
+  }
+  return server;
 }
 const std::string kExcerpt = excerpt("\nThe first game.");
 
@@ -361,24 +375,25 @@ std::vector<Row> descriptionAndPathRows() {
   const std::string enterA = "Failed to enter directory C:\\SHGS\\GAME\\A";
   const std::string deep = repeated("\\x", 20000);
   return {
-      // Bytes beyond ASCII pass; CR LF ends a line, and Ctrl-Z the text.
-      Row("DescriptionOfOddBytes", kBoth,
-          {writes(kDescription, "\x89PNG\r\nsecond\x1athird\n")})
-          .completes({excerpt("\n\x89PNG\nsecond")}),
-      Row("EmptyDescription", kBoth, {writes(kDescription, "")})
-          .completes({excerpt("")}),
-      Row("DescriptionWithoutLineEnd", kBoth, {writes(kDescription, "one")})
-          .completes({excerpt("\none")}),
-      Row("DescriptionIsAFolder", kBoth,
-          {removes(kDescription), makesFolder(kDescription)})
-          .completes({excerpt("")}),
-      // Opening a FIFO for reading would wait for a writer for ever.
-      Row("DescriptionIsAFifo", kPosix, {fifo(kDescription)})
-          .completes({excerpt("")}),
-      // A file the kernel makes up as it is read has no size to read.
-      Row("DescriptionLinkedToTheEnvironment", kPosix,
-          {links(kDescription, "/proc/self/environ")})
-          .completes({excerpt("")})
+      // Bytes beyond ASCII pass; CR LF ends a line, and Ctrl-Z the text. An
+      // empty file, a line without its end, a folder: a description each.
+      Row("DescriptionsOfOddFiles", kBoth,
+          {writes("SHGS/DescFile/A.txt", "\x89PNG\r\nsecond\x1athird\n"),
+           writes("SHGS/DescFile/C.txt", "one"), removes("SHGS/DescFile/D.txt"),
+           makesFolder("SHGS/DescFile/D.txt")},
+          "$ out.txt\nABCD!\n")
+          .server(described("ABCD"))
+          .completes({excerpt("\n\x89PNG\nsecond", "A - A"),
+                      excerpt("", "B - B"), excerpt("\none", "C - C"),
+                      excerpt("", "D - D")}),
+      // A FIFO would wait for a writer for ever; a file the kernel makes up
+      // as it is read has no size to read.
+      Row("DescriptionsThatAreNoFiles", kPosix,
+          {fifo("SHGS/DescFile/A.txt"),
+           links("SHGS/DescFile/B.txt", "/proc/self/environ")},
+          "$ out.txt\nAB!\n")
+          .server(described("AB"))
+          .completes({excerpt("", "A - A"), excerpt("", "B - B")})
           .lacks("WINEPREFIX"),
       // A sparse 200 MB line: the excerpt reads only its budget.
       Row("HugeOneLineDescription", kPosix,
@@ -403,25 +418,22 @@ std::vector<Row> descriptionAndPathRows() {
           .stops("<C>/SHGS/GAME/shglob.dat" + kMissing,
                  "Global data failed to open.")
           .changes("added SHGS/GAME/qilerror.txt\n"),
-      // Relative to the folder current at that moment: the server's GAME
-      // folder after the server section, else the start folder.
-      Row("RelativeGameFolderFromTheGameFolder", kBoth, {gameFolder("A")})
-          .completes({kExcerpt}),
+      // As Windows takes them: relative to the folder current at that
+      // moment, the server's GAME folder after the server section, else the
+      // start folder; trailing dots and blanks ignored; "\\" on drive C; "/"
+      // as "\\".
+      Row("FoldersSpelledAsWindowsTakesThem", kBoth,
+          {value("", "ServerRoot", "C:/SHGS\\"),
+           value("Games\\A", "Directory", "A"),
+           value("Games\\B", "Directory", "C:\\SHGS\\GAME\\B. ."),
+           value("Games\\C", "Directory", "\\SHGS\\GAME\\C")},
+          "$ out.txt\nABC!\n")
+          .server(described("ABC"))
+          .completes({excerpt("", "A - A"), excerpt("", "B - B"),
+                      excerpt("", "C - C")}),
       Row("RelativeGameFolderFromTheStartFolder", kBoth, {gameFolder("A")},
           "$ out.txt\n*A!\n")
           .stops("<start>/A" + kMissing, "Failed to enter directory A"),
-      Row("ServerRootWithTrailingBackslash", kBoth,
-          {value("", "ServerRoot", "C:\\SHGS\\")})
-          .completes({"Test Server running SHGS", kExcerpt}),
-      Row("ServerRootWithForwardSlashes", kBoth,
-          {value("", "ServerRoot", "C:/SHGS")})
-          .completes({"Test Server running SHGS", kExcerpt}),
-      // Windows ignores trailing dots and blanks, and "\" is on drive C.
-      Row("GameFolderWithTrailingDotsAndBlanks", kBoth,
-          {gameFolder("C:\\SHGS\\GAME\\A. .")})
-          .completes({kExcerpt}),
-      Row("GameFolderFromTheDriveRoot", kBoth, {gameFolder("\\SHGS\\GAME\\A")})
-          .completes({kExcerpt}),
       // Two separators, as of a share, start at the host's own root.
       Row("GameFolderFromTheHostRoot", kPosix, {[](Scene& s) {
             s.setValue("Games\\A", "Directory",
