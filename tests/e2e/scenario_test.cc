@@ -497,6 +497,10 @@ std::vector<Row> reportNameRows() {
           .stops(record, kRefused),
       typed("ReportNamedAsTheGlobalRecord", "../SHGS/GAME/shglob.dat")
           .stops("<C>/SHGS/GAME/shglob.dat" + kReads, kRefused),
+      // The server's file even when the run leaves it unread.
+      Row("ReportNamedAsTheUnreadGlobalRecord", kBoth, {},
+          "* $ ../SHGS/GAME/shglob.dat\nA!\n")
+          .stops("<C>/SHGS/GAME/shglob.dat" + kReads, kRefused),
       typed("ReportNamedAsTheDescription", "../SHGS/DescFile/Game1.txt")
           .stops("<C>/SHGS/DescFile/Game1.txt" + kReads, kRefused),
       typed("ReportNamedAsSystemReg", "../../system.reg", {}, kPosix)
