@@ -63,6 +63,9 @@ constexpr char kDescription[] = "SHGS/DescFile/Game1.txt";
 const std::string kRecord = "SHGS/GAME/A/shcfig.dat";
 constexpr char kRealServer[] = "telnet:\\\\10.0.0.1:2002[";
 constexpr char kEarlierLog[] = "an earlier run's log\n";
+// A file whose size says 4096 bytes, of which it holds a few.
+constexpr char kShort[] = "/sys/devices/system/cpu/online";
+const std::string kShrank = ": shorter than when it was opened";
 
 const std::string kRegistry =
     "[registry]\nServerRoot = C:\\SHGS\nLimitIP = F\nIPAddr = 10.0.0.1\n"
@@ -283,6 +286,11 @@ std::vector<Row> registryRows() {
              "<prefix>/system.reg" + kMissing),
       noRoot("PrefixMissing", {}, "<prefix>/no/system.reg" + kMissing)
           .env({{"WINEPREFIX", "<prefix>/no"}}),
+      noRoot("NeitherPrefixNorHome", {}, "HOME is not set")
+          .env({{"WINEPREFIX", ""}, {"HOME", ""}}),
+      // Its size says 4096 bytes, but it holds a few.
+      noRoot("SystemRegShorterThanItsSize", {links("../system.reg", kShort)},
+             "<prefix>/system.reg" + kShrank),
       // Made absolute at start: the folder changes do not move it.
       Row("RelativePrefix", kPosix)
           .env({{"WINEPREFIX", "../.."}})
@@ -388,13 +396,22 @@ std::vector<Row> descriptionAndPathRows() {
                       excerpt("", "D - D")}),
       // A FIFO would wait for a writer for ever; a file the kernel makes up
       // as it is read has no size to read.
+      // What was read of a file that could not be read whole is no
+      // description.
       Row("DescriptionsThatAreNoFiles", kPosix,
           {fifo("SHGS/DescFile/A.txt"),
-           links("SHGS/DescFile/B.txt", "/proc/self/environ")},
-          "$ out.txt\nAB!\n")
-          .server(described("AB"))
-          .completes({excerpt("", "A - A"), excerpt("", "B - B")})
+           links("SHGS/DescFile/B.txt", "/proc/self/environ"),
+           links("SHGS/DescFile/C.txt", kShort)},
+          "$ out.txt\nABC!\n")
+          .server(described("ABC"))
+          .completes({excerpt("", "A - A"), excerpt("", "B - B"),
+                      excerpt("", "C - C")})
           .lacks("WINEPREFIX"),
+      Row("RecordShorterThanItsSize", kPosix,
+          {links(kRecord, kShort),
+           writes("SHGS/GAME/A/qilerror.txt", kEarlierLog)})
+          .stops("<C>/" + kRecord + kShrank,
+                 "Configuration data failed to open."),
       // A sparse 200 MB line: the excerpt reads only its budget.
       Row("HugeOneLineDescription", kPosix,
           {writes(kDescription, ""),
