@@ -21,7 +21,7 @@ namespace {
 void tellOutputLocation(const std::string& startDirectory) {
   std::cout << std::endl
             << "Output file will be placed in\n"
-            << startDirectory << std::endl
+            << consoleText(startDirectory) << std::endl
             << "(unless a directory was specified with the filename on the "
                "options screen)."
             << std::endl;
