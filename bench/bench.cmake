@@ -20,7 +20,7 @@ if(NOT WIN32)
     SHGS_MAKE_SERVER_PATH="$<TARGET_FILE:shgs-make-server>")
   add_dependencies(shgs_benchmarks shgs-exporter shgs-make-server)
 endif()
-target_include_directories(shgs_benchmarks PRIVATE bench tests)
+target_include_directories(shgs_benchmarks PRIVATE bench fuzz tests)
 target_link_libraries(shgs_benchmarks PRIVATE shgs_core shgs_sample_server
                       benchmark::benchmark
                       benchmark::benchmark_main)

@@ -12,7 +12,7 @@
 #include "datafiles/global_data.h"
 #include "registry/server_snapshot.h"
 #include "report/report.h"
-#include "support/memory_report_source.h"
+#include "memory_report_source.h"
 
 namespace shgs {
 namespace bench {

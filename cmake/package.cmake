@@ -36,7 +36,8 @@ endfunction()
 if(WIN32)
   # The operator's files, never the contributors'.
   set(package_texts "${CMAKE_CURRENT_BINARY_DIR}/package-texts")
-  foreach(pair IN ITEMS "README.md|README.md" "docs/QUICKSTART.txt|QUICKSTART.txt"
+  foreach(pair IN ITEMS "README.md|README.md" "RELIABILITY.md|RELIABILITY.md"
+                        "docs/QUICKSTART.txt|QUICKSTART.txt"
                         "LICENSE|LICENSE.txt" "CHANGELOG.md|CHANGELOG.md"
                         "packaging/windows/Run exporter.cmd|Run exporter.cmd")
     string(REPLACE "|" ";" pair "${pair}")
@@ -61,7 +62,8 @@ else()
   install(FILES "${CMAKE_CURRENT_BINARY_DIR}/shgs-exporter.1"
           DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
   set(shgs_doc_dir "${CMAKE_INSTALL_DATAROOTDIR}/doc/shgs-exporter")
-  install(FILES README.md LICENSE CHANGELOG.md DESTINATION "${shgs_doc_dir}")
+  install(FILES README.md RELIABILITY.md LICENSE CHANGELOG.md
+          DESTINATION "${shgs_doc_dir}")
 
   string(TOLOWER "${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}"
          package_platform)

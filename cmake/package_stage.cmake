@@ -72,6 +72,7 @@ if(CPACK_GENERATOR STREQUAL "DEB")
   shgs_gzip("${installed}/${CPACK_SHGS_MAN_DIR}/man1/${CPACK_PACKAGE_NAME}.1")
   # Debian compresses documents larger than 4 kB.
   shgs_gzip("${doc}/README.md")
+  shgs_gzip("${doc}/RELIABILITY.md")
   file(MAKE_DIRECTORY "${installed}/share/lintian/overrides")
   file(COPY_FILE "${CPACK_SHGS_SOURCE_DIR}/packaging/debian/lintian-overrides"
        "${installed}/share/lintian/overrides/${CPACK_PACKAGE_NAME}")

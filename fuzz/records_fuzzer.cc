@@ -17,7 +17,7 @@
 #include "fuzz_support.h"
 #include "registry/server_snapshot.h"
 #include "report/report.h"
-#include "support/memory_report_source.h"
+#include "memory_report_source.h"
 
 namespace shgs {
 namespace fuzzing {

@@ -8,9 +8,7 @@ add_executable(exporter_tests
   tests/unit/options_menu_test.cc
   tests/unit/record_builder_test.cc
   tests/unit/record_encoding_test.cc
-  tests/unit/report_writer_test.cc
   tests/unit/server_snapshot_test.cc
-  tests/unit/value_format_test.cc
 )
 # Platform tests run only where their platform is.
 if(NOT WIN32)
@@ -53,12 +51,9 @@ endfunction()
 # End-to-end tests: the built program run on sample servers made by
 # shgs-make-server, in temporary directories.
 shgs_add_program_tests(exporter_e2e_tests e2e
-  tests/e2e/bad_input_test.cc
   tests/e2e/make_server_test.cc
-  tests/e2e/run_process_test.cc
-  tests/e2e/run_test.cc
-  tests/e2e/terminal_test.cc
-  tests/support/sample_run.cc
+  tests/e2e/scenario_test.cc
+  tests/e2e/whole_run_test.cc
 )
 
 # Golden reports: complete sample servers and the exact report each run must

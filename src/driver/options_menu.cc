@@ -8,6 +8,7 @@
 #include <string>
 
 #include "driver/report_target.h"
+#include "platform/platform.h"
 
 namespace shgs {
 namespace {
@@ -74,8 +75,8 @@ class OptionsMenu {
   }
 
   // One pass; false when the input ended.
-  bool runPass(Platform& platform) {
-    platform.clearConsole();
+  bool runPass(const std::function<void()>& clearConsole) {
+    clearConsole();
     out_ << std::left << std::boolalpha;
     drawScreen();
     WordKeys keys;
@@ -85,7 +86,7 @@ class OptionsMenu {
       return false;
     }
     if (!actOnWord(keys)) return false;
-    platform.clearConsole();
+    clearConsole();
     if (finished_ && needsForumWarning() && !confirmForumWarning()) {
       return false;
     }
@@ -248,10 +249,11 @@ class OptionsMenu {
 
 MenuResult runOptionsMenu(const ServerSnapshot& snapshot,
                           ExportOptions& options, std::istream& in,
-                          std::ostream& out, Platform& platform) {
+                          std::ostream& out,
+                          const std::function<void()>& clearConsole) {
   OptionsMenu menu(snapshot, options, in, out);
   do {
-    if (!menu.runPass(platform)) return MenuResult::kInputEnded;
+    if (!menu.runPass(clearConsole)) return MenuResult::kInputEnded;
   } while (!menu.finished());
   return MenuResult::kFinished;
 }

@@ -21,7 +21,7 @@ namespace {
 void tellOutputLocation(const std::string& startDirectory) {
   std::cout << std::endl
             << "Output file will be placed in\n"
-            << startDirectory << std::endl
+            << consoleText(startDirectory) << std::endl
             << "(unless a directory was specified with the filename on the "
                "options screen)."
             << std::endl;
@@ -79,7 +79,8 @@ bool chooseOnTheMenu(Platform& platform, const ServerSnapshot& snapshot,
                      ExportOptions& options) {
   std::istream input(standardInput());
   input.tie(&std::cout);
-  if (runOptionsMenu(snapshot, options, input, std::cout, platform) ==
+  if (runOptionsMenu(snapshot, options, input, std::cout,
+                     [&platform] { platform.clearConsole(); }) ==
       MenuResult::kInputEnded) {
     writeFinalMessage(
         "Input ended before the options were confirmed; no report was "

@@ -26,9 +26,15 @@ FolderEntry findDescription(Platform& platform, const std::string& windowsPath,
 WalkPlan::WalkPlan(Platform& platform, const ServerSnapshot& snapshot,
                    const ReportContents& contents) {
   FolderPtr current = platform.currentFolder();
-  if (contents.globalDataIncluded) {
+  const std::string gameFolder = snapshot.serverRoot() + "\\GAME";
+  if (!contents.globalDataIncluded) {
+    // The server's file all the same: never a report's place.
+    std::string ignored;
+    globalRecord_ = {platform.findFolder(gameFolder, current, &ignored),
+                     "shglob.dat"};
+  } else {
     WalkStep server;
-    server.windowsPath = snapshot.serverRoot() + "\\GAME";
+    server.windowsPath = gameFolder;
     server.dataFile = "shglob.dat";
     if (!addStep(platform, std::move(server), current)) return;
     current = steps_.back().folder;
@@ -66,6 +72,7 @@ const WalkStep* WalkPlan::stepOf(char letter) const {
 
 std::vector<FolderEntry> WalkPlan::filesUsed() const {
   std::vector<FolderEntry> files;
+  if (globalRecord_.folder != nullptr) files.push_back(globalRecord_);
   for (const WalkStep& step : steps_) {
     if (step.folder == nullptr) continue;
     files.push_back({step.folder, step.dataFile});

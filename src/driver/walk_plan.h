@@ -36,13 +36,15 @@ class WalkPlan {
   const WalkStep* stepOf(char letter) const;
 
   // Every file the run reads or removes in the folders it enters, whether
-  // it exists or not: the data files, the error logs, the descriptions.
+  // it exists or not: the data files, the error logs, the descriptions; and
+  // the server's global record, read or not.
   std::vector<FolderEntry> filesUsed() const;
 
  private:
   bool addStep(Platform& platform, WalkStep step, const FolderPtr& base);
 
   std::vector<WalkStep> steps_;
+  FolderEntry globalRecord_;  // when the run does not read it
 };
 
 }  // namespace shgs

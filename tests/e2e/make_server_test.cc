@@ -1,7 +1,8 @@
-// shgs-make-server run as a process on small descriptions.
-
+// shgs-make-server, the sample generator, run as a process: the Wine prefix
+// and the keys for a registry editor it writes, and what it refuses.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -12,200 +13,160 @@ namespace shgs {
 namespace {
 
 using testing_support::fileExists;
+using testing_support::ProcessResult;
 using testing_support::readFile;
 using testing_support::runProcess;
 using testing_support::TempDir;
 using testing_support::writeFile;
 
-class MakeServerTest : public ::testing::Test {
- protected:
-  // Runs the generator on "description"; the prefix is "prefix" below the
-  // temporary directory.
-  testing_support::ProcessResult make(const std::string& description) {
-    writeFile(directory_ / "server.txt", description);
-    return runProcess(
-        {SHGS_MAKE_SERVER_PATH, directory_ / "server.txt", prefix()},
-        directory_.path(), {}, "");
-  }
-  std::string prefix() const { return directory_ / "prefix"; }
-  std::string inPrefix(const std::string& relative) const {
-    return prefix() + "/" + relative;
-  }
+// Runs the generator in "folder" on "description", written to server.txt.
+ProcessResult make(const TempDir& folder, const std::string& description,
+                   std::vector<std::string> arguments = {
+                       "--reg", "x.reg", "server.txt", "prefix"}) {
+  writeFile(folder / "server.txt", description);
+  arguments.insert(arguments.begin(), SHGS_MAKE_SERVER_PATH);
+  return runProcess(arguments, folder.path(), {}, "");
+}
 
- protected:
-  TempDir directory_;
-};
-
-constexpr char kKeyTime[] = "] 1700000000\n#time=1da1747c66d0000\n";
-
-TEST_F(MakeServerTest, WritesTheRegistryAsWineDoes) {
-  const auto result = make(
-      "[game b]\nTitle = Second\n"
-      "[registry]\nServerRoot = C:\\SHGS\nNameAddr = \" say \\\"hi\\\" \"\n"
-      "[game A]\nTitle = Bob's Place\nDirectory = C:\\SHGS\\GAME\\A\n");
+// Game b comes after A, as the registry sorts keys; values are escaped as
+// Wine and a registry editor escape them.
+TEST(MakeServer, WritesKeysRecordsAndFilesAsDescribed) {
+  const TempDir folder;
+  const ProcessResult result = make(
+      folder,
+      "[game b]\nTitle = Second\n[registry]\nServerRoot = C:\\Srv\\\n"
+      "NameAddr = \" a \\\\ \\\"b\\\" \"\n[game A]\nTitle = \"  x  \"\n"
+      "Directory = c:\\Srv\\Games\\a\n[shcfig A]\nsectors = 4660\n"
+      "stealDelay = false\n@byte 0 = 255\n@size = 100\n@name = SHCFIG.DAT\n"
+      "[shglob]\nserverName = Far\n@size = 5000\n[dir C:\\D\\Sub]\n"
+      "[file C:\\D\\plain.txt]\n# kept\n  two  \n[end]\n"
+      "[file C:\\D\\dos.txt]\n@crlf\n@noeol\none\ntwo\n[end]\n");
   ASSERT_EQ(result.exitCode, 0) << result.standardError;
-  const std::string root =
+  const std::string key =
       "Software\\\\Orbital Forge Software\\\\Starhaul Deluxe Game Server";
-  EXPECT_EQ(readFile(inPrefix("system.reg")),
+  const std::string time = "] 1700000000\n#time=1da1747c66d0000\n";
+  EXPECT_EQ(readFile(folder / "prefix/system.reg"),
             "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n"
             "#arch=win32\n\n[" +
-                root + kKeyTime +
-                "\"ServerRoot\"=\"C:\\\\SHGS\"\n"
-                "\"NameAddr\"=\" say \\\"hi\\\" \"\n\n[" +
-                root + "\\\\Games\\\\A" + kKeyTime +
-                "\"Title\"=\"Bob's Place\"\n"
-                "\"Directory\"=\"C:\\\\SHGS\\\\GAME\\\\A\"\n\n[" +
-                root + "\\\\Games\\\\b" + kKeyTime + "\"Title\"=\"Second\"\n");
-  EXPECT_TRUE(std::filesystem::is_symlink(inPrefix("dosdevices/c:")));
-  EXPECT_EQ(std::filesystem::read_symlink(inPrefix("dosdevices/c:")),
-            "../drive_c");
-}
-
-TEST_F(MakeServerTest, PlacesTheKeysOfEachView) {
-  const struct {
-    const char* options;
-    const char* arch;
-    const char* keyStart;
-  } cases[] = {
-      {"", "#arch=win32", "\n[Software\\\\Orbital Forge"},
-      {"@view = 64\n", "#arch=win64", "\n[Software\\\\Orbital Forge"},
-      {"@view = 32\n", "#arch=win64", "\n[Software\\\\Wow6432Node\\\\Orbital"},
-      {"@absent = true\n", "#arch=win32", ""},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.options);
-    std::filesystem::remove_all(prefix());
-    const auto result =
-        make(std::string("[registry]\n") + c.options + "Port = 23\n");
-    ASSERT_EQ(result.exitCode, 0) << result.standardError;
-    const std::string reg = readFile(inPrefix("system.reg"));
-    EXPECT_NE(reg.find(c.arch), std::string::npos) << reg;
-    if (*c.keyStart == '\0') {
-      EXPECT_EQ(reg.find('['), std::string::npos) << reg;
-    } else {
-      EXPECT_NE(reg.find(c.keyStart), std::string::npos) << reg;
-    }
-  }
-}
-
-TEST_F(MakeServerTest, WritesTheKeysForARegistryEditorWhenAsked) {
-  const std::string root =
+                key + time +
+                "\"ServerRoot\"=\"C:\\\\Srv\\\\\"\n\"NameAddr\"=\" a \\\\ "
+                "\\\"b\\\" \"\n\n[" +
+                key + "\\\\Games\\\\A" + time +
+                "\"Title\"=\"  x  \"\n\"Directory\"=\"c:\\\\Srv\\\\Games\\\\a"
+                "\"\n\n[" +
+                key + "\\\\Games\\\\b" + time + "\"Title\"=\"Second\"\n");
+  const std::string editorKey =
       "[HKEY_LOCAL_MACHINE\\Software\\Orbital Forge Software\\Starhaul "
       "Deluxe Game Server";
-  const std::string allKeys = "REGEDIT4\r\n\r\n" + root +
-                              "]\r\n\"Port\"=\"a \\\\ \\\"b\\\"\"\r\n\r\n" +
-                              root + "\\Games]\r\n\r\n" + root +
-                              "\\Games\\A]\r\n\"Title\"=\"  x  \"\r\n";
-  const struct {
-    const char* options;
-    std::string expected;
-  } cases[] = {
-      {"", allKeys},
-      // The importer chooses the view: no Wow6432Node in the file.
-      {"@view = 32\n", allKeys},
-      {"@absent = true\n", "REGEDIT4\r\n"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.options);
-    writeFile(directory_ / "server.txt",
-              std::string("[registry]\n") + c.options +
-                  "Port = \"a \\\\ \\\"b\\\"\"\n[game A]\nTitle = \"  x  \"\n");
-    const auto result =
-        runProcess({SHGS_MAKE_SERVER_PATH, "--reg", directory_ / "server.reg",
-                    directory_ / "server.txt", prefix()},
-                   directory_.path(), {}, "");
-    ASSERT_EQ(result.exitCode, 0) << result.standardError;
-    EXPECT_EQ(readFile(directory_ / "server.reg"), c.expected);
-    EXPECT_TRUE(fileExists(inPrefix("system.reg")));
-  }
-}
-
-TEST_F(MakeServerTest, RefusesUnknownOptionsAndMissingArguments) {
-  const std::vector<std::vector<std::string>> calls = {
-      {"--reg", directory_ / "x.reg", directory_ / "server.txt"},
-      {"--registry", directory_ / "server.txt", prefix()},
-      {directory_ / "server.txt"},
-  };
-  writeFile(directory_ / "server.txt", "[registry]\nPort = 1\n");
-  for (const auto& call : calls) {
-    std::vector<std::string> argv = {SHGS_MAKE_SERVER_PATH};
-    argv.insert(argv.end(), call.begin(), call.end());
-    const auto result = runProcess(argv, directory_.path(), {}, "");
-    EXPECT_EQ(result.exitCode, 2) << call.front();
-    EXPECT_NE(result.standardError.find("usage:"), std::string::npos);
-  }
-  EXPECT_FALSE(fileExists(prefix()));
-}
-
-TEST_F(MakeServerTest, WritesRecordsWhereTheRegistrySaysAndAsDescribed) {
-  const auto result = make(
-      "[shcfig A]\nsectors = 4660\nstealDelay = false\n@byte 0 = 255\n"
-      "@size = 100\n@name = SHCFIG.DAT\n"
-      "[registry]\nServerRoot = C:\\Srv\\\n"
-      "[game A]\nDirectory = c:\\Srv\\Games\\a\n"
-      "[shglob]\nserverName = Far\n@size = 5000\n");
-  ASSERT_EQ(result.exitCode, 0) << result.standardError;
+  EXPECT_EQ(readFile(folder / "x.reg"),
+            "REGEDIT4\r\n\r\n" + editorKey +
+                "]\r\n\"ServerRoot\"=\"C:\\\\Srv\\\\\"\r\n\"NameAddr\"=\" a "
+                "\\\\ \\\"b\\\" \"\r\n\r\n" +
+                editorKey + "\\Games]\r\n\r\n" + editorKey +
+                "\\Games\\A]\r\n\"Title\"=\"  x  \"\r\n"
+                "\"Directory\"=\"c:\\\\Srv\\\\Games\\\\a\"\r\n\r\n" +
+                editorKey + "\\Games\\b]\r\n\"Title\"=\"Second\"\r\n");
   const std::string config =
-      readFile(inPrefix("drive_c/Srv/Games/a/SHCFIG.DAT"));
+      readFile(folder / "prefix/drive_c/Srv/Games/a/SHCFIG.DAT");
   ASSERT_EQ(config.size(), 100u);
   EXPECT_EQ(config.substr(0, 2), "\xFF\x12");
   EXPECT_EQ(config[11], '\x10');
-  const std::string global = readFile(inPrefix("drive_c/Srv/GAME/shglob.dat"));
-  ASSERT_EQ(global.size(), 5000u);
-  EXPECT_EQ(global.substr(0, 5), std::string("\x03"
-                                             "Far\0",
-                                             5));
-  EXPECT_EQ(global.find_first_not_of('\0', 4), std::string::npos);
+  EXPECT_EQ(readFile(folder / "prefix/drive_c/Srv/GAME/shglob.dat"),
+            std::string("\x03"
+                        "Far",
+                        4) +
+                std::string(4996, '\0'));
+  EXPECT_EQ(readFile(folder / "prefix/drive_c/D/plain.txt"),
+            "# kept\n  two  \n");
+  EXPECT_EQ(readFile(folder / "prefix/drive_c/D/dos.txt"), "one\r\ntwo");
+  EXPECT_TRUE(std::filesystem::is_directory(folder / "prefix/drive_c/D/Sub"));
+  EXPECT_EQ(std::filesystem::read_symlink(folder / "prefix/dosdevices/c:"),
+            "../drive_c");
 }
 
-TEST_F(MakeServerTest, WritesFilesLineByLineWithTheChosenLineEnds) {
-  const auto result = make(
-      "[file C:\\D\\plain.txt]\n# kept\n  two  \n[end]\n"
-      "[file C:\\D\\dos.txt]\n@crlf\n@noeol\none\ntwo\n[end]\n"
-      "[file C:\\D\\empty.txt]\n[end]\n[dir C:\\D\\Sub]\n");
-  ASSERT_EQ(result.exitCode, 0) << result.standardError;
-  EXPECT_EQ(readFile(inPrefix("drive_c/D/plain.txt")), "# kept\n  two  \n");
-  EXPECT_EQ(readFile(inPrefix("drive_c/D/dos.txt")), "one\r\ntwo");
-  EXPECT_TRUE(fileExists(inPrefix("drive_c/D/empty.txt")));
-  EXPECT_EQ(readFile(inPrefix("drive_c/D/empty.txt")), "");
-  EXPECT_TRUE(std::filesystem::is_directory(inPrefix("drive_c/D/Sub")));
-}
-
-TEST_F(MakeServerTest, RefusesFaultyDescriptionsNamingTheLine) {
+// A 32-bit installer's keys on 64-bit Windows are below Wow6432Node; the
+// registry editor's file leaves the view to its importer.
+TEST(MakeServer, PlacesTheKeysOfEachView) {
   const struct {
-    const char* description;
-    const char* message;
+    const char* options;
+    const char* systemReg;   // what follows the header
+    const char* editorFile;  // how it starts
   } cases[] = {
-      {"[registry]\nServerRoot = C:\\S\n[shglob]\nnoSuchField = 1\n",
-       ":4: unknown field noSuchField"},
-      {"[registry]\nServerRoot = C:\\S\n[shglob]\nversionMajor = 256\n",
-       ":4: versionMajor: 256 out of range"},
-      {"[shcfig Q]\nsectors = 1\n", ":1: game Q has no Directory"},
-      {"[file C:\\..\\escape.txt]\nx\n[end]\n", ":1: not a path on drive C"},
-      {"[file C:\\x.txt]\nx\n", ":1: [file] section without [end]"},
-      {"[games A]\n", ":1: unknown section [games A]"},
+      {"@view = 64\n", "#arch=win64\n\n[Software\\\\Orbital",
+       "REGEDIT4\r\n\r\n["},
+      {"@view = 32\n", "#arch=win64\n\n[Software\\\\Wow6432Node\\\\Orbital",
+       "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Orbital"},
+      {"@absent = true\n", "#arch=win32\n", "REGEDIT4\r\n"},
   };
   for (const auto& c : cases) {
-    const auto result = make(c.description);
-    EXPECT_EQ(result.exitCode, 1) << c.description;
-    EXPECT_NE(result.standardError.find(c.message), std::string::npos)
-        << c.description << " gave " << result.standardError;
+    const TempDir folder;
+    ASSERT_EQ(
+        make(folder, std::string("[registry]\n") + c.options + "Port = 23\n")
+            .exitCode,
+        0);
+    const std::string reg = readFile(folder / "prefix/system.reg");
+    EXPECT_EQ(reg.substr(reg.find("#arch"), std::strlen(c.systemReg)),
+              c.systemReg);
+    EXPECT_EQ(readFile(folder / "x.reg").rfind(c.editorFile, 0), 0u)
+        << c.options;
   }
-  EXPECT_FALSE(fileExists(prefix() + "/../escape.txt"));
 }
 
-TEST_F(MakeServerTest, BuildsTheBundledSampleServer) {
-  const auto result =
-      runProcess({SHGS_MAKE_SERVER_PATH,
-                  SHGS_SOURCE_DIR "/examples/sample-server.txt", prefix()},
-                 "/", {}, "");
-  ASSERT_EQ(result.exitCode, 0) << result.standardError;
-  for (const char* file :
-       {"system.reg", "drive_c/SHGS/GAME/shglob.dat",
-        "drive_c/SHGS/GAME/A/shcfig.dat", "drive_c/SHGS/DescFile/GameA.txt"}) {
-    EXPECT_TRUE(fileExists(inPrefix(file))) << file;
+TEST(MakeServer, RefusesFaultyCallsAndDescriptionsNamingTheLine) {
+  const struct {
+    std::vector<std::string> arguments;
+    const char* description;
+    const char* message;  // exit code 2 for "usage:", 1 for the others
+  } cases[] = {
+      {{"--reg", "x.reg", "server.txt"}, "", "usage:"},
+      {{"--registry", "x.reg", "server.txt", "prefix"}, "", "usage:"},
+      {{"server.txt"}, "", "usage:"},
+      {{"server.txt", "prefix"},
+       "[shglob]\nnoSuchField = 1\n",
+       ":4: unknown field noSuchField"},
+      {{"server.txt", "prefix"},
+       "[shglob]\nversionMajor = 256\n",
+       ":4: versionMajor: 256 out of"},
+      {{"server.txt", "prefix"},
+       "[shcfig Q]\nsectors = 1\n",
+       ":3: game Q has no Directory"},
+      {{"server.txt", "prefix"},
+       "[file C:\\..\\escape.txt]\nx\n[end]\n",
+       ":3: not a path on drive C"},
+      {{"server.txt", "prefix"},
+       "[file C:\\x.txt]\nx\n",
+       ":3: [file] section without [end]"},
+      {{"server.txt", "prefix"},
+       "[games A]\n",
+       ":3: unknown section [games A]"},
+  };
+  for (const auto& c : cases) {
+    const TempDir folder;
+    const ProcessResult result = make(
+        folder, std::string("[registry]\nServerRoot = C:\\S\n") + c.description,
+        c.arguments);
+    const bool usage = c.message == std::string("usage:");
+    EXPECT_EQ(result.exitCode, usage ? 2 : 1) << c.description;
+    EXPECT_NE(result.standardError.find(c.message), std::string::npos)
+        << c.description << " gave " << result.standardError;
+    // A call not understood makes nothing; no path leaves the prefix.
+    EXPECT_TRUE(!usage || !fileExists(folder / "prefix"));
+    EXPECT_FALSE(fileExists(folder / "escape.txt"));
   }
-  EXPECT_EQ(readFile(inPrefix("drive_c/SHGS/GAME/A/shcfig.dat")).size(), 4096u);
+}
+
+TEST(MakeServer, BuildsTheBundledSampleServer) {
+  const TempDir folder;
+  ASSERT_EQ(
+      make(folder, readFile(SHGS_SOURCE_DIR "/examples/sample-server.txt"))
+          .exitCode,
+      0);
+  for (const char* file : {"system.reg", "drive_c/SHGS/GAME/shglob.dat",
+                           "drive_c/SHGS/DescFile/GameA.txt"}) {
+    EXPECT_TRUE(fileExists(folder / ("prefix/" + std::string(file)))) << file;
+  }
+  EXPECT_EQ(readFile(folder / "prefix/drive_c/SHGS/GAME/A/shcfig.dat").size(),
+            4096u);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
 #include "support/test_support.h"
@@ -11,17 +10,15 @@
 namespace shgs {
 namespace testing_support {
 
-using Environment = std::map<std::string, std::string>;
-
-// Whole runs of the built exporter on a sample server that shgs-make-server
-// builds from a description, in a Wine-style prefix below a temporary
-// directory. The exporter starts in start(), a directory on the prefix's
-// drive C (so that a game may name it), with nothing in its environment but
-// the prefix, the home directory, PATH and what a test adds. Header-only: the
-// programs come from the test target's SHGS_EXPORTER_PATH and
-// SHGS_MAKE_SERVER_PATH.
-class ExporterRunTest : public ::testing::Test {
- protected:
+// A sample server that shgs-make-server builds from a description, in a
+// Wine-style prefix below a temporary directory, and whole runs of the built
+// exporter on it. The exporter starts in start(), a directory on the
+// prefix's drive C (so that a game may name it), in UTC, with nothing in its
+// environment but the prefix, the home directory, PATH and what a caller
+// adds. Header-only: the programs come from the test target's
+// SHGS_EXPORTER_PATH and SHGS_MAKE_SERVER_PATH.
+class SampleServer {
+ public:
   void makeServerFromFile(const std::string& descriptionFile) {
     const ProcessResult made =
         runProcess({SHGS_MAKE_SERVER_PATH, descriptionFile, prefix()},
@@ -44,7 +41,7 @@ class ExporterRunTest : public ::testing::Test {
   }
 
   ProcessResult runExporter(const ProcessOptions& options,
-                            const Environment& extra) {
+                            const Environment& extra = {}) {
     return runProgram(SHGS_EXPORTER_PATH, options, extra);
   }
 
@@ -54,7 +51,8 @@ class ExporterRunTest : public ::testing::Test {
                            const Environment& extra = {}) {
     Environment environment = {{"WINEPREFIX", prefix()},
                                {"HOME", temp_.path()},
-                               {"PATH", "/usr/bin:/bin"}};
+                               {"PATH", "/usr/bin:/bin"},
+                               {"TZ", "UTC"}};
     for (const auto& [name, value] : extra) environment[name] = value;
     return runProcess({program}, start(), environment, options);
   }
@@ -65,8 +63,23 @@ class ExporterRunTest : public ::testing::Test {
   }
   std::string start() const { return drive("start"); }
 
+  // What the prefix, with the server and its registry, holds outside the
+  // start directory, by path below drive C ("../system.reg" for the
+  // registry's file).
+  TreeState serverState() const {
+    TreeState state;
+    for (const auto& [path, entry] : treeStateOf(prefix())) {
+      const bool onDrive = path.rfind("drive_c/", 0) == 0;
+      const std::string key = onDrive ? path.substr(8) : "../" + path;
+      if (key != "../drive_c" && key.rfind("start", 0) != 0) state[key] = entry;
+    }
+    return state;
+  }
+
   TempDir temp_;
 };
+
+class ExporterRunTest : public ::testing::Test, public SampleServer {};
 
 }  // namespace testing_support
 }  // namespace shgs

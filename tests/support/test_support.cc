@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -52,109 +53,132 @@ bool holds(const std::string& output, const std::string& text) {
   return !text.empty() && output.find(text) != std::string::npos;
 }
 
-// Feeds the input to "inputFd" and drains the two output pipes, without
-// deadlocking on a child that writes much before it reads; sends the signal
-// of "options" to "child" once its output holds the text it waits for, and
-// kills it when it runs too long.
-void exchange(pid_t child, int inputFd, int outputFd, int errorFd,
-              const ProcessOptions& options, ProcessResult* result) {
+// Feeds the input to "fds[0]" and drains the two output pipes "fds[1]" and
+// "fds[2]", without deadlocking on a child that writes much before it
+// reads; sends the signal of "options" to "child" once its output holds the
+// text it waits for, and kills it when it runs too long.
+void exchange(pid_t child, int fds[3], const ProcessOptions& options,
+              ProcessResult* result) {
   const std::string& input = options.input;
   const bool keepInput = !options.signalAfter.empty();
-  bool signalled = false;
   std::size_t written = 0;
   if ((input.empty() && !keepInput) || !options.inputPath.empty()) {
-    close(inputFd);
-    inputFd = -1;
+    close(fds[0]);
+    fds[0] = -1;
   }
   const auto deadline = std::chrono::steady_clock::now() +
                         std::chrono::seconds(options.killAfterSeconds);
-  while (outputFd >= 0 || errorFd >= 0) {
-    const bool writing = inputFd >= 0 && written < input.size() &&
+  std::string* sinks[3] = {nullptr, &result->standardOutput,
+                           &result->standardError};
+  while (fds[1] >= 0 || fds[2] >= 0) {
+    const bool writing = fds[0] >= 0 && written < input.size() &&
                          (options.inputAfter.empty() ||
                           holds(result->standardOutput, options.inputAfter));
-    pollfd fds[3] = {{writing ? inputFd : -1, POLLOUT, 0},
-                     {outputFd, POLLIN, 0},
-                     {errorFd, POLLIN, 0}};
-    const int timeout = options.killAfterSeconds == 0 ? -1 : 100;
-    if (poll(fds, 3, timeout) < 0) {
-      if (errno == EINTR) continue;
+    pollfd polled[3] = {{writing ? fds[0] : -1, POLLOUT, 0},
+                        {fds[1], POLLIN, 0},
+                        {fds[2], POLLIN, 0}};
+    if (poll(polled, 3, options.killAfterSeconds == 0 ? -1 : 100) < 0 &&
+        errno != EINTR) {
       break;
     }
     if (options.killAfterSeconds != 0 &&
         std::chrono::steady_clock::now() >= deadline) {
       kill(child, SIGKILL);
     }
-    if (writing && (fds[0].revents & (POLLOUT | POLLERR | POLLHUP))) {
+    if (writing && polled[0].revents != 0) {
       const ssize_t n =
-          write(inputFd, input.data() + written, input.size() - written);
+          write(fds[0], input.data() + written, input.size() - written);
       if (n > 0) written += static_cast<std::size_t>(n);
       if (n < 0 || (written == input.size() && !keepInput)) {
-        close(inputFd);
-        inputFd = -1;
+        close(fds[0]);
+        fds[0] = -1;
       }
     }
-    int* fdsOut[2] = {&outputFd, &errorFd};
-    std::string* sinks[2] = {&result->standardOutput, &result->standardError};
-    for (int i = 0; i < 2; ++i) {
-      if (*fdsOut[i] < 0 ||
-          !(fds[i + 1].revents & (POLLIN | POLLHUP | POLLERR)))
-        continue;
+    for (int i = 1; i < 3; ++i) {
+      if (fds[i] < 0 || polled[i].revents == 0) continue;
       char buffer[65536];
-      const ssize_t n = read(*fdsOut[i], buffer, sizeof buffer);
+      const ssize_t n = read(fds[i], buffer, sizeof buffer);
       if (n > 0) {
         sinks[i]->append(buffer, static_cast<std::size_t>(n));
       } else {
-        close(*fdsOut[i]);
-        *fdsOut[i] = -1;
+        close(fds[i]);
+        fds[i] = -1;
       }
     }
-    if (keepInput && !signalled &&
-        holds(result->standardOutput, options.signalAfter)) {
+    if (keepInput && holds(result->standardOutput, options.signalAfter)) {
+      if (options.beforeSignal) options.beforeSignal();
       kill(child, options.signal);
-      signalled = true;
       // Input ends there, for a program that outlives the signal.
-      if (inputFd >= 0) close(inputFd);
-      inputFd = -1;
+      if (fds[0] >= 0) close(fds[0]);
+      fds[0] = -1;
+      return exchange(child, fds, ProcessOptions{}, result);
     }
   }
-  if (inputFd >= 0) close(inputFd);
+  if (fds[0] >= 0) close(fds[0]);
 }
 
 // The sanitizers' settings of this test process, for its children: a
 // sanitized program must halt on its first error there too. A setting the
 // caller gives comes after them, so it wins.
-std::map<std::string, std::string> withSanitizerOptions(
-    std::map<std::string, std::string> environment) {
+std::vector<std::string> withSanitizerOptions(Environment environment) {
   for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
     const char* inherited = std::getenv(name);
     if (inherited == nullptr || *inherited == '\0') continue;
     std::string& value = environment[name];
     value = value.empty() ? inherited : inherited + (":" + value);
   }
-  return environment;
+  std::vector<std::string> entries;
+  for (const auto& [name, value] : environment) {
+    entries.push_back(name + "=" + value);
+  }
+  return entries;
 }
 
-// Enters "directory" a name at a time when it is longer than the system
-// takes in one path.
-bool enterDeep(const std::string& directory) {
-  if (chdir(directory.c_str()) == 0) return true;
-  if (errno != ENAMETOOLONG || directory.empty() || directory[0] != '/' ||
-      chdir("/") != 0) {
-    return false;
+// Becomes the process that "options" describe and runs "argv" in
+// "directory"; "pipes" are the ends of standard input, output and error.
+[[noreturn]] void becomeChild(std::vector<char*> argv,
+                              const std::string& directory,
+                              std::vector<char*> environment,
+                              const ProcessOptions& options, int pipes[6]) {
+  const int input = options.inputPath.empty()
+                        ? pipes[0]
+                        : open(options.inputPath.c_str(), O_RDONLY);
+  dup2(input, 0);
+  dup2(pipes[3], 1);
+  dup2(pipes[5], 2);
+  for (int i = 0; i < 6; ++i) close(pipes[i]);
+  if (options.nonBlockingInput) fcntl(0, F_SETFL, O_NONBLOCK);
+  signal(SIGPIPE, SIG_DFL);  // which this process ignores
+  for (int ignored : options.ignoredSignals) signal(ignored, SIG_IGN);
+  if (options.addressSpaceMb != 0) {
+    const rlim_t bytes = static_cast<rlim_t>(options.addressSpaceMb) << 20;
+    const rlimit limit{bytes, bytes};
+    setrlimit(RLIMIT_AS, &limit);
   }
-  std::stringstream names(directory.substr(1));
-  std::string name;
-  while (std::getline(names, name, '/')) {
-    if (!name.empty() && chdir(name.c_str()) != 0) return false;
+  if (options.userId != -1 &&
+      (setgroups(0, nullptr) != 0 || setgid(options.userId) != 0 ||
+       setuid(options.userId) != 0)) {
+    _exit(125);
   }
-  return true;
+  if (chdir(directory.c_str()) != 0) {
+    // A folder deeper than a path can name is entered a name at a time.
+    std::istringstream names(directory);
+    if (chdir("/") != 0) _exit(126);
+    for (std::string name; std::getline(names, name, '/');) {
+      if (!name.empty() && chdir(name.c_str()) != 0) _exit(126);
+    }
+  }
+  argv.push_back(nullptr);
+  environment.push_back(nullptr);
+  execve(argv[0], argv.data(), environment.data());
+  _exit(127);
 }
 
 }  // namespace
 
 ProcessResult runProcess(const std::vector<std::string>& argv,
                          const std::string& directory,
-                         const std::map<std::string, std::string>& environment,
+                         const Environment& environment,
                          const std::string& input) {
   ProcessOptions options;
   options.input = input;
@@ -163,58 +187,31 @@ ProcessResult runProcess(const std::vector<std::string>& argv,
 
 ProcessResult runProcess(const std::vector<std::string>& argv,
                          const std::string& directory,
-                         const std::map<std::string, std::string>& environment,
+                         const Environment& environment,
                          const ProcessOptions& options) {
-  int inPipe[2], outPipe[2], errPipe[2];
-  if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0) {
+  int pipes[6];
+  if (pipe(pipes) != 0 || pipe(pipes + 2) != 0 || pipe(pipes + 4) != 0) {
     throw std::runtime_error("pipe failed");
   }
-  std::vector<std::string> envStrings;
-  for (const auto& [name, value] : withSanitizerOptions(environment))
-    envStrings.push_back(name + "=" + value);
+  std::vector<std::string> arguments = argv;
+  arguments.insert(arguments.end(), options.arguments.begin(),
+                   options.arguments.end());
+  std::vector<std::string> entries = withSanitizerOptions(environment);
   std::vector<char*> args, env;
-  for (const std::string& arg : argv)
-    args.push_back(const_cast<char*>(arg.c_str()));
-  for (const std::string& arg : options.arguments)
-    args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  for (std::string& entry : envStrings) env.push_back(entry.data());
-  env.push_back(nullptr);
-
+  for (std::string& arg : arguments) args.push_back(arg.data());
+  for (std::string& entry : entries) env.push_back(entry.data());
+  // The child's peak memory counts the pages it shares with this process
+  // until it starts the program: give back what this process freed.
+  malloc_trim(0);
   const pid_t child = fork();
-  if (child == 0) {
-    const int input = options.inputPath.empty()
-                          ? inPipe[0]
-                          : open(options.inputPath.c_str(), O_RDONLY);
-    dup2(input, 0);
-    dup2(outPipe[1], 1);
-    dup2(errPipe[1], 2);
-    for (int fd :
-         {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
-      close(fd);
-    if (options.nonBlockingInput) fcntl(0, F_SETFL, O_NONBLOCK);
-    signal(SIGPIPE, SIG_DFL);  // which this process ignores
-    for (int ignored : options.ignoredSignals) signal(ignored, SIG_IGN);
-    if (options.addressSpaceMb != 0) {
-      const rlim_t bytes = static_cast<rlim_t>(options.addressSpaceMb) << 20;
-      const rlimit limit{bytes, bytes};
-      setrlimit(RLIMIT_AS, &limit);
-    }
-    if (options.userId != -1 &&
-        (setgroups(0, nullptr) != 0 || setgid(options.userId) != 0 ||
-         setuid(options.userId) != 0)) {
-      _exit(125);
-    }
-    if (!enterDeep(directory)) _exit(126);
-    execve(args[0], args.data(), env.data());
-    _exit(127);
-  }
-  close(inPipe[0]);
-  close(outPipe[1]);
-  close(errPipe[1]);
+  if (child == 0) becomeChild(args, directory, env, options, pipes);
+  close(pipes[0]);
+  close(pipes[3]);
+  close(pipes[5]);
   signal(SIGPIPE, SIG_IGN);
   ProcessResult result;
-  exchange(child, inPipe[1], outPipe[0], errPipe[0], options, &result);
+  int fds[3] = {pipes[1], pipes[2], pipes[4]};
+  exchange(child, fds, options, &result);
   int status = 0;
   rusage usage{};
   while (wait4(child, &status, 0, &usage) < 0 && errno == EINTR) {
@@ -233,8 +230,7 @@ std::string readFile(const std::string& path) {
 }
 
 void writeFile(const std::string& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << content;
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
 }
 
 bool fileExists(const std::string& path) {
@@ -244,20 +240,79 @@ bool fileExists(const std::string& path) {
 
 void makeDirectories(const std::string& path) { fs::create_directories(path); }
 
+std::string replaceAll(std::string text, const std::string& from,
+                       const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos;
+       at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
 std::vector<std::string> leftoverFiles(const std::string& root) {
   std::vector<std::string> found;
-  std::error_code ignored;
-  for (auto it = fs::recursive_directory_iterator(root, ignored);
-       it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-    std::string name = it->path().filename().string();
-    for (char& c : name) {
-      c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
+  for (const auto& [path, state] : treeStateOf(root)) {
+    std::string name = fs::path(path).filename().string();
+    for (char& c : name) c = static_cast<char>(std::tolower(c & 0xff));
     if (name == "qil.tmp" || name == "qilerror.txt") {
-      found.push_back(it->path().string());
+      found.push_back(root + "/" + path);
     }
   }
   return found;
+}
+
+TreeState treeStateOf(const std::string& root) {
+  TreeState state;
+  std::error_code ignored;
+  for (auto it = fs::recursive_directory_iterator(root, ignored);
+       it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+    const fs::file_status status = it->symlink_status(ignored);
+    std::ostringstream entry;
+    entry << " mode " << std::oct
+          << static_cast<unsigned>(status.permissions());
+    if (fs::is_symlink(status)) {
+      entry.str("link to " + fs::read_symlink(it->path(), ignored).string());
+    } else if (fs::is_directory(status)) {
+      entry.str("directory" + entry.str());
+    } else if (!fs::is_regular_file(status)) {
+      // Reading a FIFO would wait for a writer.
+      entry.str("special file" + entry.str());
+    } else {
+      // A file written again with the same bytes is still a write.
+      const std::string bytes = readFile(it->path().string());
+      entry << " file of " << std::dec << bytes.size() << " bytes, hash "
+            << std::hash<std::string>()(bytes) << " written at "
+            << it->last_write_time(ignored).time_since_epoch().count();
+    }
+    state[it->path().lexically_relative(root).string()] = entry.str();
+  }
+  return state;
+}
+
+std::string treeDifferences(const TreeState& before, const TreeState& after) {
+  std::string differences;
+  for (const auto& [path, state] : before) {
+    const auto now = after.find(path);
+    if (now == after.end()) {
+      differences += "removed " + path + "\n";
+    } else if (now->second != state) {
+      differences +=
+          "changed " + path + ": " + state + " -> " + now->second + "\n";
+    }
+  }
+  for (const auto& [path, state] : after) {
+    if (before.count(path) == 0) differences += "added " + path + "\n";
+  }
+  return differences;
+}
+
+std::set<std::string> entriesOf(const std::string& directory) {
+  std::set<std::string> names;
+  std::error_code ignored;
+  for (const auto& entry : fs::directory_iterator(directory, ignored)) {
+    names.insert(entry.path().filename().string());
+  }
+  return names;
 }
 
 }  // namespace testing_support

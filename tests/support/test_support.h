@@ -1,12 +1,16 @@
 #ifndef SHGS_TESTS_SUPPORT_TEST_SUPPORT_H_
 #define SHGS_TESTS_SUPPORT_TEST_SUPPORT_H_
 
+#include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace shgs {
 namespace testing_support {
+
+using Environment = std::map<std::string, std::string>;
 
 // A fresh directory below testing::TempDir(), removed with everything in it
 // when the object goes.
@@ -43,9 +47,10 @@ struct ProcessOptions {
   std::string inputPath;          // when not empty: standard input is this file
   bool nonBlockingInput = false;  // left non-blocking, as others may leave it
   // When not empty: standard input stays open until "signal" is sent, once
-  // standard output holds this text.
+  // standard output holds this text; "beforeSignal", when set, runs first.
   std::string signalAfter;
   int signal = 0;
+  std::function<void()> beforeSignal;
   std::vector<int> ignoredSignals;  // ignored from the start, as under nohup
   int userId = -1;  // when not -1, the process runs as this user and group
   long addressSpaceMb = 0;   // when not 0, the process's address space limit
@@ -54,24 +59,41 @@ struct ProcessOptions {
 
 // Runs "argv" in "directory" with the environment "environment" (nothing
 // inherited but the sanitizers' settings, ASAN_OPTIONS and its kin, ahead of
-// any the caller gives), "input" on standard input, and collects its output.
+// any the caller gives), and collects its output.
 ProcessResult runProcess(const std::vector<std::string>& argv,
                          const std::string& directory,
-                         const std::map<std::string, std::string>& environment,
+                         const Environment& environment,
+                         const ProcessOptions& options = {});
+ProcessResult runProcess(const std::vector<std::string>& argv,
+                         const std::string& directory,
+                         const Environment& environment,
                          const std::string& input);
-ProcessResult runProcess(const std::vector<std::string>& argv,
-                         const std::string& directory,
-                         const std::map<std::string, std::string>& environment,
-                         const ProcessOptions& options);
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);
 bool fileExists(const std::string& path);
 void makeDirectories(const std::string& path);
+// "text" with every "from" replaced by "to".
+std::string replaceAll(std::string text, const std::string& from,
+                       const std::string& to);
 
 // Paths of the files below "root" that a completed run removes again: the
 // registry capture and the error logs, whatever the case of their names.
 std::vector<std::string> leftoverFiles(const std::string& root);
+
+// What a directory tree holds: each entry's path relative to the root,
+// mapped to its kind and permissions and, for a file, its size, a hash of
+// its bytes and when it was written (for a link, its target). Links are
+// recorded, never followed.
+using TreeState = std::map<std::string, std::string>;
+TreeState treeStateOf(const std::string& root);
+
+// The entries that differ between "before" and "after", one per line
+// ("added x", "removed x", "changed x: ..."), or the empty text.
+std::string treeDifferences(const TreeState& before, const TreeState& after);
+
+// The names of the entries directly inside "directory".
+std::set<std::string> entriesOf(const std::string& directory);
 
 }  // namespace testing_support
 }  // namespace shgs

@@ -21,9 +21,8 @@ class TextInput final : public InputFile {
   TextInput(const std::string& pattern, std::uint64_t size,
             bool shrinks = false)
       : size_(pattern.empty() ? 0 : size), shrinks_(shrinks) {
-    do {
-      chunk_ += pattern;
-    } while (!pattern.empty() && chunk_.size() < 65536);
+    chunk_ = pattern;
+    while (!chunk_.empty() && chunk_.size() < 4096) chunk_ += chunk_;
   }
 
   bool failed(std::string* why) const override {

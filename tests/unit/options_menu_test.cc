@@ -7,13 +7,11 @@
 #include <vector>
 
 #include "support/capture_builder.h"
-#include "support/fake_platform.h"
 
 namespace shgs {
 namespace {
 
 using testing_support::CaptureBuilder;
-using testing_support::FakePlatform;
 
 struct TestGame {
   char letter;
@@ -42,12 +40,14 @@ MenuRun runMenu(const std::vector<TestGame>& games, const std::string& input) {
   const ServerSnapshot snapshot = ServerSnapshot::fromCapture(capture.text());
   std::istringstream in(input);
   std::ostringstream out;
-  FakePlatform platform(&out);
   MenuRun run{MenuResult::kFinished, ExportOptions(), "", {}, 0};
-  run.result = runOptionsMenu(snapshot, run.options, in, out, platform);
+  // A visible mark shows where the console was cleared.
+  run.result = runOptionsMenu(snapshot, run.options, in, out, [&] {
+    ++run.clears;
+    out << "<cls>";
+  });
   run.console = out.str();
   run.flags = out.flags();
-  run.clears = platform.clearCount;
   return run;
 }
 
@@ -124,6 +124,30 @@ TEST(OptionsMenu, DrawsTheScreenByteForByte) {
     EXPECT_EQ(run.console, c.console);
     EXPECT_TRUE(run.flags & std::ios::left);
     EXPECT_TRUE(run.flags & std::ios::boolalpha);
+  }
+}
+
+// Registry values are shown as data: control characters as "?", fields cut
+// where a character ends.
+TEST(OptionsMenu, ShowsTitlesAndDirectoriesAsData) {
+  const std::string thirty(29, 'x');
+  const struct {
+    std::string title, directory, line;
+  } cases[] = {
+      {"Red\x1b[31m\x1b]0;t\x07", "C:\\\x7f\t",
+       "(A) Red?[31m?]0;t?" + std::string(17, ' ') + "C:\\??"},
+      {thirty + "\xc3\xa9",
+       "C:\\\xc2\x9b"
+       "1m",
+       "(A) " + thirty + "  C:\\?1m"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    const MenuRun run = runMenu({{'A', c.title, c.directory}}, "!\n");
+    const std::size_t at = run.console.find("(A) ");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(run.console.substr(at, c.line.size()), c.line);
+    EXPECT_EQ(run.console.find('\x1b'), std::string::npos);
   }
 }
 

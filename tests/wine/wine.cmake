@@ -1,8 +1,7 @@
-# The Windows executables run under Wine (scripts/test-wine, label "wine"):
-# the golden reports, the fatal paths, hostile start directories and the
-# release zip, through Wine's own registry, reg.exe and C runtime. The
-# executables and the zip come from the mingw-i686 and mingw-x86_64 builds,
-# made before these tests run.
+# The Windows executables under Wine (scripts/test-wine, label "wine"): the
+# scenario rows of tests/e2e, the golden reports among them, and the release
+# zip. The executables and the zip come from the mingw-i686 and mingw-x86_64
+# builds, made before these tests run.
 
 set(SHGS_WINE_EXPORTER_I686
     "${PROJECT_SOURCE_DIR}/build/mingw-i686/shgs-exporter.exe"
@@ -36,12 +35,10 @@ endforeach()
 # The clock-shifting preload library, for 32-bit and 64-bit Wine processes,
 # in the directories Debian's dynamic loader names by $LIB.
 set(clock_shift_libraries)
-foreach(bits 32 64)
-  if(bits EQUAL 32)
-    set(lib_dir "lib/i386-linux-gnu")
-  else()
-    set(lib_dir "lib/x86_64-linux-gnu")
-  endif()
+foreach(bits_dir "32;i386" "64;x86_64")
+  list(GET bits_dir 0 bits)
+  list(GET bits_dir 1 arch)
+  set(lib_dir "lib/${arch}-linux-gnu")
   set(library "${wine_helpers}/${lib_dir}/libshgs_clock_shift.so")
   add_custom_command(
     OUTPUT "${library}"
@@ -59,11 +56,12 @@ add_custom_target(shgs_wine_helpers
   DEPENDS ${windows_helpers} ${clock_shift_libraries})
 
 add_executable(exporter_wine_tests
-  tests/wine/wine_session.cc
+  tests/e2e/scenario_test.cc
   tests/wine/wine_test.cc
 )
 target_link_libraries(exporter_wine_tests PRIVATE shgs_test_support GTest::gtest)
 target_compile_definitions(exporter_wine_tests PRIVATE
+  SHGS_UNDER_WINE
   SHGS_WINE_EXPORTER_I686="${SHGS_WINE_EXPORTER_I686}"
   SHGS_WINE_EXPORTER_X86_64="${SHGS_WINE_EXPORTER_X86_64}"
   SHGS_WINE_RELEASE_ZIP="${SHGS_WINE_RELEASE_ZIP}"

@@ -1,0 +1,208 @@
+#ifndef SHGS_TESTS_E2E_SCENARIO_H_
+#define SHGS_TESTS_E2E_SCENARIO_H_
+
+// Whole runs as rows of one table (scenario_test.cc), for the POSIX program
+// and for the Windows one under Wine: the server, how it is spoilt, the
+// input, and how the run must end.
+//
+//   Row("GameFolderMissing", kBoth, {removes("SHGS/GAME/A")})
+//       .stops("<C>/SHGS/GAME/A: No such file or directory",
+//              "Failed to enter directory C:\\SHGS\\GAME\\A"),
+//
+// Expected texts may hold the markers <prefix>, <C> (drive C), <start> and
+// <temp> (a folder of the test's own) for those host paths. Texts the
+// Windows program writes end their lines with CR LF; a completed run with
+// the menu shows the report: POSIX without a viewer says "Report written to
+// <name>", Windows starts Notepad on it.
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace shgs {
+namespace scenario {
+
+using testing_support::Environment;
+using testing_support::ProcessOptions;
+using testing_support::ProcessResult;
+using testing_support::TreeState;
+
+#ifdef SHGS_UNDER_WINE
+constexpr bool kUnderWine = true;
+#else
+constexpr bool kUnderWine = false;
+#endif
+
+// Where a row's files stand, for its spoils. Paths on drive C are given
+// relative to it ("../system.reg" is the registry's file on POSIX); the
+// start folder is drive C's "start".
+struct Scene {
+  std::string driveC;
+  std::string temp;   // the test's own folder, off drive C
+  std::string input;  // the keys the run gets; a spoil may change them
+  // Sets a value below the server's key ("" or "Games\\A") in the registry.
+  std::function<void(const std::string&, const std::string&,
+                     const std::string&)>
+      setValue;
+  // Windows: the 8.3 spelling of an existing Windows path.
+  std::function<std::string(const std::string&)> shortName;
+
+  std::string at(const std::string& path) const { return driveC + "/" + path; }
+};
+using Step = std::function<void(Scene&)>;
+
+enum Platforms { kBoth, kPosix, kWindows };
+
+class Row {
+ public:
+  using Check = std::function<void(const Scene&, const Row&)>;
+  using Names = std::set<std::string>;
+  using Tweak = std::function<void(ProcessOptions*)>;
+  using Words = std::vector<std::string>;
+
+  Row(std::string rowName, Platforms platforms = kBoth,
+      std::vector<Step> steps = {}, std::string keys = "$ out.txt\nA!\n")
+      : name(std::move(rowName)),
+        on(platforms),
+        spoils(std::move(steps)),
+        input(std::move(keys)) {}
+
+  // The outcome: a completed run with the menu, whose report holds each of
+  // "texts"; a problem that ends the run with "message", after the POSIX
+  // line "<host path>: <reason>" when not empty; any other end; the end by
+  // a signal. "entries" are what the start folder holds after, besides the
+  // entries kept.
+  Row& completes(const Words& texts = {}) {
+    return ends(0, "", {report})
+        .add(&reportHolds, texts)
+        .set(&shown, arguments.empty());
+  }
+  Row& stops(const std::string& line, const std::string& message,
+             const Names& entries = {"qilerror.txt"}) {
+    return ends(1, message, entries).set(&where, line);
+  }
+  Row& ends(int code, const std::string& message, const Names& entries);
+  Row& endsBy(int s, const Names& entries) {
+    return ends(0, "", entries).set(&endedBy, s);
+  }
+  // A command line not understood: "problem", then the usage.
+  Row& misunderstood(const std::string& problem) {
+    return ends(2, "shgs-exporter: " + problem + "\n", {})
+        .set(&usageFollows, true);
+  }
+  // How the Windows run differs.
+  Row& onWindows(const std::function<void(Row&)>& f) {
+    return set(&windowsChange, f);
+  }
+
+  Row& server(const std::string& s) { return set(&description, s); }
+  Row& args(const Words& w) { return set(&arguments, w).set(&input, ""); }
+  Row& env(const Environment& e) { return set(&environment, e); }
+  Row& named(const std::string& s) { return set(&report, s); }
+  // Runs as an ordinary user, whom permission bits stop (POSIX).
+  Row& unprivileged() { return set(&asNobody, true); }
+  Row& process(const Tweak& f) { return set(&tweak, f); }
+  // Types nothing and sends "signal" once the menu is shown, after "step"
+  // (POSIX; Wine sends Ctrl-C alone); "ignored" is ignored from the start.
+  Row& atMenu(int signal, const Step& step = {}, int ignored = 0);
+  // Entries planted in the start folder that the run leaves as they are.
+  Row& keeping(const Names& n) { return add(&kept, n).add(&left, n); }
+  Row& leaving(const Names& n) { return add(&left, n); }
+  // A POSIX line on standard error before the run's last words.
+  Row& warning(const std::string& s) { return set(&where, s); }
+  Row& lacks(const std::string& s) { return add(&reportLacks, {s}); }
+  Row& shows(const std::string& s) { return add(&screenHolds, {s}); }
+  Row& hides(const std::string& s) { return add(&screenLacks, {s}); }
+  Row& screenIs(const std::string& s) { return set(&screen, s); }
+  Row& viewerSaw(const std::string& s) {
+    return set(&viewerLog, s).set(&shown, false);
+  }
+  Row& changes(const std::string& s) { return set(&serverChanges, s); }
+  Row& memoryBelow(long megabytes) { return set(&maxMemoryMb, megabytes); }
+  Row& then(const Check& check) { return add(&checks, {check}); }
+
+  std::string name;
+  Platforms on;
+  std::string description;   // for shgs-make-server; the table's own if empty
+  bool view64 = false;       // the server's keys in the 64-bit view
+  bool build64 = false;      // Windows: the x86_64 build
+  std::vector<Step> spoils;  // after the server is laid out, in order
+  std::string input;
+  std::vector<std::string> arguments;
+  Environment environment;  // values may hold markers
+  bool asNobody = false;
+  Tweak tweak;
+  int signal = 0;
+  Step menuStep;
+  std::vector<int> ignoredSignals;  // ignored from the start (POSIX)
+  std::string report = "out.txt";
+
+  int exitCode = 0;
+  int endedBy = 0;    // POSIX: the signal that must end the run
+  std::string where;  // POSIX: a line before "message", when not empty
+  std::string message;
+  bool usageFollows = false;
+  bool shown = false;
+  Names left;  // what the start folder holds after
+  Names kept;
+  std::vector<std::string> reportHolds, reportLacks, screenHolds, screenLacks;
+  std::optional<std::string> screen;  // the whole of standard output
+  std::string golden;                 // the file of the exact report
+  std::string viewerLog;      // what the recording viewer logs: folder, argv
+  std::string serverChanges;  // as treeDifferences, paths below drive C
+  long maxMemoryMb = 0;
+  std::vector<Check> checks;
+  std::function<void(Row&)> windowsChange;
+
+ private:
+  template <typename Field, typename Value>
+  Row& set(Field* field, const Value& value) {
+    *field = value;
+    return *this;
+  }
+  Row& add(Names* to, const Names& more) {
+    to->insert(more.begin(), more.end());
+    return *this;
+  }
+  template <typename T>
+  Row& add(std::vector<T>* to, const std::vector<T>& more) {
+    to->insert(to->end(), more.begin(), more.end());
+    return *this;
+  }
+};
+
+inline void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
+
+// One platform's way to lay a server out and run the exporter on it.
+class Stage {
+ public:
+  virtual ~Stage() = default;
+  // Lays out "description" with an empty start folder and the recording
+  // viewer "<temp>/my viewer", which writes its folder and arguments to
+  // "<temp>/my viewer.log" and its descriptors to "<temp>/my viewer.fds".
+  virtual Scene install(const Row& row, const std::string& description) = 0;
+  virtual ProcessResult run(const Row& row, Scene& scene) = 0;
+  // The server's files and the registry's, by path below drive C.
+  virtual TreeState serverState() = 0;
+  // Ends the row; "changed": the server is not as it was installed.
+  virtual void finish(bool changed) = 0;
+};
+
+// The stage of this test binary: the built program natively, the Windows
+// executable under Wine.
+std::unique_ptr<Stage> makeStage();
+
+// The server of a row that names none: six games, A with its files.
+std::string defaultServer();
+
+}  // namespace scenario
+}  // namespace shgs
+
+#endif  // SHGS_TESTS_E2E_SCENARIO_H_
