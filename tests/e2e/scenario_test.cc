@@ -572,6 +572,28 @@ std::vector<Row> reportNameRows() {
             ASSERT_EQ(stat(s.at("start/out.txt").c_str(), &info), 0);
             EXPECT_EQ(info.st_mode & 07777, 0604u);
           }),
+      // A full disk keeps the earlier report as it was, and nothing beside.
+      typed("ReportOnAFullDisk", "small/out.txt",
+            {makesFolder("start/small"),
+             [](Scene& s) {
+               if (mount("tmpfs", s.at("start/small").c_str(), "tmpfs", 0,
+                         "size=4k,mode=0777") != 0) {
+                 GTEST_SKIP() << "no small file system: " << strerror(errno);
+               }
+             },
+             writes("start/small/out.txt", "an earlier report\n")},
+            kPosix)
+          .stops("<start>/small/out.txt: No space left on device",
+                 "Failed to write output file.", {"qilerror.txt", "small"})
+          .then([](const Scene& s, const Row&) {
+            EXPECT_EQ(readFile(s.at("start/small/out.txt")),
+                      "an earlier report\n");
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(
+                                        s.at("start/small")),
+                                    {}),
+                      1);
+            umount2(s.at("start/small").c_str(), MNT_DETACH);
+          }),
   };
 }
 
@@ -707,8 +729,8 @@ std::vector<Row> commandLineAndSignalRows() {
           .args({"--vers"})
           .ends(0, "", {})
           .screenIs("shgs-exporter 1.20\n"),
-      Row("UnknownOption")
-          .args({"--games", "A", "--colour"})
+      Row("UnknownOptionThenBadLetters")  // the first problem is told
+          .args({"--games", "A", "--colour", "--games", "A1"})
           .misunderstood("unrecognized option '--colour'"),
       Row("OptionWithoutItsValue")
           .args({"--output"})
