@@ -88,7 +88,11 @@ TEST(PosixPlatform, InterruptionRemovesWorkFilesAfterManyCameAndWent) {
       const auto log = platform->openErrorLog("qilerror.txt", &why);
       std::rename("qilerror.txt", ("old" + std::to_string(i)).c_str());
     }
+    // One removed but not yet gone gives its entry back only once.
+    auto removed = platform->openErrorLog("removed.txt", &why);
+    removed->remove();
     const auto kept = platform->openErrorLog("qilerror.txt", &why);
+    removed.reset();
     raise(SIGTERM);
     _exit(0);
   }
