@@ -637,6 +637,13 @@ std::vector<Row> menuAndViewerRows() {
           })
           .endsBy(SIGKILL, {"qilerror.txt"})
           .memoryBelow(24),
+      // A read that fails is the end of the input, never a wait for more.
+      Row("StandardInputThatCannotBeRead", kPosix)
+          .process([](ProcessOptions* o) {
+            o->inputPath = "/";
+            o->killAfterSeconds = 10;
+          })
+          .stops("", kEnded, {}),
       Row("StandardInputLeftNonBlocking", kPosix)
           .process([](ProcessOptions* o) {
             o->nonBlockingInput = true;
