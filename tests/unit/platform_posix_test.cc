@@ -18,6 +18,7 @@
 #include <sstream>
 #include <string>
 
+#include "datafiles/error_log.h"
 #include "platform/platform.h"
 #include "registry/server_key.h"
 #include "support/scoped_process_state.h"
@@ -74,6 +75,21 @@ TEST(PosixPlatform, LeavesAWorkFileThatWasReplacedMeanwhile) {
   writeFile(dir / "qilerror.txt", "another run's");
   log->remove();
   EXPECT_EQ(readFile(dir / "qilerror.txt"), "another run's");
+}
+
+// A log that could not be opened has nothing to remove when its reader goes.
+TEST(PosixPlatform, ErrorLogThatCannotBeOpenedLeavesWhatHasItsName) {
+  TempDir dir;
+  const ScopedWorkingDirectory inDir(dir.path());
+  makeDirectories(dir / "qilerror.txt");
+  const std::unique_ptr<Platform> platform = makeHostPlatform();
+  {
+    const ErrorLog log(*platform);
+    EXPECT_FALSE(log.isOpen());
+    EXPECT_NE(log.why().find("qilerror.txt: Is a directory"),
+              std::string::npos);
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "qilerror.txt"));
 }
 
 TEST(PosixPlatform, InterruptionRemovesWorkFilesAfterManyCameAndWent) {
