@@ -558,6 +558,10 @@ std::vector<Row> reportNameRows() {
           .keeping({"out.txt"})
           .stops("<start>/out.txt: Too many levels of symbolic links",
                  kRefused),
+      // The run's own new file fits beside a name of the longest length.
+      typed("ReportOfTheLongestName", std::string(255, 'r'), {}, kPosix)
+          .named(std::string(255, 'r'))
+          .completes({"Game A - Alpha"}),
       Row("ReportNameIsAFifo", kPosix, {fifo("start/out.txt")})
           .keeping({"out.txt"})
           .stops("<start>/out.txt: not a regular file", kRefused),
