@@ -553,6 +553,15 @@ std::vector<Row> reportNameRows() {
             kPosix)
           .keeping({"r"})
           .stops("<start>/r" + kRemoves, kRefused),
+      Row("ReportNameIsALinkToItself", kPosix,
+          {links("start/out.txt", "out.txt")})
+          .keeping({"out.txt"})
+          .stops("<start>/out.txt: Too many levels of symbolic links",
+                 kRefused),
+      // The run's own new file fits beside a name of the longest length.
+      typed("ReportOfTheLongestName", std::string(255, 'r'), {}, kPosix)
+          .named(std::string(255, 'r'))
+          .completes({"Game A - Alpha"}),
       Row("ReportNameIsAFifo", kPosix, {fifo("start/out.txt")})
           .keeping({"out.txt"})
           .stops("<start>/out.txt: not a regular file", kRefused),
@@ -632,6 +641,13 @@ std::vector<Row> menuAndViewerRows() {
           })
           .endsBy(SIGKILL, {"qilerror.txt"})
           .memoryBelow(24),
+      // A read that fails is the end of the input, never a wait for more.
+      Row("StandardInputThatCannotBeRead", kPosix)
+          .process([](ProcessOptions* o) {
+            o->inputPath = "/";
+            o->killAfterSeconds = 10;
+          })
+          .stops("", kEnded, {}),
       Row("StandardInputLeftNonBlocking", kPosix)
           .process([](ProcessOptions* o) {
             o->nonBlockingInput = true;
@@ -942,8 +958,9 @@ TEST_P(Scenario, EndsAsTheRowSays) {
   const std::string changes =
       testing_support::treeDifferences(server, stage_->serverState());
   EXPECT_EQ(changes, row.serverChanges);
+  std::error_code ignored;  // a link loop is no report
   const std::string written =
-      fs::is_regular_file(report) ? readFile(report) : "";
+      fs::is_regular_file(report, ignored) ? readFile(report) : "";
   expectHolds("the report", written, row.reportHolds, row.reportLacks, scene);
   if (!row.golden.empty()) {
     EXPECT_EQ(written, asWritten(readFile(row.golden)));

@@ -18,6 +18,7 @@
 #include <sstream>
 #include <string>
 
+#include "datafiles/error_log.h"
 #include "platform/platform.h"
 #include "registry/server_key.h"
 #include "support/scoped_process_state.h"
@@ -76,6 +77,21 @@ TEST(PosixPlatform, LeavesAWorkFileThatWasReplacedMeanwhile) {
   EXPECT_EQ(readFile(dir / "qilerror.txt"), "another run's");
 }
 
+// A log that could not be opened has nothing to remove when its reader goes.
+TEST(PosixPlatform, ErrorLogThatCannotBeOpenedLeavesWhatHasItsName) {
+  TempDir dir;
+  const ScopedWorkingDirectory inDir(dir.path());
+  makeDirectories(dir / "qilerror.txt");
+  const std::unique_ptr<Platform> platform = makeHostPlatform();
+  {
+    const ErrorLog log(*platform);
+    EXPECT_FALSE(log.isOpen());
+    EXPECT_NE(log.why().find("qilerror.txt: Is a directory"),
+              std::string::npos);
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "qilerror.txt"));
+}
+
 TEST(PosixPlatform, InterruptionRemovesWorkFilesAfterManyCameAndWent) {
   TempDir dir;
   const pid_t child = fork();
@@ -88,7 +104,11 @@ TEST(PosixPlatform, InterruptionRemovesWorkFilesAfterManyCameAndWent) {
       const auto log = platform->openErrorLog("qilerror.txt", &why);
       std::rename("qilerror.txt", ("old" + std::to_string(i)).c_str());
     }
+    // One removed but not yet gone gives its entry back only once.
+    auto removed = platform->openErrorLog("removed.txt", &why);
+    removed->remove();
     const auto kept = platform->openErrorLog("qilerror.txt", &why);
+    removed.reset();
     raise(SIGTERM);
     _exit(0);
   }
