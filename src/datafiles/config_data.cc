@@ -207,7 +207,7 @@ ConfigData::ConfigData(Platform& platform) : errorLog_(platform) {
   if (!errorLog_.isOpen()) {
     failure_ = kErrorLogFailure;
     why_ = errorLog_.why();
-  } else if (!readRecordFile(platform, "shcfig.dat", &bytes, &why_)) {
+  } else if (!readRecordFile(platform, kConfigDataFile, &bytes, &why_)) {
     failure_ = "Configuration data failed to open.";
   }
   record_ = ConfigRecord(bytes);

@@ -113,6 +113,9 @@ class ConfigRecord {
   RecordBytes bytes_;
 };
 
+// A game's record, in the game's folder.
+constexpr char kConfigDataFile[] = "shcfig.dat";
+
 // A game's reader: when made, opens its error log in the current directory
 // and reads shcfig.dat from there. A reader that could not do both holds the
 // message that ends the run, which the caller acts on while the reader (and

@@ -58,7 +58,7 @@ GlobalData::GlobalData(Platform& platform) : errorLog_(platform) {
   if (!errorLog_.isOpen()) {
     failure_ = kErrorLogFailure;
     why_ = errorLog_.why();
-  } else if (!readRecordFile(platform, "shglob.dat", &bytes, &why_)) {
+  } else if (!readRecordFile(platform, kGlobalDataFile, &bytes, &why_)) {
     failure_ = "Global data failed to open.";
   }
   record_ = GlobalRecord(bytes);

@@ -43,6 +43,9 @@ class GlobalRecord {
   RecordBytes bytes_;
 };
 
+// The server's record, in the server's GAME folder.
+constexpr char kGlobalDataFile[] = "shglob.dat";
+
 // The server's reader: when made, opens its error log in the current
 // directory and reads shglob.dat from there. A reader that could not do both
 // holds the message that ends the run, which the caller acts on while the

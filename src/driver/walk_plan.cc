@@ -2,7 +2,9 @@
 
 #include <utility>
 
+#include "datafiles/config_data.h"
 #include "datafiles/description_file.h"
+#include "datafiles/global_data.h"
 #include "datafiles/work_files.h"
 
 namespace shgs {
@@ -31,11 +33,11 @@ WalkPlan::WalkPlan(Platform& platform, const ServerSnapshot& snapshot,
     // The server's file all the same: never a report's place.
     std::string ignored;
     globalRecord_ = {platform.findFolder(gameFolder, current, &ignored),
-                     "shglob.dat"};
+                     kGlobalDataFile};
   } else {
     WalkStep server;
     server.windowsPath = gameFolder;
-    server.dataFile = "shglob.dat";
+    server.dataFile = kGlobalDataFile;
     if (!addStep(platform, std::move(server), current)) return;
     current = steps_.back().folder;
   }
@@ -43,7 +45,7 @@ WalkPlan::WalkPlan(Platform& platform, const ServerSnapshot& snapshot,
     WalkStep game;
     game.letter = letter;
     game.windowsPath = snapshot.gameDirectory(letter);
-    game.dataFile = "shcfig.dat";
+    game.dataFile = kConfigDataFile;
     if (!addStep(platform, std::move(game), current)) return;
     WalkStep& added = steps_.back();
     added.description = findDescription(
