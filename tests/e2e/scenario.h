@@ -53,6 +53,9 @@ struct Scene {
       setValue;
   // Windows: the 8.3 spelling of an existing Windows path.
   std::function<std::string(const std::string&)> shortName;
+  // Windows: the folder of the tests' own Windows programs (planted.exe)
+  // built for the architecture of the row's program.
+  std::string windowsHelpers;
 
   std::string at(const std::string& path) const { return driveC + "/" + path; }
 };
@@ -198,6 +201,10 @@ class Stage {
 // The stage of this test binary: the built program natively, the Windows
 // executable under Wine.
 std::unique_ptr<Stage> makeStage();
+
+// Whether this test program runs "row", which it may first fit to what the
+// host can run (under Wine: the 32-bit or the 64-bit Windows program).
+bool takesRow(Row& row);
 
 // The server of a row that names none: six games, A with its files.
 std::string defaultServer();

@@ -12,6 +12,7 @@
 #include <csignal>
 #include <ctime>
 #include <filesystem>
+#include <iostream>
 
 #include "e2e/scenario.h"
 
@@ -30,6 +31,8 @@ using testing_support::TempDir;
 using testing_support::writeFile;
 using Variables = testing_support::Environment;
 
+// The Wine loaders, called directly: Debian's "wine" picks the 32-bit one
+// wherever it is installed, even where the kernel cannot run it.
 constexpr char kWine32[] = "/usr/lib/wine/wine";
 constexpr char kWine64[] = "/usr/lib/wine/wine64";
 constexpr char kServerKey[] =
@@ -66,6 +69,17 @@ wait $!)";
 
 std::string viewFlag(bool view64) { return view64 ? "/reg:64" : "/reg:32"; }
 
+// Which Windows program this test process runs, and whether the host can run
+// the 32-bit one at all (tried once, at start).
+struct Tier {
+  bool program64 = false;
+  bool hostRuns32Bit = true;
+};
+Tier g_tier;
+
+const char* loaderFor(bool build64) { return build64 ? kWine64 : kWine32; }
+std::string architectureOf(bool build64) { return build64 ? "x86_64" : "i686"; }
+
 // One Wine prefix for the whole test program, created fresh, with the
 // Notepad stand-in as the system's Notepad and its Wine server kept running
 // between tests. Wine programs read the wall clock as the moment the golden
@@ -73,21 +87,27 @@ std::string viewFlag(bool view64) { return view64 ? "/reg:64" : "/reg:32"; }
 class WineSession : public ::testing::Environment {
  public:
   void SetUp() override {
-    for (const char* exe :
-         {SHGS_WINE_EXPORTER_I686, SHGS_WINE_EXPORTER_X86_64}) {
-      ASSERT_TRUE(fs::exists(exe)) << exe << ": run scripts/build-windows";
-    }
+    const char* exe =
+        g_tier.program64 ? SHGS_WINE_EXPORTER_X86_64 : SHGS_WINE_EXPORTER_I686;
+    ASSERT_TRUE(fs::exists(exe)) << exe << ": run scripts/build-windows";
     makeDirectories(root_ / "home");
     makeDirectories(root_ / "prefix");  // the Wine server needs it
     startServer();
-    // Notepad is started by full path: the stand-in takes its place in both
-    // system folders (the 32-bit build's is syswow64), and the environment
-    // makes Wine prefer it to its builtin Notepad.
-    for (const char* folder : {"system32", "syswow64"}) {
-      fs::copy_file(SHGS_WINE_HELPERS_DIR "/notepad.exe",
-                    driveC() + "/windows/" + folder + "/notepad.exe",
+    // Notepad is started by full path: the stand-in takes its place in each
+    // system folder the host can run (the 32-bit programs' is syswow64), and
+    // the environment makes Wine prefer it to its builtin Notepad.
+    for (bool build64 : {true, false}) {
+      if (!build64 && !g_tier.hostRuns32Bit) continue;
+      fs::copy_file(helpers(build64) + "/notepad.exe",
+                    driveC() + "/windows/" +
+                        (build64 ? "system32" : "syswow64") + "/notepad.exe",
                     fs::copy_options::overwrite_existing);
     }
+  }
+
+  // The tests' own Windows programs, built for "build64"'s architecture.
+  static std::string helpers(bool build64) {
+    return SHGS_WINE_HELPERS_DIR "/" + architectureOf(build64);
   }
 
   void TearDown() override {
@@ -212,16 +232,17 @@ class WineStage : public scenario::Stage {
       writeFile(temp_ / "short.bat",
                 "@for %%I in (\"" + windowsPath + "\") do @echo %%~sI\r\n");
       return replaceAll(
-          g_session->run({kWine32, "cmd", "/c", "short.bat"}, temp_.path(), "")
+          g_session->run({kWine64, "cmd", "/c", "short.bat"}, temp_.path(), "")
               .standardOutput,
           "\r\n", "");
     };
+    scene.windowsHelpers = WineSession::helpers(row.build64);
     return scene;
   }
 
   ProcessResult run(const Row& row, Scene& scene) override {
     std::vector<std::string> command = {
-        row.build64 ? kWine64 : kWine32,
+        loaderFor(row.build64),
         row.build64 ? SHGS_WINE_EXPORTER_X86_64 : SHGS_WINE_EXPORTER_I686};
     command.insert(command.end(), row.arguments.begin(), row.arguments.end());
     const std::string start = scene.at("start");
@@ -302,7 +323,7 @@ class ReleaseZipTest : public ::testing::Test {
 // The operator's files and nothing else, the texts with CR LF line ends;
 // the program runs as unpacked.
 TEST_F(ReleaseZipTest, HoldsTheOperatorFilesAndAProgramThatRuns) {
-  const std::set<std::string> texts = {"CHANGELOG.md", "LICENSE.txt",
+  const std::set<std::string> texts = {"CHANGELOG.md",   "LICENSE.txt",
                                        "QUICKSTART.txt", "README.md",
                                        "RELIABILITY.md", "Run exporter.cmd"};
   std::set<std::string> all = texts;
@@ -347,16 +368,71 @@ TEST_F(ReleaseZipTest, LauncherRunsTheProgramInItsFolderAndWaitsAfterAProblem) {
       << failed.standardOutput;
 }
 
+// Why the host runs no 32-bit program; empty when it does.
+std::string why32BitCodeDoesNotRun() {
+  const ProcessResult tried =
+      runProcess({SHGS_RUNS_32_BIT_CODE}, fs::temp_directory_path(),
+                 {{"PATH", "/usr/bin:/bin"}}, "");
+  return tried.exitCode == 0 ? "" : replaceAll(tried.standardOutput, "\n", "");
+}
+
+// Takes "--windows-program=32" or "=64" off the arguments: the Windows
+// program this process runs (32 when not given).
+bool takeProgram64(int* argc, char** argv) {
+  const std::string option = "--windows-program=";
+  bool program64 = false;
+  int kept = 0;
+  for (int i = 0; i < *argc; ++i) {
+    const std::string argument = argv[i];
+    if (argument.rfind(option, 0) == 0) {
+      program64 = argument.substr(option.size()) == "64";
+    } else {
+      argv[kept++] = argv[i];
+    }
+  }
+  *argc = kept;
+  return program64;
+}
+
+// The release zip's program is the 32-bit one: only its tier runs the zip.
+void leaveOutTheZip() {
+  std::string& filter = ::testing::GTEST_FLAG(filter);
+  filter += filter.find('-') == std::string::npos ? "-" : ":";
+  filter += "ReleaseZipTest.*";
+}
+
 }  // namespace
 
 std::unique_ptr<scenario::Stage> scenario::makeStage() {
   return std::make_unique<WineStage>();
 }
 
+// A row of the 32-bit program runs in the 32-bit tier; where the host runs
+// no 32-bit code it runs in the 64-bit tier instead, as the 64-bit program
+// with the server in the view that program reads, unless the row is about
+// the 32-bit program's own view.
+bool scenario::takesRow(Row& row) {
+  if (!row.build64 && !g_tier.hostRuns32Bit) {
+    if (row.view64) return false;
+    row.build64 = row.view64 = true;
+  }
+  return row.build64 == g_tier.program64;
+}
+
 }  // namespace shgs
 
 int main(int argc, char** argv) {
+  using shgs::g_tier;
+  // Decided before the rows are made, which InitGoogleTest does.
+  g_tier.program64 = shgs::takeProgram64(&argc, argv);
+  const std::string why = shgs::why32BitCodeDoesNotRun();
+  g_tier.hostRuns32Bit = why.empty();
+  if (!g_tier.program64 && !g_tier.hostRuns32Bit) {
+    std::cout << "32-bit Windows program not run: " << why << std::endl;
+    return 77;  // CTest's SKIP_RETURN_CODE
+  }
   ::testing::InitGoogleTest(&argc, argv);
+  if (g_tier.program64) shgs::leaveOutTheZip();
   // One Wine prefix for every test: a new one takes several seconds.
   shgs::g_session = new shgs::WineSession;
   ::testing::AddGlobalTestEnvironment(shgs::g_session);
