@@ -15,7 +15,7 @@ if(NOT WIN32)
   target_sources(exporter_tests PRIVATE
     tests/unit/host_path_test.cc
     tests/unit/platform_posix_test.cc
-    tests/unit/wine_registry_test.cc
+    tests/unit/winereg_listing_test.cc
   )
 endif()
 # The record tests build their records with the sample generator's tables.

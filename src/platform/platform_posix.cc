@@ -22,7 +22,7 @@
 
 #include "platform/posix_report.h"
 #include "platform/posix_work_file.h"
-#include "platform/wine_registry.h"
+#include "winereg/listing.h"
 
 extern char** environ;
 

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "fuzz_support.h"
-#include "platform/wine_registry.h"
+#include "winereg/listing.h"
 #include "snapshot_checks.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/wine_registry.h"
+#include "winereg/listing.h"
 
 #include <gtest/gtest.h>
 
