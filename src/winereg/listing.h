@@ -38,8 +38,8 @@ enum class ListingResult {
 // below it in the file's order, each as an empty line, its full path and
 // one line per value ("    Name    REG_SZ    Text"). "keyPath" is relative to
 // HKEY_LOCAL_MACHINE and matched case-insensitively. On a 64-bit prefix the
-// 32-bit view (below Software\Wow6432Node) is preferred. Memory does not
-// grow with the file beyond the listing itself. "lineLimit" (at least one)
+// 32-bit view (below Software\Wow6432Node) is preferred. Besides the
+// buffer, memory holds no more than the listing. "lineLimit" (at least one)
 // stands in for kSystemRegLineLimit, so that tests and fuzzing reach the
 // buffer's edges with small inputs.
 ListingResult writeRegistryListing(SystemRegSource& systemReg,
