@@ -67,6 +67,13 @@ HostFolderPtr openStartFolder() {
   return std::make_shared<HostFolder>(fd, path.empty() ? "." : path);
 }
 
+// Like reg.exe, which reports its own errors before the run's message, the
+// listing says on standard error why it found no key.
+void tellWhyNotListed(const SystemRegListing& found) {
+  if (found.complaint.empty()) return;
+  std::cerr << consoleText(found.complaint) << '\n';
+}
+
 // The capture that memory ran out for goes at once.
 void dropForLackOfMemory(PosixWorkFile& capture, std::string* why) {
   *why = capture.hostPath() + ": " + std::strerror(ENOMEM);
@@ -94,9 +101,7 @@ void PosixPlatform::clearConsole() {
 
 // The capture is created afresh, never through a link, and read back from
 // the same open file: no planted or stale file, nor another run's capture,
-// can stand in for it. Memory running out is no listing either. Like
-// reg.exe, which reports its own errors before the run's message, the
-// listing says on standard error why it found no key.
+// can stand in for it. Memory running out is no listing either.
 std::unique_ptr<WorkFile> PosixPlatform::captureRegistry(
     const std::string& name, const std::string& keyPath, std::string* listing,
     std::string* why) {
@@ -108,9 +113,7 @@ std::unique_ptr<WorkFile> PosixPlatform::captureRegistry(
   }
   const SystemRegListing found = listSystemReg(paths_.winePrefix(), keyPath);
   prefix_ = found.prefix;
-  if (!found.complaint.empty()) {
-    std::cerr << consoleText(found.complaint) << '\n';
-  }
+  tellWhyNotListed(found);
   std::string read;
   const CopyResult copied =
       found.outOfMemory ? CopyResult::kOutOfMemory
