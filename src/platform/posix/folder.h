@@ -86,6 +86,7 @@ int openEntry(const HostFolder& folder, const std::string& name, int flags,
 HostFolderPtr openChildFolder(const HostFolder& parent,
                               const std::string& name);
 
+// Which file "info", as stat() fills it, describes.
 FileIdentity identityOf(const struct stat& info);
 
 }  // namespace shgs
