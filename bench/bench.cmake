@@ -14,7 +14,7 @@ add_executable(shgs_benchmarks
 if(NOT WIN32)
   target_sources(shgs_benchmarks PRIVATE
     bench/run_bench.cc
-    bench/wine_registry_bench.cc)
+    bench/winereg_bench.cc)
   target_compile_definitions(shgs_benchmarks PRIVATE
     SHGS_EXPORTER_PATH="$<TARGET_FILE:shgs-exporter>"
     SHGS_MAKE_SERVER_PATH="$<TARGET_FILE:shgs-make-server>")

@@ -11,9 +11,9 @@
 
 set(SHGS_FUZZ_SECONDS 25 CACHE STRING "Seconds each fuzz target runs in its test")
 
-set(shgs_fuzz_targets capture wine_registry records description)
+set(shgs_fuzz_targets capture winereg records description)
 set(shgs_fuzz_max_len_capture 8192)
-set(shgs_fuzz_max_len_wine_registry 8192)
+set(shgs_fuzz_max_len_winereg 8192)
 set(shgs_fuzz_max_len_records 10002)
 set(shgs_fuzz_max_len_description 4096)
 

@@ -9,13 +9,17 @@ add_executable(exporter_tests
   tests/unit/record_builder_test.cc
   tests/unit/record_encoding_test.cc
   tests/unit/server_snapshot_test.cc
+  tests/unit/winereg_lines_test.cc
+  tests/unit/winereg_listing_test.cc
+  tests/unit/winereg_section_skip_test.cc
+  tests/unit/winereg_values_test.cc
 )
-# Platform tests run only where their platform is.
+# The POSIX platform's tests run only where it is built.
 if(NOT WIN32)
   target_sources(exporter_tests PRIVATE
-    tests/unit/host_path_test.cc
-    tests/unit/platform_posix_test.cc
-    tests/unit/wine_registry_test.cc
+    tests/unit/posix_prefix_paths_test.cc
+    tests/unit/posix_viewer_test.cc
+    tests/unit/posix_work_file_test.cc
   )
 endif()
 # The record tests build their records with the sample generator's tables.

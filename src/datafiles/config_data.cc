@@ -5,7 +5,6 @@ namespace shgs {
 ConfigRecord::ConfigRecord() : bytes_() {}
 ConfigRecord::ConfigRecord(const RecordBytes& bytes) : bytes_(bytes) {}
 
-// Offsets into the record; multi-byte integers are little-endian.
 std::uint16_t ConfigRecord::sectors() const { return readU16(bytes_, 0); }
 std::uint16_t ConfigRecord::maxUsers() const { return readU16(bytes_, 2); }
 std::uint16_t ConfigRecord::maxShips() const { return readU16(bytes_, 4); }
@@ -171,7 +170,6 @@ std::uint16_t ConfigRecord::maxTunnelDepth() const {
 }
 std::uint16_t ConfigRecord::timePenalty() const { return readU8(bytes_, 266); }
 
-// The option word at 10: byte 10 holds bits 0 to 7, byte 11 bits 8 to 15.
 bool ConfigRecord::internalAliens() const { return hasBit(bytes_, 10, 0x02); }
 bool ConfigRecord::goldMode() const { return hasBit(bytes_, 10, 0x04); }
 bool ConfigRecord::internalFerrengi() const { return hasBit(bytes_, 10, 0x08); }
@@ -183,9 +181,7 @@ bool ConfigRecord::invincibleFerrengal() const {
   return hasBit(bytes_, 11, 0x02);
 }
 bool ConfigRecord::mbbsMode() const { return hasBit(bytes_, 11, 0x04); }
-// Stored as its negation.
 bool ConfigRecord::stealDelay() const { return !hasBit(bytes_, 11, 0x10); }
-// Stored as its negation.
 bool ConfigRecord::deathDelay() const { return !hasBit(bytes_, 11, 0x20); }
 bool ConfigRecord::fedsafePhotons() const { return hasBit(bytes_, 11, 0x80); }
 

@@ -11,8 +11,7 @@
 namespace shgs {
 
 // A game's configuration record, the first 4096 bytes of its shcfig.dat.
-// One accessor per setting; u8 and u16 fields come back as 16-bit values,
-// u32 fields as 32-bit values, day fields as the raw day number.
+// Day fields come back as the raw day number.
 class ConfigRecord {
  public:
   ConfigRecord();  // every byte zero

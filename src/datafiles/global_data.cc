@@ -5,7 +5,6 @@ namespace shgs {
 GlobalRecord::GlobalRecord() : bytes_() {}
 GlobalRecord::GlobalRecord(const RecordBytes& bytes) : bytes_(bytes) {}
 
-// Offsets into the record; multi-byte integers are little-endian.
 std::string GlobalRecord::serverName() const {
   return decodeLengthPrefixed(bytes_, 0);
 }
@@ -19,7 +18,6 @@ std::uint16_t GlobalRecord::dailyLogLength() const {
   return readU16(bytes_, 156);
 }
 std::uint16_t GlobalRecord::commandLimit() const { return readU8(bytes_, 161); }
-// 0 means unlimited; otherwise the size is stored less one.
 std::uint16_t GlobalRecord::outputSegmentSize() const {
   const std::uint16_t stored = readU8(bytes_, 162);
   return stored == 0 ? 0 : static_cast<std::uint16_t>(stored + 1);
@@ -47,7 +45,6 @@ std::uint16_t GlobalRecord::versionMinor() const {
   return readU8(bytes_, 4095);
 }
 
-// The server flag byte at 151.
 bool GlobalRecord::userAliases() const { return hasBit(bytes_, 151, 0x01); }
 bool GlobalRecord::localDisplayOn() const { return hasBit(bytes_, 151, 0x02); }
 bool GlobalRecord::aliensSleep() const { return hasBit(bytes_, 151, 0x04); }

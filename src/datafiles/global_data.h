@@ -23,7 +23,8 @@ class GlobalRecord {
   std::uint16_t daysUntilDeletion() const;
   std::uint16_t dailyLogLength() const;
   std::uint16_t commandLimit() const;
-  std::uint16_t outputSegmentSize() const;  // 0, or the stored byte + 1
+  // 0 (unlimited), or the stored byte + 1.
+  std::uint16_t outputSegmentSize() const;
   std::uint16_t shipDelayCode() const;
   std::uint16_t probeMovementDelay() const;
   std::uint16_t commandLimitPeriod() const;

@@ -7,16 +7,13 @@
 
 namespace shgs {
 
-// The operator's choices for one run, made on the options menu: what the
-// report holds (selectedGames, globalDataIncluded, forumFormatted,
-// includeStockPriceData) and where it goes.
+// The operator's choices for one run, made on the options menu or the
+// command line: what the report holds (selectedGames, globalDataIncluded,
+// forumFormatted, includeStockPriceData) and where it goes. The run owns
+// them; the report gets what they hold as a ReportContents.
 struct ExportOptions : ReportContents {
   std::string outputFileName = "SHGS Game Data.TXT";
 };
-
-// The process-wide instance. The menu fills it and the driver reads it;
-// the report gets what it holds as a ReportContents.
-ExportOptions& exportOptions();
 
 }  // namespace shgs
 

@@ -10,10 +10,10 @@ namespace shgs {
 // added.
 void writeFinalMessage(const std::string& message);
 
-// Ends the process at once with exit code 1 after writing "message" with
-// writeFinalMessage. No destructor runs, so error logs and the registry
-// capture stay where they are; what the report stream holds is flushed first,
-// so the output file keeps everything written before.
+// Flushes standard output, writes "message" with writeFinalMessage and ends
+// the process at once with exit code 1. No destructor runs, so error logs
+// and the registry capture stay where they are; an unfinished report is the
+// caller's to drop first (see ReportFile), or its new file stays too.
 [[noreturn]] void fatal(const std::string& message);
 
 // As fatal, after the line that tells where and why (see Platform), when

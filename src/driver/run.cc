@@ -79,9 +79,9 @@ bool chooseOnTheMenu(Platform& platform, const ServerSnapshot& snapshot,
                      ExportOptions& options) {
   std::istream input(standardInput());
   input.tie(&std::cout);
-  if (runOptionsMenu(snapshot, options, input, std::cout,
-                     [&platform] { platform.clearConsole(); }) ==
-      MenuResult::kInputEnded) {
+  if (runOptionsMenu(snapshot, options, input, std::cout, [&platform] {
+        platform.clearConsole();
+      }) == MenuResult::kInputEnded) {
     writeFinalMessage(
         "Input ended before the options were confirmed; no report was "
         "written.");
@@ -109,7 +109,7 @@ int run(Platform& platform, const CommandLine& commandLine) {
   const RegistryReader registry(platform);
   if (!registry.failure().empty()) fatal(registry.why(), registry.failure());
   const ServerSnapshot& snapshot = registry.snapshot();
-  ExportOptions& options = exportOptions();
+  ExportOptions options;
   if (commandLine.interactive) {
     if (!chooseOnTheMenu(platform, snapshot, options)) return 1;
   } else {

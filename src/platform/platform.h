@@ -109,7 +109,7 @@ class ReportFile {
 // The operating-system services the exporter needs. The server and its
 // registry are Windows things; on other hosts the implementation maps them
 // onto the Wine prefix the server runs in. The build picks the implementation
-// (platform_posix.cc or platform_windows.cc); nothing else knows which it is.
+// (platform/posix or platform/windows); nothing else knows which it is.
 class Platform {
  public:
   virtual ~Platform() = default;

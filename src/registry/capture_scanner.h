@@ -9,9 +9,8 @@ namespace shgs {
 // The text that stands for a registry value that was not found.
 extern const char kNotFound[];  // "QnF"
 
-// White space of a capture: what the C locale's isspace says (blank, tab,
-// line feed, carriage return, vertical tab, form feed), whatever the locale.
-// Every other byte, NUL and bytes from 0x80 up included, is a word byte.
+// White space of a capture: what the C locale's isspace says, whatever the
+// locale. Every other byte, NUL and bytes from 0x80 up too, is a word byte.
 bool isCaptureSpace(char c);
 
 // A word of a capture: the bytes from "begin" up to "end" (exclusive).
@@ -21,25 +20,22 @@ struct WordBounds {
 };
 
 // The first word (a longest run of word bytes) at or after "from" in
-// "capture". Both bounds are the capture's size when there is none; "end" is
-// the size too when the word runs into the end of the capture.
+// "capture"; both bounds are the capture's size when there is none.
 WordBounds nextWord(const std::string& capture, std::size_t from);
 
-// Finds registry values in the text of a registry capture by scanning it for
-// the value's name as a whole word. Holds the capture in memory and a current
-// position with a failed state, as a stream over the capture would.
+// The reference reading of a registry capture, which the tests and the fuzz
+// targets hold ServerSnapshot to; the program reads captures through
+// ServerSnapshot alone. It scans for a value's name as a whole word from a
+// position that can fail, as a stream over the capture would.
 class CaptureScanner {
  public:
   explicit CaptureScanner(std::string captureText);
 
-  // The text of the first whole-word, case-sensitive occurrence of "name"
-  // after the start point (the start of the capture when "fromStart", else
-  // where the previous lookup left off), or "QnF". A word that ends exactly at
-  // the end of the capture never matches. The text is valueTextAt the match.
-  // Afterwards the position is the start of the line below the match; after
-  // "QnF", or a match on the last line when it has no line end, the scanner
-  // stays failed (every lookup without "fromStart" gives "QnF") until it is
-  // rewound.
+  // valueTextAt the first whole-word, case-sensitive "name" from the
+  // capture's start ("fromStart") or where the last lookup left off, the
+  // line below its match; "QnF" when there is none. A word that ends the
+  // capture never matches. A "QnF", or a match on a last line without line end,
+  // fails the scanner: lookups not "fromStart" give "QnF" until rewind().
   std::string lookupValue(const std::string& name, bool fromStart);
 
   // Clears the failed state and moves to the start of the capture.

@@ -1,11 +1,11 @@
-#ifndef SHGS_PLATFORM_POSIX_REPORT_H_
-#define SHGS_PLATFORM_POSIX_REPORT_H_
+#ifndef SHGS_PLATFORM_POSIX_REPORT_FILE_H_
+#define SHGS_PLATFORM_POSIX_REPORT_FILE_H_
 
 #include <memory>
 #include <string>
 
-#include "platform/host_path.h"
 #include "platform/platform.h"
+#include "platform/posix/folder.h"
 
 namespace shgs {
 
@@ -23,4 +23,4 @@ std::unique_ptr<ReportFile> createPosixReport(const ReportPlace& place,
 
 }  // namespace shgs
 
-#endif  // SHGS_PLATFORM_POSIX_REPORT_H_
+#endif  // SHGS_PLATFORM_POSIX_REPORT_FILE_H_

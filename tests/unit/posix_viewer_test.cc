@@ -1,26 +1,19 @@
-#include "platform/platform_posix.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
+#include <vector>
 
-#include "datafiles/error_log.h"
-#include "platform/platform.h"
-#include "registry/server_key.h"
+#include "platform/posix/posix_platform.h"
+#include "platform/posix/viewer.h"
 #include "support/scoped_process_state.h"
 #include "support/test_support.h"
 
@@ -28,7 +21,6 @@ namespace shgs {
 namespace {
 
 using testing_support::fileExists;
-using testing_support::makeDirectories;
 using testing_support::readFile;
 using testing_support::ScopedEnvironment;
 using testing_support::ScopedWorkingDirectory;
@@ -61,61 +53,36 @@ std::string captured(int target, const TempDir& dir,
   return readFile(path);
 }
 
-// Work files are removed only while their name still denotes them, and an
-// interruption removes them however many came and went before: their
-// entries are given back.
-TEST(PosixPlatform, LeavesAWorkFileThatWasReplacedMeanwhile) {
-  TempDir dir;
-  const ScopedWorkingDirectory inDir(dir.path());
-  std::string why;
-  std::unique_ptr<WorkFile> log =
-      makeHostPlatform()->openErrorLog("qilerror.txt", &why);
-  ASSERT_NE(log, nullptr);
-  std::filesystem::remove(dir / "qilerror.txt");
-  writeFile(dir / "qilerror.txt", "another run's");
-  log->remove();
-  EXPECT_EQ(readFile(dir / "qilerror.txt"), "another run's");
-}
-
-// A log that could not be opened has nothing to remove when its reader goes.
-TEST(PosixPlatform, ErrorLogThatCannotBeOpenedLeavesWhatHasItsName) {
-  TempDir dir;
-  const ScopedWorkingDirectory inDir(dir.path());
-  makeDirectories(dir / "qilerror.txt");
-  const std::unique_ptr<Platform> platform = makeHostPlatform();
-  {
-    const ErrorLog log(*platform);
-    EXPECT_FALSE(log.isOpen());
-    EXPECT_NE(log.why().find("qilerror.txt: Is a directory"),
-              std::string::npos);
-  }
-  EXPECT_TRUE(std::filesystem::is_directory(dir / "qilerror.txt"));
-}
-
-TEST(PosixPlatform, InterruptionRemovesWorkFilesAfterManyCameAndWent) {
-  TempDir dir;
-  const pid_t child = fork();
-  if (child == 0) {
-    const ScopedWorkingDirectory inDir(dir.path());
-    const std::unique_ptr<Platform> platform = makeHostPlatform();
-    std::string why;
-    // Each one moved aside keeps its inode, which the next cannot reuse.
-    for (int i = 0; i < 20; ++i) {
-      const auto log = platform->openErrorLog("qilerror.txt", &why);
-      std::rename("qilerror.txt", ("old" + std::to_string(i)).c_str());
+// An editor setting is split as a shell splits words, and nothing in it is
+// expanded.
+TEST(EditorWords, SplitsTheSettingAsAShellSplitsWords) {
+  const struct {
+    const char* setting;
+    std::vector<std::string> words;
+    bool closed = true;
+  } cases[] = {
+      {"code --wait", {"code", "--wait"}},
+      {" \tvi\n-n  ", {"vi", "-n"}},
+      {"", {}},
+      {"'/opt/my editor/ed' -n", {"/opt/my editor/ed", "-n"}},
+      {R"('a\b "c"')", {R"(a\b "c")"}},
+      {R"("a \" \\ \$ \` \x")", {R"(a " \ $ ` \x)"}},
+      {R"(a\ b \'c)", {"a b", "'c"}},
+      {R"(x'y'"z" '' "")", {"xyz", "", ""}},
+      {"$(touch pwned) `id` ~ *", {"$(touch", "pwned)", "`id`", "~", "*"}},
+      {R"(ends\)", {R"(ends\)"}},
+      {"'open", {}, false},
+      {R"(a "open)", {}, false},
+      {R"("a\")", {}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.setting);
+    std::vector<std::string> words;
+    EXPECT_EQ(editorWords(c.setting, &words), c.closed);
+    if (c.closed) {
+      EXPECT_EQ(words, c.words);
     }
-    // One removed but not yet gone gives its entry back only once.
-    auto removed = platform->openErrorLog("removed.txt", &why);
-    removed->remove();
-    const auto kept = platform->openErrorLog("qilerror.txt", &why);
-    removed.reset();
-    raise(SIGTERM);
-    _exit(0);
   }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
-  EXPECT_FALSE(fileExists(dir / "qilerror.txt"));
 }
 
 // Viewer stand-ins: each records its arguments, one per line, in "record"

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/wine_registry.h"
+#include "winereg/listing.h"
 
 namespace shgs {
 namespace bench {

@@ -1,15 +1,15 @@
-#ifndef SHGS_PLATFORM_PLATFORM_POSIX_H_
-#define SHGS_PLATFORM_PLATFORM_POSIX_H_
+#ifndef SHGS_PLATFORM_POSIX_POSIX_PLATFORM_H_
+#define SHGS_PLATFORM_POSIX_POSIX_PLATFORM_H_
 
 #include <memory>
 #include <optional>
-#include <streambuf>
 #include <string>
 #include <vector>
 
-#include "platform/host_path.h"
 #include "platform/platform.h"
-#include "platform/posix_work_file.h"
+#include "platform/posix/folder.h"
+#include "platform/posix/interruption.h"
+#include "platform/posix/prefix_paths.h"
 
 namespace shgs {
 
@@ -45,9 +45,7 @@ class PosixPlatform final : public Platform {
   void startViewer(const std::string& fileName) override;
 
  private:
-  std::string registryListing(const std::string& keyPath);
-
-  HostPaths paths_;
+  PrefixPaths paths_;
   std::string desktopOpener_;
   bool consoleIsTerminal_;
   HostFolderPtr start_;
@@ -60,4 +58,4 @@ class PosixPlatform final : public Platform {
 
 }  // namespace shgs
 
-#endif  // SHGS_PLATFORM_PLATFORM_POSIX_H_
+#endif  // SHGS_PLATFORM_POSIX_POSIX_PLATFORM_H_

@@ -1,4 +1,4 @@
-#include "platform/posix_report.h"
+#include "platform/posix/report_file.h"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -11,7 +11,8 @@
 #include <streambuf>
 #include <utility>
 
-#include "platform/posix_work_file.h"
+#include "platform/posix/interruption.h"
+#include "platform/posix/work_file.h"
 
 namespace shgs {
 namespace {

@@ -1,5 +1,5 @@
-#ifndef SHGS_PLATFORM_WINE_REGISTRY_H_
-#define SHGS_PLATFORM_WINE_REGISTRY_H_
+#ifndef SHGS_WINEREG_LISTING_H_
+#define SHGS_WINEREG_LISTING_H_
 
 #include <cstddef>
 #include <ostream>
@@ -8,12 +8,10 @@
 
 namespace shgs {
 
-// system.reg is read through a buffer of this many bytes, which the source
-// fills in large reads, so memory does not grow with the file. A line that does
-// not fit (its leading blanks aside, its line end included) is read past
-// without being kept: as a section line it counts as outside the key; a value
-// with such a line, or continued over lines that together outgrow the buffer,
-// is left out.
+// The buffer system.reg is read through, so memory does not grow with the
+// file. A line that does not fit (leading blanks aside, line end included)
+// is read past unkept: as a section line it is outside the key; a value on
+// it, or continued over lines that together outgrow the buffer, is left out.
 constexpr std::size_t kSystemRegLineLimit = std::size_t{1} << 20;
 
 // The bytes of a Wine prefix's system.reg, read in order.
@@ -35,18 +33,14 @@ enum class ListingResult {
   kOutOfMemory,
 };
 
-// Writes to "out" the listing that "reg query "HKLM\<keyPath>" /s" prints,
-// read in one pass from "systemReg", a Wine prefix's system.reg (which holds
-// HKEY_LOCAL_MACHINE): the key and every key below it, in the file's order,
-// each as an empty line, its full path line and one line per value in
-// reg.exe's layout ("    Name    REG_SZ    Text"). "keyPath" is relative to
-// HKEY_LOCAL_MACHINE, single backslashes, matched case-insensitively. On a
-// 64-bit prefix the key below Software\Wow6432Node is preferred (the 32-bit
-// view); until the file shows whether that view holds the key, the listing
-// of the requested key is held in memory, and it is dropped as soon as that
-// view turns up. Nothing else is kept: lines outside the key are passed
-// over, and only inside it are they decoded. "lineLimit" (at least one)
-// stands in for kSystemRegLineLimit so that tests and fuzzing reach the
+// Writes to "out" what "reg query "HKLM\<keyPath>" /s" prints, read in one
+// pass from "systemReg", a Wine prefix's system.reg: the key and every key
+// below it in the file's order, each as an empty line, its full path and
+// one line per value ("    Name    REG_SZ    Text"). "keyPath" is relative to
+// HKEY_LOCAL_MACHINE and matched case-insensitively. On a 64-bit prefix the
+// 32-bit view (below Software\Wow6432Node) is preferred. Besides the
+// buffer, memory holds no more than the listing. "lineLimit" (at least one)
+// stands in for kSystemRegLineLimit, so that tests and fuzzing reach the
 // buffer's edges with small inputs.
 ListingResult writeRegistryListing(SystemRegSource& systemReg,
                                    const std::string& keyPath,
@@ -61,4 +55,4 @@ ListingResult writeRegistryListing(std::string_view systemReg,
 
 }  // namespace shgs
 
-#endif  // SHGS_PLATFORM_WINE_REGISTRY_H_
+#endif  // SHGS_WINEREG_LISTING_H_

@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "fuzz_support.h"
-#include "platform/wine_registry.h"
 #include "snapshot_checks.h"
+#include "winereg/listing.h"
 
 namespace {
 

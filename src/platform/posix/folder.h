@@ -1,10 +1,13 @@
-#ifndef SHGS_PLATFORM_HOST_PATH_H_
-#define SHGS_PLATFORM_HOST_PATH_H_
+#ifndef SHGS_PLATFORM_POSIX_FOLDER_H_
+#define SHGS_PLATFORM_POSIX_FOLDER_H_
 
-#include <map>
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
@@ -46,8 +49,22 @@ class HostFolder final : public Folder {
 
 using HostFolderPtr = std::shared_ptr<const HostFolder>;
 
+// The flags a folder is held open with.
+constexpr int kFolderFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+
 // "a/b" joined as a host path: "/" and "x" give "/x".
 std::string joinHostPath(const std::string& directory, const std::string& name);
+
+// The names of "path" between "separators", with "." dropped and ".."
+// taking away the name before it, as Windows does; a relative path keeps
+// the ".." that climb above it. Empty names (doubled or trailing
+// separators) mean nothing.
+std::vector<std::string> namesOf(std::string_view path, bool relative,
+                                 std::string_view separators = "\\/");
+
+// The host path "path" with "." and ".." taken away on its names, for
+// messages.
+std::string lexicallyNormal(const std::string& path);
 
 // The entry of "folder" that "name" denotes on a case-insensitive file
 // system, as Windows finds it: "name" itself when it exists as written, else
@@ -63,42 +80,15 @@ std::string findEntry(const HostFolder& folder, const std::string& name);
 int openEntry(const HostFolder& folder, const std::string& name, int flags,
               std::string* found = nullptr);
 
-// Maps the paths the server's registry names Windows-style onto the POSIX
-// host of a Wine prefix: "X:\a\b" is "<winePrefix>/dosdevices/x:/a/b", every
-// backslash a slash, and "\a" (one backslash, no drive) is on drive C; two
-// separators, or a slash, start at the host's root; other paths are relative.
-// ".." is resolved on the names, as Windows does, never above a drive or the
-// root; each name is found as findEntry finds it. Every directory is found
-// once per object, in time linear in the path's names.
-class HostPaths {
- public:
-  explicit HostPaths(std::string winePrefix);
-  ~HostPaths();
-  HostPaths(const HostPaths&) = delete;
-  HostPaths& operator=(const HostPaths&) = delete;
+// The folder "name" of "parent", found as findEntry finds it (".." as it
+// is) and opened through its "." entry, which needs the right to search it,
+// as entering it does. Returns nullptr, errno set, when it cannot.
+HostFolderPtr openChildFolder(const HostFolder& parent,
+                              const std::string& name);
 
-  const std::string& winePrefix() const { return winePrefix_; }
-
-  // The directory "windowsPath" names, a relative path taken from "base".
-  // Returns nullptr, "*why" set, when there is none.
-  HostFolderPtr findFolder(const std::string& windowsPath,
-                           const HostFolderPtr& base, std::string* why);
-
- private:
-  struct Node;
-  struct Start;
-
-  Start startOf(const std::string& windowsPath, const HostFolderPtr& base);
-  Node* driveRoot(char letter);
-  Node* hostRoot();
-  HostFolderPtr child(Node* node, const HostFolder& parent,
-                      const std::string& name, Node** childNode);
-
-  std::string winePrefix_;
-  std::map<std::string, std::unique_ptr<Node>> roots_;
-  int cachedFolders_ = 0;
-};
+// Which file "info", as stat() fills it, describes.
+FileIdentity identityOf(const struct stat& info);
 
 }  // namespace shgs
 
-#endif  // SHGS_PLATFORM_HOST_PATH_H_
+#endif  // SHGS_PLATFORM_POSIX_FOLDER_H_

@@ -6,33 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/host_path.h"
 #include "platform/platform.h"
+#include "platform/posix/folder.h"
 
 namespace shgs {
-
-// From now on every signal that would end the process (Ctrl-C, a hang-up,
-// kill, a closed pipe, an exceeded limit, ...) first removes the work files
-// that exist, then ends it as the signal would have. A signal that was
-// ignored or handled when the program started is left as it was (nohup).
-void handleInterruptions();
-
-// Holds off the signals that handleInterruptions handles while the object
-// lives; one that comes meanwhile is taken when the outermost hold ends.
-// Holds nest, and an inner one costs nothing.
-class InterruptionHold {
- public:
-  InterruptionHold();
-  ~InterruptionHold();
-  InterruptionHold(const InterruptionHold&) = delete;
-  InterruptionHold& operator=(const InterruptionHold&) = delete;
-};
-
-// Takes at once an interruption that a hold keeps waiting: the run ends
-// there. Does nothing when none waits.
-void takeHeldInterruption();
-
-FileIdentity identityOf(const struct stat& info);
 
 // The reason an operation failed with "error", for a "why" line: 0 stands
 // for a file that is not a regular one.

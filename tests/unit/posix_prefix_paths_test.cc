@@ -1,10 +1,9 @@
-#include "platform/host_path.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
+#include "platform/posix/prefix_paths.h"
 #include "support/test_support.h"
 
 namespace shgs {
@@ -20,7 +19,7 @@ struct Case {
 };
 
 // A Wine prefix with a server installed on drive C.
-class HostPathTest : public ::testing::Test {
+class PrefixPathsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     makeDirectories(prefix_ / "dosdevices");
@@ -64,12 +63,12 @@ class HostPathTest : public ::testing::Test {
   }
 
   TempDir prefix_;
-  HostPaths paths_{prefix_.path()};
+  PrefixPaths paths_{prefix_.path()};
 };
 
 // A name that does not exist as written takes the first entry in sorted
 // order that differs only in case. Drive C is named as its link leads.
-TEST_F(HostPathTest, MapsDrivePathsIntoThePrefixIgnoringCase) {
+TEST_F(PrefixPathsTest, MapsDrivePathsIntoThePrefixIgnoringCase) {
   const Case cases[] = {
       {"C:\\SHGS\\GAME\\shglob.dat", "@/SHGS/GAME/shglob.dat"},
       {"C:\\shgs\\game\\SHGLOB.DAT", "@/SHGS/GAME/shglob.dat"},
@@ -97,7 +96,7 @@ TEST_F(HostPathTest, MapsDrivePathsIntoThePrefixIgnoringCase) {
                 "/dosdevices/z:: No such file or directory");
 }
 
-TEST_F(HostPathTest, MapsPathsWithoutDriveFromTheFolderGiven) {
+TEST_F(PrefixPathsTest, MapsPathsWithoutDriveFromTheFolderGiven) {
   const HostFolderPtr driveC =
       HostFolder::open(nullptr, prefix_.path() + "/drive_c");
   ASSERT_NE(driveC, nullptr);
@@ -115,7 +114,7 @@ TEST_F(HostPathTest, MapsPathsWithoutDriveFromTheFolderGiven) {
 
 // One backslash without a drive is the root of drive C; a slash, or two
 // backslashes (a network share), start at the host's own root.
-TEST_F(HostPathTest, MapsRootedPathsOntoDriveCOrTheHostRoot) {
+TEST_F(PrefixPathsTest, MapsRootedPathsOntoDriveCOrTheHostRoot) {
   const std::string climbing = prefix_.path() + "/drive_c/SHGS/../../drive_c";
   const Case cases[] = {
       {"\\shgs\\GAME\\", "@/drive_c/SHGS/GAME"},
@@ -130,7 +129,7 @@ TEST_F(HostPathTest, MapsRootedPathsOntoDriveCOrTheHostRoot) {
 
 // Windows ignores trailing dots and blanks in names; an entry that exists
 // as written still wins.
-TEST_F(HostPathTest, FindsNamesWithoutTheirTrailingDotsAndBlanks) {
+TEST_F(PrefixPathsTest, FindsNamesWithoutTheirTrailingDotsAndBlanks) {
   makeDirectories(prefix_ / "drive_c/Dots.");
   const Case cases[] = {
       {"C:\\SHGS.\\game. .\\shglob.dat ", "@/SHGS/GAME/shglob.dat"},
