@@ -8,7 +8,7 @@
 namespace shgs {
 
 // The operator's choices for one run, made on the options menu: what the
-// report holds (selectedGames, globalDataIncluded, forumFormatted,
+// report holds (selectedGames, globalDataIncluded, format,
 // includeStockPriceData) and where it goes.
 struct ExportOptions : ReportContents {
   std::string outputFileName = "SHGS Game Data.TXT";

@@ -646,4 +646,8 @@ bool toLocalTime(std::int64_t t, std::tm* out) {
 
 void reloadTimeZone() { tzset(); }
 
+// Wine's server writes its files in the prefix's code page, which the host
+// does not tell.
+bool serverCodePageToUtf8(const std::string&, std::string*) { return false; }
+
 }  // namespace shgs
