@@ -82,7 +82,7 @@ class HtmlWriter final : public ReportWriter {
   HtmlWriter(std::ostream& out, std::string server)
       : out_(out), server_(std::move(server)) {}
 
-  void beginReport() override {
+  void writeReportOpening() override {
     out_ << "<!doctype html>\n<html lang=\"en\">\n<head>\n"
          << "<meta charset=\"utf-8\">\n"
          << "<meta name=\"viewport\" content=\"width=device-width, "
@@ -93,7 +93,7 @@ class HtmlWriter final : public ReportWriter {
   }
 
   // The home page is the program's own, so it is a link whatever its scheme.
-  void endReport() override {
+  void writeReportFooter() override {
     closePart();
     out_ << "<footer>\n<p>" << pageText(footerText()) << "<br>\n"
          << anchor(kHomePageUrl) << "</p>\n</footer>\n</body>\n</html>\n";

@@ -60,9 +60,9 @@ class JsonWriter final : public ReportWriter {
  public:
   JsonWriter(std::ostream& out, std::int64_t now) : out_(out), now_(now) {}
 
-  void beginReport() override {}
+  void writeReportOpening() override {}
 
-  void endReport() override {
+  void writeReportFooter() override {
     Json report = {{"program", "SHGS Game Settings Exporter"},
                    {"version", kVersion},
                    {"homePage", kHomePageUrl},

@@ -72,9 +72,9 @@ class MarkdownWriter final : public ReportWriter {
  public:
   explicit MarkdownWriter(std::ostream& out) : out_(out) {}
 
-  void beginReport() override {}
+  void writeReportOpening() override {}
 
-  void endReport() override {
+  void writeReportFooter() override {
     closeBlock();
     out_ << "---\n\n"
          << lineText(footerText()) << "\\\n"

@@ -31,14 +31,14 @@ void writeReport(std::ostream& out, const ServerSnapshot& snapshot,
                  std::int64_t now) {
   const std::unique_ptr<ReportWriter> writer =
       makeReportWriter(out, contents.format, now, serverAddress(snapshot));
-  writer->beginReport();
+  writer->writeReportOpening();
   if (contents.globalDataIncluded) {
     source.readServer([&](const GlobalRecord& global) {
       writeServerSection(*writer, snapshot, global);
     });
   }
   writeGameSections(*writer, snapshot, contents, source, now);
-  writer->endReport();
+  writer->writeReportFooter();
 }
 
 }  // namespace shgs

@@ -76,8 +76,8 @@ class ReportWriter {
 
   // First and last: what encloses the report (the forum's code block and
   // footer, the page, the JSON object).
-  virtual void beginReport() = 0;
-  virtual void endReport() = 0;
+  virtual void writeReportOpening() = 0;
+  virtual void writeReportFooter() = 0;
 
   virtual void writeServerHeading(const ServerHeading& heading) = 0;
   // The server's telnet link or a game's client link, as the report shows it.

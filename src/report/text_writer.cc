@@ -30,13 +30,13 @@ class TextWriter final : public ReportWriter {
     out_ << std::left << std::boolalpha;
   }
 
-  void beginReport() override {
+  void writeReportOpening() override {
     if (!forumFormatted_) return;
     out_ << "[CODE][white]";
     endLine();
   }
 
-  void endReport() override {
+  void writeReportFooter() override {
     if (!forumFormatted_) return;
     out_ << "[/CODE][hr][yellow]" << footerText();
     endLine();
