@@ -29,8 +29,8 @@ void runExcerpt(benchmark::State& state, const std::string& pattern,
   for (auto _ : state) {
     DescriptionFile description(std::make_unique<TextInput>(pattern, size));
     std::ostringstream out;
-    ReportWriter writer(out, false);
-    writeDescriptionExcerpt(writer, &description);
+    const auto writer = makeReportWriter(out, ReportFormat::kPlain, 0, "");
+    writeDescriptionExcerpt(*writer, &description);
     benchmark::DoNotOptimize(out.str().size());
   }
 }

@@ -1,5 +1,5 @@
 // The whole report of 26 games, records already loaded, into a memory
-// stream, plain and forum: the same entry the program writes its report
+// stream, in each format: the same entry the program writes its report
 // through.
 #include <benchmark/benchmark.h>
 
@@ -10,9 +10,9 @@
 #include "bench_support.h"
 #include "datafiles/config_data.h"
 #include "datafiles/global_data.h"
+#include "memory_report_source.h"
 #include "registry/server_snapshot.h"
 #include "report/report.h"
-#include "memory_report_source.h"
 
 namespace shgs {
 namespace bench {
@@ -36,7 +36,7 @@ void BM_WholeReport26Games(benchmark::State& state) {
     games.emplace(letter, ConfigRecord(makeConfigRecord(i)));
     contents.selectedGames.insert(letter);
   }
-  contents.forumFormatted = state.range(0) != 0;
+  contents.format = static_cast<ReportFormat>(state.range(0));
   testing_support::MemoryReportSource source(GlobalRecord(makeGlobalRecord()),
                                              games, kDescription);
   std::size_t size = 0;
@@ -46,10 +46,14 @@ void BM_WholeReport26Games(benchmark::State& state) {
     size = out.str().size();
   }
   state.counters["report_bytes"] = static_cast<double>(size);
-  state.SetLabel(state.range(0) != 0 ? "forum" : "plain");
+  static const char* const kNames[] = {"forum", "plain", "markdown", "html",
+                                       "json"};
+  state.SetLabel(kNames[state.range(0)]);
 }
 
-BENCHMARK(BM_WholeReport26Games)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WholeReport26Games)
+    ->DenseRange(0, 4)
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace bench

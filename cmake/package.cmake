@@ -39,6 +39,7 @@ if(WIN32)
   foreach(pair IN ITEMS "README.md|README.md" "RELIABILITY.md|RELIABILITY.md"
                         "docs/QUICKSTART.txt|QUICKSTART.txt"
                         "LICENSE|LICENSE.txt" "CHANGELOG.md|CHANGELOG.md"
+                        "docs/report.schema.json|report.schema.json"
                         "packaging/windows/Run exporter.cmd|Run exporter.cmd")
     string(REPLACE "|" ";" pair "${pair}")
     list(GET pair 0 source)
@@ -63,6 +64,7 @@ else()
           DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
   set(shgs_doc_dir "${CMAKE_INSTALL_DATAROOTDIR}/doc/shgs-exporter")
   install(FILES README.md RELIABILITY.md LICENSE CHANGELOG.md
+                docs/report.schema.json
           DESTINATION "${shgs_doc_dir}")
 
   string(TOLOWER "${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}"

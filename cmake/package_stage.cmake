@@ -70,7 +70,8 @@ if(CPACK_GENERATOR STREQUAL "DEB")
   shgs_write_debian_changelog("${doc}/changelog.Debian")
   shgs_gzip("${doc}/changelog.Debian")
   shgs_gzip("${installed}/${CPACK_SHGS_MAN_DIR}/man1/${CPACK_PACKAGE_NAME}.1")
-  # Debian compresses documents larger than 4 kB.
+  # Debian compresses documents larger than 4 kB; the report's schema stays
+  # as it is, for the programs that read it.
   shgs_gzip("${doc}/README.md")
   shgs_gzip("${doc}/RELIABILITY.md")
   file(MAKE_DIRECTORY "${installed}/share/lintian/overrides")

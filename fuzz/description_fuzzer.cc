@@ -62,8 +62,8 @@ void fuzzDescription(const std::string& text) {
   DescriptionFile description(
       std::make_unique<testing_support::TextInput>(text));
   std::ostringstream out;
-  ReportWriter writer(out, false);
-  writeDescriptionExcerpt(writer, &description);
+  const auto writer = makeReportWriter(out, ReportFormat::kPlain, 0, "");
+  writeDescriptionExcerpt(*writer, &description);
   fuzzCheck(out.str() == expectedExcerpt(text),
             "excerpt follows the excerpt rules");
 }

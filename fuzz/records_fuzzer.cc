@@ -1,6 +1,7 @@
 // Arbitrary bytes as a game's shcfig.dat and the server's shglob.dat (each 0
-// to 5000 bytes): the whole report for one game must be written, plain and
-// forum, with and without stock prices, into memory.
+// to 5000 bytes): the whole report for one game must be written in every
+// format, with and without stock prices, into memory; the formats other than
+// forum and plain in valid UTF-8 whatever the names in the record hold.
 //
 // Input: two bytes, little-endian, give the length of shcfig.dat (at most
 // what follows, and 5000); then its bytes; the rest, up to 5000 bytes, is
@@ -15,9 +16,10 @@
 #include "datafiles/config_data.h"
 #include "datafiles/global_data.h"
 #include "fuzz_support.h"
+#include "memory_report_source.h"
 #include "registry/server_snapshot.h"
 #include "report/report.h"
-#include "memory_report_source.h"
+#include "report/server_text.h"
 
 namespace shgs {
 namespace fuzzing {
@@ -83,35 +85,43 @@ std::string renderReport(const Records& records, const ServerSnapshot& snapshot,
   return out.str();
 }
 
-// The report's game section ends with its rule, then the footer in forum
-// mode; an invalid ship delay code is told once per column.
+// The fixed-width report's game section ends with its rule, then the footer
+// in forum mode; the others are UTF-8 throughout. An invalid ship delay code
+// is told once per column.
 void checkReport(const std::string& report, const std::string& errors,
-                 const Records& records, bool forum) {
+                 const Records& records, ReportFormat format) {
+  const bool invalidDelay = records.global.shipDelayCode() > 5;
+  const std::string expected =
+      invalidDelay ? std::string(kShipDelayMessage) + kShipDelayMessage : "";
+  fuzzCheck(errors == expected, "an invalid ship delay is told twice");
+  if (format != ReportFormat::kForum && format != ReportFormat::kPlain) {
+    fuzzCheck(utf8OrWindows1252(report) == report, "the report is UTF-8");
+    return;
+  }
+  const bool forum = format == ReportFormat::kForum;
   const std::string rule = std::string(80, '-') + "\n";
   const std::size_t ruleAt = report.rfind(rule);
   fuzzCheck(ruleAt != std::string::npos, "the game section ends with a rule");
   const bool footerFollows = ruleAt + rule.size() < report.size();
   fuzzCheck(footerFollows == forum, "only forum reports have a footer");
-  const bool invalidDelay = records.global.shipDelayCode() > 5;
-  const std::string expected =
-      invalidDelay ? std::string(kShipDelayMessage) + kShipDelayMessage : "";
-  fuzzCheck(errors == expected, "an invalid ship delay is told twice");
 }
 
 void fuzzRecords(const std::uint8_t* data, std::size_t size) {
   static const ServerSnapshot snapshot = ServerSnapshot::fromCapture(kCapture);
   const Records records = splitInput(data, size);
-  for (const bool forum : {false, true}) {
+  for (const ReportFormat format :
+       {ReportFormat::kForum, ReportFormat::kPlain, ReportFormat::kMarkdown,
+        ReportFormat::kHtml, ReportFormat::kJson}) {
     for (const bool stock : {false, true}) {
       ReportContents contents;
       contents.selectedGames = {'A'};
-      contents.forumFormatted = forum;
+      contents.format = format;
       contents.includeStockPriceData = stock;
       std::ostringstream errors;
       std::streambuf* console = std::cerr.rdbuf(errors.rdbuf());
       const std::string report = renderReport(records, snapshot, contents);
       std::cerr.rdbuf(console);
-      checkReport(report, errors.str(), records, forum);
+      checkReport(report, errors.str(), records, format);
     }
   }
 }

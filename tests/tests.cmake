@@ -67,6 +67,16 @@ shgs_add_program_tests(exporter_golden_tests golden
   tests/golden/golden_test.cc
 )
 
+# The golden Markdown, web page and JSON reports checked with real tools
+# (scripts/install-deps test installs them): the JSON against
+# docs/report.schema.json and by jq, the page by a strict HTML5 parser, the
+# Markdown rendered by cmark-gfm into the page's tables.
+add_test(NAME golden_formats
+         COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/tests/golden/check_formats.py
+                 ${PROJECT_SOURCE_DIR}/tests/testdata/golden
+                 ${PROJECT_SOURCE_DIR}/docs/report.schema.json)
+set_tests_properties(golden_formats PROPERTIES LABELS golden)
+
 # The Windows executables under Wine; see tests/wine/wine.cmake.
 if(SHGS_WINE_TESTS)
   include(tests/wine/wine.cmake)

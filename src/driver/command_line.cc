@@ -18,6 +18,7 @@ constexpr int kUsageStatus = 2;
 enum OptionCode {
   kVersionOption = 256,
   kGames,
+  kFormat,
   kPlain,
   kStock,
   kNoServer,
@@ -28,6 +29,7 @@ constexpr option kOptions[] = {
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kVersionOption},
     {"games", required_argument, nullptr, kGames},
+    {"format", required_argument, nullptr, kFormat},
     {"plain", no_argument, nullptr, kPlain},
     {"stock", no_argument, nullptr, kStock},
     {"no-server", no_argument, nullptr, kNoServer},
@@ -60,6 +62,25 @@ void takeGames(const std::string& value, CommandLine* line) {
   if (value.empty()) fail(line, "no letters for '--games'");
 }
 
+// One of the format names, as written.
+void takeFormat(const std::string& value, CommandLine* line) {
+  static constexpr struct {
+    const char* name;
+    ReportFormat format;
+  } kFormats[] = {{"forum", ReportFormat::kForum},
+                  {"plain", ReportFormat::kPlain},
+                  {"markdown", ReportFormat::kMarkdown},
+                  {"html", ReportFormat::kHtml},
+                  {"json", ReportFormat::kJson}};
+  for (const auto& known : kFormats) {
+    if (value == known.name) {
+      line->options.format = known.format;
+      return;
+    }
+  }
+  fail(line, "invalid format '" + value + "' for '--format'");
+}
+
 void takeOption(int code, CommandLine* line) {
   ExportOptions& options = line->options;
   switch (code) {
@@ -76,8 +97,11 @@ void takeOption(int code, CommandLine* line) {
     case kGames:
       takeGames(optarg, line);
       break;
+    case kFormat:
+      takeFormat(optarg, line);
+      break;
     case kPlain:
-      options.forumFormatted = false;
+      options.format = ReportFormat::kPlain;
       break;
     case kStock:
       options.includeStockPriceData = true;
@@ -146,7 +170,9 @@ std::string usageText() {
          " [OPTION]...\n"
          "Writes the settings of the SHGS game server installed on this "
          "machine into\n"
-         "one fixed-width report, plain or with forum mark-up.\n"
+         "one report: a fixed-width table, plain or with forum mark-up, or "
+         "Markdown,\n"
+         "a web page or JSON.\n"
          "\n"
          "Without options a menu asks what the report holds, and the report "
          "is shown\n"
@@ -156,7 +182,9 @@ std::string usageText() {
          "  --games LETTERS  the games of these letters (in any case), or "
          "'all';\n"
          "                   none when not given\n"
-         "  --plain          no forum mark-up\n"
+         "  --format FORMAT  forum (the default), plain, markdown, html or "
+         "json\n"
+         "  --plain          the same as --format plain\n"
          "  --stock          list the costs left at their stock price too\n"
          "  --no-server      leave out the server-wide settings\n"
          "  --output FILE    the report's file, by default 'SHGS Game "

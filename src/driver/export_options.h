@@ -9,8 +9,8 @@ namespace shgs {
 
 // The operator's choices for one run, made on the options menu or the
 // command line: what the report holds (selectedGames, globalDataIncluded,
-// forumFormatted, includeStockPriceData) and where it goes. The run owns
-// them; the report gets what they hold as a ReportContents.
+// format, includeStockPriceData) and where it goes. The run owns them; the
+// report gets what they hold as a ReportContents.
 struct ExportOptions : ReportContents {
   std::string outputFileName = "SHGS Game Data.TXT";
 };

@@ -116,7 +116,7 @@ class OptionsMenu {
          << "\n"
          << "(^) Toggle all games\n"
          << "(*) Global data included: " << options_.globalDataIncluded << "\n"
-         << "(%) Formatted for OFS forum: " << options_.forumFormatted << "\n"
+         << "(%) Formatted for OFS forum: " << isForum() << "\n"
          << "(#) Include stock price data: " << options_.includeStockPriceData
          << "\n"
          << "($) Filename to output: " << consoleText(options_.outputFileName)
@@ -174,7 +174,8 @@ class OptionsMenu {
         options_.includeStockPriceData = !options_.includeStockPriceData;
         break;
       case '%':
-        options_.forumFormatted = !options_.forumFormatted;
+        options_.format =
+            isForum() ? ReportFormat::kPlain : ReportFormat::kForum;
         break;
       case '*':
         options_.globalDataIncluded = !options_.globalDataIncluded;
@@ -190,9 +191,11 @@ class OptionsMenu {
     }
   }
 
+  // The menu writes the forum's report or the plain one.
+  bool isForum() const { return options_.format == ReportFormat::kForum; }
+
   bool needsForumWarning() const {
-    return options_.forumFormatted &&
-           options_.selectedGames.size() > kForumGameLimit;
+    return isForum() && options_.selectedGames.size() > kForumGameLimit;
   }
 
   // False when the input ended before an answer.
@@ -216,7 +219,7 @@ class OptionsMenu {
   }
 
   void writePostPassText() {
-    if (options_.forumFormatted) {
+    if (isForum()) {
       out_ << "\n"
            << "To post onto the OFS forum:  Open the output file in notepad, "
               "press\n"

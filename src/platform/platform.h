@@ -231,6 +231,11 @@ bool toLocalTime(std::int64_t t, std::tm* out);
 // environment (TZ).
 void reloadTimeZone();
 
+// "text", which the server wrote in the code page the system gives such
+// programs (Windows: the ANSI code page), as UTF-8 in "*utf8". False where
+// the host has no such code page (POSIX): the caller keeps its own rule.
+bool serverCodePageToUtf8(const std::string& text, std::string* utf8);
+
 }  // namespace shgs
 
 #endif  // SHGS_PLATFORM_PLATFORM_H_

@@ -32,14 +32,6 @@ std::size_t excerptCost(const std::string& line) {
   return std::max(line.size() + breaks, kExcerptRowWidth);
 }
 
-// Writes "line" on rows of at most 80 characters, each after a line end.
-void writeExcerptLine(ReportWriter& writer, const std::string& line) {
-  for (std::size_t start = 0; start < line.size(); start += kExcerptRowWidth) {
-    writer.endLine();
-    writer.out() << line.substr(start, kExcerptRowWidth);
-  }
-}
-
 // The lines of a description's excerpt, read as far as its budget lasts.
 struct Excerpt {
   std::vector<std::string> lines;
@@ -62,37 +54,23 @@ Excerpt readExcerpt(DescriptionFile& description) {
   return excerpt;
 }
 
-void writeHeading(ReportWriter& writer, char letter, const ConfigRecord& config,
-                  const std::string& title) {
-  writer.writeMarkUp("[yellow]");
-  writer.out() << "Game " << letter << " - " << title << " - "
-               << config.sectors() << " sectors - "
-               << countOrUnlimited(config.turnsPerDay()) << " turns";
-  writer.writeMarkUp("[/COLOR]");
-}
-
-void writeClientLink(ReportWriter& writer, char letter,
-                     const ConfigRecord& config, const ServerSnapshot& snapshot,
-                     const std::string& title) {
-  writer.writeMarkUp("[url]");
-  writer.out() << "shplay:\\\\" << serverAddress(snapshot) << ":"
-               << static_cast<std::uint16_t>(snapshot.port())
-               << "\\new?game=" << letter << "&sectors=" << config.sectors()
-               << "&name=" << linkName(title);
-  writer.writeMarkUp("[/url]");
-  writer.endLine();
+std::string clientLink(char letter, const ConfigRecord& config,
+                       const ServerSnapshot& snapshot,
+                       const std::string& title) {
+  return "shplay:\\\\" + serverAddress(snapshot) + ":" +
+         std::to_string(static_cast<std::uint16_t>(snapshot.port())) +
+         "\\new?game=" + letter +
+         "&sectors=" + std::to_string(config.sectors()) +
+         "&name=" + linkName(title);
 }
 
 void writeTournamentBlock(ReportWriter& writer, const ConfigRecord& config) {
   if (config.tournamentMode() == 0) return;
-  writer.writeMarkUp("[orange]");
+  writer.beginTournament();
   writer.setColour("orange");
-  writer.out() << "Tournament mode is ON.";
-  writer.endLine();
   writer.writeRow("Days to enter:", config.daysToEnter(), " days",
                   "Max deaths:", config.maxDeaths(), "");
-  // The next text follows on the same line.
-  writer.writeMarkUp("[/COLOR]");
+  writer.endTournament();
 }
 
 // " " and the date of day number "day".
@@ -123,12 +101,12 @@ void writeGameSizeRows(ReportWriter& writer, const ConfigRecord& config,
                   "Max ports:", config.maxPorts(), "");
   writer.writeRow("Max planets:", config.maxPlanets(), "",
                   "New player planets?", config.newPlayerPlanets(), "");
-  writer.writeRow("Turns per day:", countOrUnlimited(config.turnsPerDay()), "",
-                  "Turn bank:", static_cast<std::uint16_t>(config.turnBank()),
-                  " days");
   writer.writeRow(
-      "Time limit per day:", countOrUnlimited(config.timeLimitPerDay()), " min",
-      "Time penalty:", config.timePenalty(), " min/logon");
+      "Turns per day:", Cell::countOrUnlimited(config.turnsPerDay()), "",
+      "Turn bank:", static_cast<std::uint16_t>(config.turnBank()), " days");
+  writer.writeRow(
+      "Time limit per day:", Cell::countOrUnlimited(config.timeLimitPerDay()),
+      " min", "Time penalty:", config.timePenalty(), " min/logon");
 }
 
 void writePlayerRows(ReportWriter& writer, const ConfigRecord& config) {
@@ -299,11 +277,7 @@ void writeAlienRows(ReportWriter& writer, const ConfigRecord& config) {
 }  // namespace
 
 void writeGameSettingsBanner(ReportWriter& writer) {
-  writer.endLine();
-  writer.writeRule('*');
-  writer.out() << "Local (game) settings";
-  writer.endLine();
-  writer.writeRule('-');
+  writer.beginPart(ReportPart::kGames);
 }
 
 void writeGameSectionStart(ReportWriter& writer, char letter,
@@ -311,12 +285,11 @@ void writeGameSectionStart(ReportWriter& writer, char letter,
                            const ServerSnapshot& snapshot, std::int64_t now,
                            DescriptionFile* description) {
   const std::string title = snapshot.gameTitle(letter);
-  writeHeading(writer, letter, config, title);
+  writer.beginGame({letter, title, snapshot.gameDirectory(letter),
+                    config.sectors(), countOrUnlimited(config.turnsPerDay())});
   writeDescriptionExcerpt(writer, description);
-  writer.endLine();
-  writeClientLink(writer, letter, config, snapshot, title);
-  writer.writeMarkUp("[white]");
-  writer.writeRule('-');
+  writer.writeLink(clientLink(letter, config, snapshot, title));
+  writer.beginGameRows();
   writeTournamentBlock(writer, config);
   writeFirstRowGroups(writer, config, now);
 }
@@ -327,8 +300,10 @@ void writeDescriptionExcerpt(ReportWriter& writer,
   if (description == nullptr) return;
   const Excerpt excerpt = readExcerpt(*description);
   if (description->failed()) return;
-  for (const std::string& line : excerpt.lines) writeExcerptLine(writer, line);
-  if (excerpt.budgetSpent) writer.out() << "...";
+  for (const std::string& line : excerpt.lines) {
+    writer.writeDescriptionLine(line);
+  }
+  if (excerpt.budgetSpent) writer.writeDescriptionCut();
 }
 
 void addCost(std::vector<CostEntry>& costList, bool includeStockPriceData,
@@ -344,8 +319,7 @@ void writeGameSectionEnd(ReportWriter& writer, const ConfigRecord& config,
   writeBubbleRows(writer, config);
   writeCostRows(writer, costListOf(config, includeStockPriceData));
   writeAlienRows(writer, config);
-  writer.writeMarkUp("[white]");
-  writer.writeRule('-');
+  writer.endGame();
 }
 
 }  // namespace shgs

@@ -1,29 +1,14 @@
 #include "report/report.h"
 
+#include <memory>
+
 #include "report/game_section.h"
 #include "report/report_writer.h"
+#include "report/section_text.h"
 #include "report/server_section.h"
-#include "version.h"
 
 namespace shgs {
 namespace {
-
-void writeReportOpening(ReportWriter& writer) {
-  if (!writer.forumFormatted()) return;
-  writer.out() << "[CODE][white]";
-  writer.endLine();
-}
-
-void writeReportFooter(ReportWriter& writer) {
-  if (!writer.forumFormatted()) return;
-  writer.out() << "[/CODE][hr][yellow]The preceding table was produced by "
-                  "the SHGS Game Settings Exporter v"
-               << kVersion << "!";
-  writer.endLine();
-  writer.out() << "[url]" << kHomePageUrl << "[/url] [/COLOR][hr]";
-  writer.endLine();
-  writer.endLine();
-}
 
 void writeGameSections(ReportWriter& writer, const ServerSnapshot& snapshot,
                        const ReportContents& contents, ReportSource& source,
@@ -44,15 +29,16 @@ void writeGameSections(ReportWriter& writer, const ServerSnapshot& snapshot,
 void writeReport(std::ostream& out, const ServerSnapshot& snapshot,
                  const ReportContents& contents, ReportSource& source,
                  std::int64_t now) {
-  ReportWriter writer(out, contents.forumFormatted);
-  writeReportOpening(writer);
+  const std::unique_ptr<ReportWriter> writer =
+      makeReportWriter(out, contents.format, now, serverAddress(snapshot));
+  writer->writeReportOpening();
   if (contents.globalDataIncluded) {
     source.readServer([&](const GlobalRecord& global) {
-      writeServerSection(writer, snapshot, global);
+      writeServerSection(*writer, snapshot, global);
     });
   }
-  writeGameSections(writer, snapshot, contents, source, now);
-  writeReportFooter(writer);
+  writeGameSections(*writer, snapshot, contents, source, now);
+  writer->writeReportFooter();
 }
 
 }  // namespace shgs

@@ -10,6 +10,7 @@
 #include "datafiles/description_file.h"
 #include "datafiles/global_data.h"
 #include "registry/server_snapshot.h"
+#include "report/report_writer.h"
 
 namespace shgs {
 
@@ -17,7 +18,7 @@ namespace shgs {
 struct ReportContents {
   std::set<char> selectedGames;  // upper-case letters, written A to Z
   bool globalDataIncluded = true;
-  bool forumFormatted = true;
+  ReportFormat format = ReportFormat::kForum;
   bool includeStockPriceData = false;
 };
 
@@ -39,11 +40,11 @@ class ReportSource {
   virtual void readGame(char letter, const GameWriter& write) = 0;
 };
 
-// Writes the whole report to "out": the opening mark-up, the server section
-// when global data is included, the game-settings banner and one section per
-// selected game in letter order, and the footer. "now" is the run's current
-// time, against which every game's age is measured. Lines are not flushed
-// one by one; the caller flushes "out" when it closes it.
+// Writes the whole report to "out" in the chosen format: the opening, the
+// server section when global data is included, the game-settings banner and
+// one section per selected game in letter order, and the footer. "now" is the
+// run's current time, against which every game's age is measured. Lines are not
+// flushed one by one; the caller flushes "out" when it closes it.
 void writeReport(std::ostream& out, const ServerSnapshot& snapshot,
                  const ReportContents& contents, ReportSource& source,
                  std::int64_t now);

@@ -10,28 +10,18 @@
 namespace shgs {
 namespace {
 
-void writeHeaderLine(ReportWriter& writer, const GlobalRecord& global) {
-  std::ostream& out = writer.out();
-  out << global.serverName() << " running " << global.runningName()
-      << " on SHGS version " << global.versionMajor() << "."
-      << global.versionMinor();
-  if (global.versionRevision() != 0) out << "." << global.versionRevision();
-  writer.endLine();
+std::string versionText(const GlobalRecord& global) {
+  std::string version = std::to_string(global.versionMajor()) + "." +
+                        std::to_string(global.versionMinor());
+  if (global.versionRevision() != 0) {
+    version += "." + std::to_string(global.versionRevision());
+  }
+  return version;
 }
 
-void writeLinkLine(ReportWriter& writer, const ServerSnapshot& snapshot) {
-  writer.writeMarkUp("[url]");
-  writer.out() << "telnet:\\\\" << serverAddress(snapshot) << ":"
-               << static_cast<std::uint16_t>(snapshot.port());
-  writer.writeMarkUp("[/url]");
-  writer.endLine();
-}
-
-void writeNodeLine(ReportWriter& writer, const ServerSnapshot& snapshot) {
-  writer.out() << static_cast<std::uint16_t>(snapshot.nodeMax())
-               << " nodes; multiple simultaneous logons from a single IP are "
-               << (snapshot.isIPLimited() ? "NOT " : "") << "allowed.";
-  writer.endLine();
+std::string telnetLink(const ServerSnapshot& snapshot) {
+  return "telnet:\\\\" + serverAddress(snapshot) + ":" +
+         std::to_string(static_cast<std::uint16_t>(snapshot.port()));
 }
 
 // Codes above 5 are reported once per decoding, as each column decodes.
@@ -47,10 +37,10 @@ void writeDelayRow(ReportWriter& writer, const GlobalRecord& global) {
 void writeServerRows(ReportWriter& writer, const GlobalRecord& global) {
   writeDelayRow(writer, global);
   writer.writeRow(
-      "Command Limitation:", countOrUnlimited(global.commandLimit()),
+      "Command Limitation:", Cell::countOrUnlimited(global.commandLimit()),
       " cmds / " + withCommas(global.commandLimitPeriod()) + "s",
-      "Output Segment Size:", countOrUnlimited(global.outputSegmentSize()),
-      " bytes");
+      "Output Segment Size:",
+      Cell::countOrUnlimited(global.outputSegmentSize()), " bytes");
   writer.writeRow("Days Until Deletion:", global.daysUntilDeletion(), " days",
                   "Ack Interval:", global.ackInterval(), " s");
   writer.writeRow("Daily Log Length:", global.dailyLogLength(), " bytes",
@@ -65,13 +55,12 @@ void writeServerRows(ReportWriter& writer, const GlobalRecord& global) {
 
 void writeServerSection(ReportWriter& writer, const ServerSnapshot& snapshot,
                         const GlobalRecord& global) {
-  writeHeaderLine(writer, global);
-  writeLinkLine(writer, snapshot);
-  writeNodeLine(writer, snapshot);
-  writer.writeRule('*');
-  writer.out() << "Global (server) settings";
-  writer.endLine();
-  writer.writeRule('-');
+  writer.writeServerHeading(
+      {global.serverName(), global.runningName(), versionText(global)});
+  writer.writeLink(telnetLink(snapshot));
+  writer.writeNodeLine(static_cast<std::uint16_t>(snapshot.nodeMax()),
+                       snapshot.isIPLimited());
+  writer.beginPart(ReportPart::kServer);
   writeServerRows(writer, global);
 }
 

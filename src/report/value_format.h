@@ -33,6 +33,11 @@ std::string toText(const T& value) {
 // "Fri Jan 1 1988": weekday, month, day and year of "t" in local time.
 std::string dateText(std::int64_t t);
 
+// "2026-12-06T12:00:00-05:00": "t" as ISO 8601 local time with its offset
+// from UTC; empty where the platform cannot tell the local time, or its
+// year has not four digits.
+std::string isoTimeText(std::int64_t t);
+
 // The factor of a ship delay code; codes above 5 give 0 after writing
 // "Invalid ship delay value!" to standard error.
 float shipDelayFactor(std::uint8_t code);

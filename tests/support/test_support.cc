@@ -240,6 +240,22 @@ bool fileExists(const std::string& path) {
 
 void makeDirectories(const std::string& path) { fs::create_directories(path); }
 
+std::string withTimeOf(const std::string& expected, std::string report) {
+  const std::string key = "\"time\": \"";
+  constexpr std::size_t kLength = 25;  // 2026-12-06T12:00:00-05:00
+  const std::size_t want = expected.find(key);
+  const std::size_t got = report.find(key);
+  if (want == std::string::npos || got == std::string::npos) return report;
+  const std::string time = expected.substr(want + key.size(), kLength);
+  const std::string other = report.substr(got + key.size(), kLength);
+  if (time.size() == kLength && other.size() == kLength &&
+      time.compare(0, 15, other, 0, 15) == 0 &&
+      time.compare(19, 6, other, 19, 6) == 0) {
+    report.replace(got + key.size(), kLength, time);
+  }
+  return report;
+}
+
 std::string replaceAll(std::string text, const std::string& from,
                        const std::string& to) {
   for (std::size_t at = text.find(from); at != std::string::npos;

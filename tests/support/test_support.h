@@ -77,6 +77,12 @@ void makeDirectories(const std::string& path);
 std::string replaceAll(std::string text, const std::string& from,
                        const std::string& to);
 
+// "report" with the time of a JSON report ("time": "2026-12-06T12:00:00-05:00")
+// taken from "expected" where the two differ at most in the minutes' last
+// digit and the seconds: a clock the tests set runs on while the program
+// starts.
+std::string withTimeOf(const std::string& expected, std::string report);
+
 // Paths of the files below "root" that a completed run removes again: the
 // registry capture and the error logs, whatever the case of their names.
 std::vector<std::string> leftoverFiles(const std::string& root);

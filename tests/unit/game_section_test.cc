@@ -17,8 +17,8 @@ using testing_support::TextInput;
 std::string excerptOf(std::unique_ptr<InputFile> text) {
   DescriptionFile description(std::move(text));
   std::ostringstream out;
-  ReportWriter writer(out, false);
-  writeDescriptionExcerpt(writer, &description);
+  const auto writer = makeReportWriter(out, ReportFormat::kPlain, 0, "");
+  writeDescriptionExcerpt(*writer, &description);
   return out.str();
 }
 

@@ -157,7 +157,7 @@ TEST(OptionsMenu, ShowsTitlesAndDirectoriesAsData) {
 std::string stateOf(const ExportOptions& options) {
   std::string state(options.selectedGames.begin(), options.selectedGames.end());
   if (!options.globalDataIncluded) state += " *";
-  if (!options.forumFormatted) state += " %";
+  if (options.format != ReportFormat::kForum) state += " %";
   if (options.includeStockPriceData) state += " #";
   if (options.outputFileName != ExportOptions().outputFileName) {
     state += " " + options.outputFileName;
@@ -246,7 +246,7 @@ TEST(OptionsMenu, AsksBeforeMoreThanFiveGamesGoIntoAForumPost) {
     EXPECT_EQ(run.console.find(warning) != std::string::npos, c.warned);
     EXPECT_EQ(run.clears, 2 * c.passes);
     EXPECT_EQ(run.options.selectedGames.size(), c.selected);
-    EXPECT_EQ(run.options.forumFormatted, c.forum);
+    EXPECT_EQ(run.options.format == ReportFormat::kForum, c.forum);
   }
 }
 

@@ -323,9 +323,9 @@ class ReleaseZipTest : public ::testing::Test {
 // The operator's files and nothing else, the texts with CR LF line ends;
 // the program runs as unpacked.
 TEST_F(ReleaseZipTest, HoldsTheOperatorFilesAndAProgramThatRuns) {
-  const std::set<std::string> texts = {"CHANGELOG.md",   "LICENSE.txt",
-                                       "QUICKSTART.txt", "README.md",
-                                       "RELIABILITY.md", "Run exporter.cmd"};
+  const std::set<std::string> texts = {
+      "CHANGELOG.md",   "LICENSE.txt",      "QUICKSTART.txt",    "README.md",
+      "RELIABILITY.md", "Run exporter.cmd", "report.schema.json"};
   std::set<std::string> all = texts;
   all.insert("shgs-exporter.exe");
   EXPECT_EQ(testing_support::entriesOf(folder_), all);

@@ -919,4 +919,25 @@ bool toLocalTime(std::int64_t t, std::tm* out) {
 
 void reloadTimeZone() { _tzset(); }
 
+// Through UTF-16, as the system converts. A text it cannot convert, or one
+// far longer than any the server stores, is left to the caller's rule.
+bool serverCodePageToUtf8(const std::string& text, std::string* utf8) {
+  utf8->clear();
+  if (text.empty()) return true;
+  if (text.size() > (std::size_t{1} << 30)) return false;
+  const int size = static_cast<int>(text.size());
+  const int units =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  if (units <= 0) return false;
+  std::wstring wide(static_cast<std::size_t>(units), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), units);
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr,
+                                        0, nullptr, nullptr);
+  if (bytes <= 0) return false;
+  utf8->resize(static_cast<std::size_t>(bytes));
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, utf8->data(), bytes,
+                      nullptr, nullptr);
+  return true;
+}
+
 }  // namespace shgs
