@@ -32,6 +32,8 @@ class MemoryReportSource : public ReportSource {
     write(games_.at(letter), &description);
   }
 
+  void warn(const std::string&) override {}
+
  private:
   GlobalRecord global_;
   std::map<char, ConfigRecord> games_;

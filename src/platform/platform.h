@@ -130,6 +130,14 @@ class Platform {
                                                     std::string* listing,
                                                     std::string* why) = 0;
 
+  // The recursive listing of the registry key "keyPath" (below
+  // HKEY_LOCAL_MACHINE) into "*listing", held in memory only: no file is
+  // made. An absent key gives an empty listing, and "*why" then tells why
+  // where the host can. False, "*listing" empty and "*why" set, when the
+  // listing could not be made or held whole.
+  virtual bool listRegistry(const std::string& keyPath, std::string* listing,
+                            std::string* why) = 0;
+
   // Opens the error log "name" in the current folder for appending, creating
   // it when it does not exist. Returns nullptr when it cannot be opened, or
   // when that name is a link, a FIFO or a device.

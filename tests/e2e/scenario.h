@@ -95,10 +95,14 @@ class Row {
   Row& endsBy(int s, const Names& entries) {
     return ends(0, "", entries).set(&endedBy, s);
   }
-  // A command line not understood: "problem", then the usage.
+  // A run with options that ends with "code" after its one line on
+  // standard error, "shgs-exporter: " and "text".
+  Row& logs(int code, const std::string& text) {
+    return ends(code, "shgs-exporter: " + text + "\n", {});
+  }
+  // A command line not understood: "problem", then where the usage is.
   Row& misunderstood(const std::string& problem) {
-    return ends(2, "shgs-exporter: " + problem + "\n", {})
-        .set(&usageFollows, true);
+    return logs(2, problem + "\nTry 'shgs-exporter --help'.");
   }
   // How the Windows run differs.
   Row& onWindows(const std::function<void(Row&)>& f) {
@@ -151,7 +155,6 @@ class Row {
   int endedBy = 0;    // POSIX: the signal that must end the run
   std::string where;  // POSIX: a line before "message", when not empty
   std::string message;
-  bool usageFollows = false;
   bool shown = false;
   Names left;  // what the start folder holds after
   Names kept;
