@@ -190,10 +190,10 @@ bool chooseGames(const ServerSnapshot& snapshot, CommandLine* line) {
     }
   }
   if (unlisted.empty()) return true;
-  line->problem = std::string("no listed game has the letter") +
-                  (unlisted.size() > 1 ? "s " : " ") + quoted(unlisted) +
-                  " of '--games' (listed: " +
-                  (listed.empty() ? "none" : listed) + ")";
+  line->problem =
+      std::string("no listed game has the letter") +
+      (unlisted.size() > 1 ? "s " : " ") + quoted(unlisted) +
+      " of '--games' (listed: " + (listed.empty() ? "none" : listed) + ")";
   return false;
 }
 

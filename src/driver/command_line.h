@@ -10,10 +10,10 @@ namespace shgs {
 
 // The exit statuses of a run, for scripts and schedulers to tell apart.
 enum ExitStatus {
-  kReportWritten = 0,     // or the help, the version, the game list given
-  kRunFailed = 1,         // a problem ended the run; its message says which
-  kUsageError = 2,        // the command line was not understood
-  kGameNotListed = 3,     // a chosen letter is no listed game's
+  kReportWritten = 0,  // or the help, the version, the game list given
+  kRunFailed = 1,      // a problem ended the run; its message says which
+  kUsageError = 2,     // the command line was not understood
+  kGameNotListed = 3,  // a chosen letter is no listed game's
 };
 
 // What the program's arguments ask for. Without any, the menu makes every

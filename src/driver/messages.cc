@@ -16,8 +16,7 @@ void Messages::warn(const std::string& text) const {
   }
 }
 
-void Messages::fatal(const std::string& why,
-                     const std::string& message) const {
+void Messages::fatal(const std::string& why, const std::string& message) const {
   if (style_ == MessageStyle::kConsole) shgs::fatal(why, message);
   std::cout.flush();
   std::cerr << logLine(why, message) << std::flush;

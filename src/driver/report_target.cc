@@ -65,8 +65,7 @@ bool isRefused(Platform& platform, const std::string& fileName,
                WorkFiles workFiles, std::string* why) {
   const std::string path = place.folder->pathOf(place.name);
   if (workFiles == WorkFiles::kMade &&
-      (isWorkFileName(lastComponent(fileName)) ||
-       isWorkFileName(place.name))) {
+      (isWorkFileName(lastComponent(fileName)) || isWorkFileName(place.name))) {
     *why = failureLine(path, "is a file the run removes");
     return true;
   }
@@ -95,8 +94,7 @@ bool isImpossibleName(const std::string& fileName, std::string* why) {
 std::unique_ptr<ReportFile> startReport(Platform& platform,
                                         const std::string& fileName,
                                         const WalkPlan& plan,
-                                        WorkFiles workFiles,
-                                        std::string* why) {
+                                        WorkFiles workFiles, std::string* why) {
   ReportPlace place;
   if (isImpossibleName(fileName, why) ||
       !platform.findReportPlace(fileName, &place, why)) {

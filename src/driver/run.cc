@@ -12,9 +12,9 @@
 #include "datafiles/global_data.h"
 #include "driver/export_options.h"
 #include "driver/fatal.h"
+#include "driver/messages.h"
 #include "driver/options_menu.h"
 #include "driver/report_target.h"
-#include "driver/messages.h"
 #include "driver/walk_plan.h"
 #include "registry/registry_reader.h"
 #include "report/game_list.h"
@@ -216,7 +216,8 @@ int run(Platform& platform, const CommandLine& commandLine) {
   const std::string startDirectory = platform.currentDirectory();
   if (commandLine.interactive) tellOutputLocation(startDirectory);
   const WalkPlan plan(platform, snapshot, options, run.workFiles);
-  if (options.outputFileName == kStandardOutputName && !commandLine.interactive) {
+  if (options.outputFileName == kStandardOutputName &&
+      !commandLine.interactive) {
     writeReportToStandardOutput(platform, snapshot, options, plan, run);
     return kReportWritten;
   }
@@ -224,8 +225,8 @@ int run(Platform& platform, const CommandLine& commandLine) {
   // The viewer is to show the file the report went to, named as typed.
   std::string why;
   if (!platform.enterFolder(platform.startFolder(), &why)) {
-    run.messages.fatal(why,
-                       "Failed to enter directory " + consoleText(startDirectory));
+    run.messages.fatal(
+        why, "Failed to enter directory " + consoleText(startDirectory));
   }
   if (commandLine.interactive) platform.startViewer(options.outputFileName);
   return kReportWritten;

@@ -26,10 +26,10 @@ void writeJson(std::ostream& out, const ServerSnapshot& snapshot) {
   Json games = Json::array();
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
     if (snapshot.isGameUnavailable(letter)) continue;
-    games.push_back({{"letter", std::string(1, letter)},
-                     {"title", serverTextAsUtf8(snapshot.gameTitle(letter))},
-                     {"directory",
-                      serverTextAsUtf8(snapshot.gameDirectory(letter))}});
+    games.push_back(
+        {{"letter", std::string(1, letter)},
+         {"title", serverTextAsUtf8(snapshot.gameTitle(letter))},
+         {"directory", serverTextAsUtf8(snapshot.gameDirectory(letter))}});
   }
   const Json list = {{"program", "SHGS Game Settings Exporter"},
                      {"version", kVersion},

@@ -115,6 +115,9 @@ class Row {
   Row& named(const std::string& s) { return set(&report, s); }
   // Runs as an ordinary user, whom permission bits stop (POSIX).
   Row& unprivileged() { return set(&asNobody, true); }
+  // Runs as an ordinary user who may write in the start folder only and
+  // read the server, nothing more (POSIX).
+  Row& readingOnly() { return unprivileged().set(&serverWritable, false); }
   Row& process(const Tweak& f) { return set(&tweak, f); }
   // Types nothing and sends "signal" once the menu is shown, after "step"
   // (POSIX; Wine sends Ctrl-C alone); "ignored" is ignored from the start.
@@ -145,6 +148,7 @@ class Row {
   std::vector<std::string> arguments;
   Environment environment;  // values may hold markers
   bool asNobody = false;
+  bool serverWritable = true;  // for an ordinary user
   Tweak tweak;
   int signal = 0;
   Step menuStep;

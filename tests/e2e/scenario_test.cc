@@ -771,15 +771,6 @@ std::vector<Row> commandLineAndSignalRows() {
           .logs(3,
                 "no listed game has the letters 'QX' of '--games' (listed: "
                 "ABCDEF)"),
-      Row("RunWithoutTheMenu")
-          .args({"--games", "a", "--output", "out.txt", "--plain"})
-          .env({{"EDITOR", "/bin/false"}})
-          .completes({"\nGame A - Alpha - 1000 sectors"})
-          .lacks("[CODE]")
-          .screenIs(""),
-      Row("RunWithoutTheMenuThatFails")
-          .args({"--games", "A", "--output", "missing/out.txt"})
-          .logs(1, "<start>/missing" + kMissing + ". " + kRefused),
       // Another run's log put in place of this one's is not its to remove.
       Row("InterruptionSparesAnotherRunsLog", kPosix)
           .atMenu(SIGINT,
@@ -875,11 +866,95 @@ std::vector<Row> goldenRows() {
     for (std::string line; std::getline(lines, line);)
       arguments.push_back(line);
     row.name += "_Arguments";
-    rows.push_back(row.args(arguments)
-                       .ends(0, testing_support::saidWithOptions(said),
-                             {kDefaultReport})
-                       .screenIs(""));
+    rows.push_back(
+        row.args(arguments)
+            .ends(0, testing_support::saidWithOptions(said), {kDefaultReport})
+            .screenIs(""));
   }
+  return rows;
+}
+
+// Runs with options make no file but the report, need no more than to read
+// the server, and say each message on a line of its own. Each row runs again
+// with --check, which must end the same way without writing the report.
+std::vector<Row> optionRows() {
+  const Row::Words gameA = {"--games", "a", "--output", "out.txt"};
+  const auto with = [gameA](Row::Words more) {
+    more.insert(more.begin(), gameA.begin(), gameA.end());
+    return more;
+  };
+  std::vector<Row> rows = {
+      Row("RunWithoutTheMenu")
+          .args(with({"--plain"}))
+          .env({{"EDITOR", "/bin/false"}})
+          .completes({"\nGame A - Alpha - 1000 sectors"})
+          .lacks("[CODE]")
+          .screenIs(""),
+      Row("RunThatMayOnlyReadTheServer", kPosix)
+          .args(gameA)
+          .readingOnly()
+          .completes({"Game A - Alpha"}),
+      Row("RunIntoAMissingFolder")
+          .args({"--games", "A", "--output", "missing/out.txt"})
+          .logs(1, "<start>/missing" + kMissing + ". " + kRefused),
+      Row("RunOverAFileItReads", kPosix)
+          .args({"--games", "A", "--output", "../SHGS/GAME/A/SHCFIG.DAT"})
+          .logs(1, "<C>/SHGS/GAME/A/SHCFIG.DAT" + kReads + ". " + kRefused),
+      Row("RunWithoutARecord", kBoth, {removes(kRecord)})
+          .args(gameA)
+          .logs(1, "<C>/" + kRecord + kMissing +
+                       ". Configuration data failed to open."),
+      Row("RunWithoutTheServersKey", kPosix)
+          .server(kRegistry + "@absent = true\n" + kGames)
+          .args(gameA)
+          .logs(1, kNoKey + ". " + replaceAll(kNoRoot, "\n", " ")),
+      Row("RunIntoAGameFolderThatIsGone", kBoth, {removes("SHGS/GAME/A")})
+          .args(gameA)
+          .logs(1, "<C>/SHGS/GAME/A" + kMissing +
+                       ". Failed to enter directory C:\\SHGS\\GAME\\A"),
+      // Nothing of a failed report reaches standard output.
+      Row("ReportToStandardOutputThatFails", kBoth, {removes(kRecord)})
+          .args({"--games", "A", "--output", "-"})
+          .logs(1, "<C>/" + kRecord + kMissing +
+                       ". Configuration data failed to open.")
+          .screenIs(""),
+  };
+  for (std::size_t i = 0, made = rows.size(); i < made; ++i) {
+    Row check = rows[i];
+    check.name += "Checked";
+    check.arguments.push_back("--check");
+    check.left.erase(check.report);
+    check.reportHolds.clear();
+    rows.push_back(check);
+  }
+  rows.push_back(Row("ReportToStandardOutput")
+                     .args({"--games", "A", "--output", "-", "--plain"})
+                     .ends(0, "", {})
+                     .shows("\nGame A - Alpha - 1000 sectors")
+                     .hides("[CODE]"));
+  const std::string twoGames =
+      kRegistry +
+      "[game A]\nDirectory = C:\\A\nTitle = Alpha\n[game B]\n"
+      "Directory = C:\\B\nTitle = x\n[game C]\nDeleted = T\nTitle = Gone\n";
+  rows.push_back(
+      Row("GamesListed", kBoth, {value("Games\\B", "Title", "\x1b[2J\tB")})
+          .server(twoGames)
+          .args({"--list-games"})
+          .ends(0, "", {})
+          .screenIs("A\tAlpha\tC:\\A\nB\t?[2J?B\tC:\\B\n"));
+  rows.push_back(
+      Row("GamesListedForPrograms", kBoth,
+          {value("Games\\B", "Title", "\"B\"\x01")})
+          .server(twoGames)
+          .args({"--list-games", "--format", "json"})
+          .ends(0, "", {})
+          .screenIs("{\n  \"program\": \"SHGS Game Settings Exporter\",\n"
+                    "  \"version\": \"1.20\",\n  \"games\": [\n    {\n"
+                    "      \"letter\": \"A\",\n      \"title\": \"Alpha\",\n"
+                    "      \"directory\": \"C:\\\\A\"\n    },\n    {\n"
+                    "      \"letter\": \"B\",\n"
+                    "      \"title\": \"\\\"B\\\"\\u0001\",\n"
+                    "      \"directory\": \"C:\\\\B\"\n    }\n  ]\n}\n"));
   return rows;
 }
 
@@ -888,7 +963,7 @@ std::vector<Row> rowsOfThisPlatform() {
   for (const auto& part :
        {registryRows(), workFileRows(), descriptionAndPathRows(),
         reportNameRows(), menuAndViewerRows(), commandLineAndSignalRows(),
-        kUnderWine ? goldenRows() : std::vector<Row>()}) {
+        optionRows(), kUnderWine ? goldenRows() : std::vector<Row>()}) {
     for (Row row : part) {
       if (kUnderWine && row.windowsChange) row.windowsChange(row);
       if ((row.on == kBoth || (row.on == kWindows) == kUnderWine) &&
@@ -1002,9 +1077,10 @@ class NativeStage : public Stage, private testing_support::SampleServer {
     Scene scene;
     makeServer(description);
     // Nobody may write in every folder of drive C (the error logs go
-    // there) and read the server's files.
+    // there), or in the start folder alone, and read the server's files.
     for (const auto& entry : fs::recursive_directory_iterator(drive(""))) {
-      if (row.asNobody && entry.is_directory()) {
+      if (row.asNobody && entry.is_directory() &&
+          (row.serverWritable || entry.path() == drive("start"))) {
         chmod(entry.path().c_str(), 0777);
       }
     }

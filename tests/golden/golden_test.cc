@@ -211,7 +211,8 @@ TEST_P(GoldenReport, WritesExpectedBytes) {
   const char* other = std::getenv("SHGS_GOLDEN_EXPORTER");
   if (other != nullptr && *other != '\0') {
     fs::remove(reportPath);
-    checkOtherBuild(other, run, withMenu ? said : testing_support::saidWithOptions(said));
+    checkOtherBuild(other, run,
+                    withMenu ? said : testing_support::saidWithOptions(said));
   }
 }
 
