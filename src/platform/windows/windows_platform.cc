@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
@@ -47,6 +48,24 @@ class ScopedHandle {
  private:
   HANDLE handle_;
 };
+
+// The system's words for "error", as FormatMessage gives them, without the
+// line end it adds.
+std::string systemReason(DWORD error) {
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+          FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string reason = length == 0 ? "error " + std::to_string(error)
+                                   : std::string(text, length);
+  if (text != nullptr) LocalFree(text);
+  while (!reason.empty() &&
+         std::isspace(static_cast<unsigned char>(reason.back()))) {
+    reason.pop_back();
+  }
+  return reason;
+}
 
 bool identityOf(HANDLE handle, FileIdentity* identity,
                 DWORD* attributes = nullptr) {
@@ -690,6 +709,62 @@ bool runRegistryTool(HANDLE capture, const std::string& keyPath) {
       &startup.StartupInfo, TRUE, flags);
 }
 
+// Everything that comes through "pipe" until its writer closes it.
+bool readPipe(HANDLE pipe, std::string* bytes) {
+  char block[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(pipe, block, sizeof block, &got, nullptr)) {
+      return GetLastError() == ERROR_BROKEN_PIPE;  // the writer ended
+    }
+    if (got == 0) return true;
+    bytes->append(block, got);
+  }
+}
+
+// Runs the registry tool with its listing going into a pipe, which is read
+// whole while it runs, and its error messages nowhere: the caller tells
+// why. "*status" is its exit status. False when it could not be started or
+// the pipe failed.
+bool listThroughPipe(const std::string& keyPath, std::string* listing,
+                     DWORD* status) {
+  const std::string tool = systemProgram("reg.exe");
+  HANDLE reading = nullptr;
+  HANDLE writing = nullptr;
+  if (tool.empty() || !CreatePipe(&reading, &writing, nullptr, 0)) return false;
+  const ScopedHandle readEnd(reading);
+  ScopedHandle output(inheritableCopy(writing));
+  CloseHandle(writing);
+  const ScopedHandle nowhere(CreateFileA("NUL", GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                         nullptr, OPEN_EXISTING, 0, nullptr));
+  const ScopedHandle error(inheritableCopy(nowhere.get()));
+  if (!output.valid() || !error.valid()) return false;
+  const InheritedHandles inherited({output.get(), error.get()});
+  STARTUPINFOEXA startup{};
+  startup.StartupInfo.cb = sizeof startup;
+  startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+  startup.StartupInfo.hStdOutput = output.get();
+  startup.StartupInfo.hStdError = error.get();
+  startup.lpAttributeList = inherited.list();
+  std::string commandLine =
+      quoted(tool) + " query " + quoted("HKLM\\" + keyPath) + " /s";
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(
+          tool.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
+          inherited.list() != nullptr ? EXTENDED_STARTUPINFO_PRESENT : 0,
+          nullptr, nullptr, &startup.StartupInfo, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(output.release());  // the pipe ends when the tool does
+  const bool read = readPipe(readEnd.get(), listing);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  const bool ended = GetExitCodeProcess(process.hProcess, status);
+  CloseHandle(process.hProcess);
+  return read && ended;
+}
+
 // ---- The platform --------------------------------------------------------
 
 class WindowsPlatform final : public Platform {
@@ -704,6 +779,8 @@ class WindowsPlatform final : public Platform {
                                             const std::string& keyPath,
                                             std::string* listing,
                                             std::string* why) override;
+  bool listRegistry(const std::string& keyPath, std::string* listing,
+                    std::string* why) override;
   std::unique_ptr<WorkFile> openErrorLog(const std::string& name,
                                          std::string* why) override;
   std::unique_ptr<InputFile> openForReading(const FolderEntry& file,
@@ -767,6 +844,25 @@ std::unique_ptr<WorkFile> WindowsPlatform::captureRegistry(
   }
   *listing = std::move(written);
   return capture;
+}
+
+// The tool fails for an absent key as for any other trouble; only a failure
+// that listed nothing can be an absent key, which leaves an empty listing.
+bool WindowsPlatform::listRegistry(const std::string& keyPath,
+                                   std::string* listing, std::string* why) {
+  listing->clear();
+  DWORD status = 0;
+  const bool listed = listThroughPipe(keyPath, listing, &status);
+  if (listed && status == 0) return true;
+  const std::string tool = systemProgram("reg.exe");
+  if (listed && listing->empty()) {
+    *why = tool + ": no key HKLM\\" + keyPath;
+    return true;
+  }
+  *why = listed ? tool + ": exit status " + std::to_string(status)
+                : tool + ": " + systemReason(GetLastError());
+  listing->clear();
+  return false;
 }
 
 // Not inheritable, so neither the registry tool nor the viewer holds it.
