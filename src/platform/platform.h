@@ -24,9 +24,8 @@ struct FileIdentity {
 };
 
 // Operations that can fail fill a "why" text when they do: the host path
-// concerned and the system's reason, "<host path>: <reason>". Only the
-// POSIX platform fills it; on Windows the run's messages stay as they are
-// and it is left empty.
+// concerned and the system's reason, "<host path>: <reason>" (see
+// failureLine).
 
 // A directory the run has found and holds on to: whatever later happens to
 // the names that led to it, it stays that directory, however deep.
@@ -203,10 +202,16 @@ class Platform {
 // removes the work files.
 std::unique_ptr<Platform> makeHostPlatform();
 
-// "<host path>: <reason>", the line that tells where and why something
-// failed, where the host tells it (POSIX); empty on Windows, whose messages
-// stay as they are.
-std::string failureLine(const std::string& hostPath, const std::string& reason);
+// "<host path>: <reason>", what tells where and why something failed.
+inline std::string failureLine(const std::string& hostPath,
+                               const std::string& reason) {
+  return hostPath + ": " + reason;
+}
+
+// Whether a run with the menu writes that line before a fatal message, on
+// a line of its own: POSIX does; Windows keeps the messages as they are. A
+// run with options tells where and why on both.
+bool tellsWhereBeforeFatalMessages();
 
 // Whether "argument" asks for help the host's own way besides -h and
 // --help: "/?" on Windows.

@@ -100,6 +100,11 @@ class Row {
   Row& logs(int code, const std::string& text) {
     return ends(code, "shgs-exporter: " + text + "\n", {});
   }
+  // The line of "logs" as the Windows program words it.
+  Row& logsOnWindows(const std::string& text) {
+    return onWindows(
+        [text](Row& r) { r.message = "shgs-exporter: " + text + "\n"; });
+  }
   // A command line not understood: "problem", then where the usage is.
   Row& misunderstood(const std::string& problem) {
     return logs(2, problem + "\nTry 'shgs-exporter --help'.");

@@ -61,6 +61,8 @@ const Names kCapture = {"qil.tmp", "qilerror.txt"};
 const Names kFolder = {"adir", "qilerror.txt"};
 constexpr char kDescription[] = "SHGS/DescFile/Game1.txt";
 const std::string kRecord = "SHGS/GAME/A/shcfig.dat";
+const std::string kWindowsRecord = "C:\\SHGS\\GAME\\A\\shcfig.dat";
+constexpr char kNoRecord[] = "Configuration data failed to open.";
 constexpr char kRealServer[] = "telnet:\\\\10.0.0.1:2002[";
 constexpr char kEarlierLog[] = "an earlier run's log\n";
 // A file whose size says 4096 bytes, of which it holds a few.
@@ -896,14 +898,16 @@ std::vector<Row> optionRows() {
           .completes({"Game A - Alpha"}),
       Row("RunIntoAMissingFolder")
           .args({"--games", "A", "--output", "missing/out.txt"})
-          .logs(1, "<start>/missing" + kMissing + ". " + kRefused),
+          .logs(1, "<start>/missing" + kMissing + ". " + kRefused)
+          .logsOnWindows("C:\\start\\missing\\out.txt: Path not found. " +
+                         std::string(kRefused)),
       Row("RunOverAFileItReads", kPosix)
           .args({"--games", "A", "--output", "../SHGS/GAME/A/SHCFIG.DAT"})
           .logs(1, "<C>/SHGS/GAME/A/SHCFIG.DAT" + kReads + ". " + kRefused),
       Row("RunWithoutARecord", kBoth, {removes(kRecord)})
           .args(gameA)
-          .logs(1, "<C>/" + kRecord + kMissing +
-                       ". Configuration data failed to open."),
+          .logs(1, "<C>/" + kRecord + kMissing + ". " + kNoRecord)
+          .logsOnWindows(kWindowsRecord + ": File not found. " + kNoRecord),
       Row("RunWithoutTheServersKey", kPosix)
           .server(kRegistry + "@absent = true\n" + kGames)
           .args(gameA)
@@ -911,12 +915,14 @@ std::vector<Row> optionRows() {
       Row("RunIntoAGameFolderThatIsGone", kBoth, {removes("SHGS/GAME/A")})
           .args(gameA)
           .logs(1, "<C>/SHGS/GAME/A" + kMissing +
-                       ". Failed to enter directory C:\\SHGS\\GAME\\A"),
+                       ". Failed to enter directory C:\\SHGS\\GAME\\A")
+          .logsOnWindows("C:\\SHGS\\GAME\\A: File not found. Failed to enter "
+                         "directory C:\\SHGS\\GAME\\A"),
       // Nothing of a failed report reaches standard output.
       Row("ReportToStandardOutputThatFails", kBoth, {removes(kRecord)})
           .args({"--games", "A", "--output", "-"})
-          .logs(1, "<C>/" + kRecord + kMissing +
-                       ". Configuration data failed to open.")
+          .logs(1, "<C>/" + kRecord + kMissing + ". " + kNoRecord)
+          .logsOnWindows(kWindowsRecord + ": File not found. " + kNoRecord)
           .screenIs(""),
   };
   for (std::size_t i = 0, made = rows.size(); i < made; ++i) {

@@ -230,9 +230,6 @@ std::unique_ptr<Platform> makeHostPlatform() {
 
 bool isHelpSwitch(const std::string&) { return false; }
 
-std::string failureLine(const std::string& hostPath,
-                        const std::string& reason) {
-  return hostPath + ": " + reason;
-}
+bool tellsWhereBeforeFatalMessages() { return true; }
 
 }  // namespace shgs

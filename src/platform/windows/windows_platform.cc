@@ -49,6 +49,13 @@ class ScopedHandle {
   HANDLE handle_;
 };
 
+// "<path>: <the system's words for the last error>", the line that tells
+// where and why.
+std::string systemReason(DWORD error);
+std::string whyAt(const std::string& path, DWORD error = GetLastError()) {
+  return path + ": " + systemReason(error);
+}
+
 // The system's words for "error", as FormatMessage gives them, without the
 // line end it adds.
 std::string systemReason(DWORD error) {
@@ -240,6 +247,7 @@ class WindowsFolder final : public Folder {
     if (!GetFileInformationByHandle(handle, &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
       CloseHandle(handle);
+      SetLastError(ERROR_DIRECTORY);
       return nullptr;
     }
     return std::make_shared<WindowsFolder>(full, handle);
@@ -575,12 +583,15 @@ class WindowsReportFile final : public ReportFile {
 
   std::streambuf& contents() override { return buffer_; }
 
-  bool commit(std::string*) override {
+  bool commit(std::string* why) override {
     buffer_.pubsync();
     const bool written = !buffer_.failed() &&
                          FlushFileBuffers(file_->handle()) &&
                          renameTo(file_->handle(), finalPath_);
-    if (!written) file_->remove();
+    if (!written) {
+      *why = whyAt(finalPath_);
+      file_->remove();
+    }
     file_.reset();  // closed; renamed, it is no work file any more
     return written;
   }
@@ -867,23 +878,31 @@ bool WindowsPlatform::listRegistry(const std::string& keyPath,
 
 // Not inheritable, so neither the registry tool nor the viewer holds it.
 std::unique_ptr<WorkFile> WindowsPlatform::openErrorLog(const std::string& name,
-                                                        std::string*) {
+                                                        std::string* why) {
   const HANDLE handle = openOrCreate(
       name, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | DELETE | SYNCHRONIZE);
-  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  if (handle == INVALID_HANDLE_VALUE) {
+    *why = whyAt(current_->pathOf(name));
+    return nullptr;
+  }
   return asWorkFile(handle, name);
 }
 
 std::unique_ptr<InputFile> WindowsPlatform::openForReading(
-    const FolderEntry& file, std::string*) {
+    const FolderEntry& file, std::string* why) {
   const std::string path = file.folder->pathOf(file.name);
   ScopedHandle handle(CreateFileA(path.c_str(), GENERIC_READ, kShareAll,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                   nullptr));
+  if (!handle.valid()) {
+    *why = whyAt(path);
+    return nullptr;
+  }
   FileIdentity identity;
   LARGE_INTEGER size;
-  if (!handle.valid() || !isRegularDiskFile(handle.get(), &identity) ||
+  if (!isRegularDiskFile(handle.get(), &identity) ||
       !GetFileSizeEx(handle.get(), &size)) {
+    *why = path + ": not a regular file";
     return nullptr;
   }
   return std::make_unique<BoundedHandleBuffer>(
@@ -899,14 +918,22 @@ std::string WindowsPlatform::currentDirectory() {
 }
 
 FolderPtr WindowsPlatform::findFolder(const std::string& windowsPath,
-                                      const FolderPtr& base, std::string*) {
-  if (windowsPath.empty()) return nullptr;
-  return WindowsFolder::open(pathFrom(*windowsFolderOf(base), windowsPath));
+                                      const FolderPtr& base, std::string* why) {
+  const std::string path = pathFrom(*windowsFolderOf(base), windowsPath);
+  FolderPtr found = windowsPath.empty() ? nullptr : WindowsFolder::open(path);
+  if (found == nullptr) {
+    *why = whyAt(path,
+                 windowsPath.empty() ? ERROR_PATH_NOT_FOUND : GetLastError());
+  }
+  return found;
 }
 
-bool WindowsPlatform::enterFolder(const FolderPtr& folder, std::string*) {
+bool WindowsPlatform::enterFolder(const FolderPtr& folder, std::string* why) {
   WindowsFolderPtr entered = windowsFolderOf(folder);
-  if (_chdir(entered->hostPath().c_str()) != 0) return false;
+  if (_chdir(entered->hostPath().c_str()) != 0) {
+    *why = whyAt(entered->hostPath());
+    return false;
+  }
   current_ = std::move(entered);
   return true;
 }
@@ -916,26 +943,36 @@ bool WindowsPlatform::enterFolder(const FolderPtr& folder, std::string*) {
 // of the name, without the trailing dots and blanks and the stream suffix
 // the system ignores. A read-only file cannot be replaced.
 bool WindowsPlatform::findReportPlace(const std::string& fileName,
-                                      ReportPlace* place, std::string*) {
+                                      ReportPlace* place, std::string* why) {
   const std::string full = withoutStream(fullPathName(fileName));
   const ScopedHandle existing(openToQuery(full));
   std::string path = full;
   BY_HANDLE_FILE_INFORMATION info{};
   if (existing.valid()) {
     if (GetFileType(existing.get()) != FILE_TYPE_DISK ||
-        !GetFileInformationByHandle(existing.get(), &info) ||
-        (info.dwFileAttributes &
+        !GetFileInformationByHandle(existing.get(), &info)) {
+      *why = full + ": not a regular file";
+      return false;
+    }
+    // What creating the file there would be told.
+    if ((info.dwFileAttributes &
          (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+      *why = whyAt(full, ERROR_ACCESS_DENIED);
       return false;
     }
     const std::string final = finalPathOf(existing.get());
     if (!final.empty()) path = withoutLongPathPrefix(final);
   } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
+    *why = whyAt(full);
     return false;
   }
   const auto [folderPath, name] = splitFullPath(path);
   WindowsFolderPtr folder = WindowsFolder::open(folderPath);
-  if (folder == nullptr || name.empty()) return false;
+  if (folder == nullptr || name.empty()) {
+    *why = whyAt(folder == nullptr ? folderPath : full,
+                 folder == nullptr ? GetLastError() : ERROR_INVALID_NAME);
+    return false;
+  }
   FileIdentity identity;
   if (existing.valid()) identityOf(existing.get(), &identity);
   *place = ReportPlace{folder, name, existing.valid(), info.nNumberOfLinks > 1,
@@ -944,7 +981,7 @@ bool WindowsPlatform::findReportPlace(const std::string& fileName,
 }
 
 std::unique_ptr<ReportFile> WindowsPlatform::createReport(
-    const ReportPlace& place, std::string*) {
+    const ReportPlace& place, std::string* why) {
   unsigned seed = GetTickCount() ^ GetCurrentProcessId();
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string path =
@@ -955,10 +992,14 @@ std::unique_ptr<ReportFile> WindowsPlatform::createReport(
         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       if (GetLastError() == ERROR_FILE_EXISTS) continue;
+      *why = whyAt(place.folder->pathOf(place.name));
       return nullptr;
     }
     std::unique_ptr<WindowsWorkFile> file = asWorkFile(handle, path);
-    if (file == nullptr) return nullptr;
+    if (file == nullptr) {
+      *why = whyAt(place.folder->pathOf(place.name));
+      return nullptr;
+    }
     return std::make_unique<WindowsReportFile>(
         std::move(file), place.folder->pathOf(place.name));
   }
@@ -981,10 +1022,8 @@ std::unique_ptr<Platform> makeHostPlatform() {
   return std::make_unique<WindowsPlatform>();
 }
 
-// Windows' messages stay as they are.
-std::string failureLine(const std::string&, const std::string&) {
-  return std::string();
-}
+// Windows' messages from the menu stay as they are.
+bool tellsWhereBeforeFatalMessages() { return false; }
 
 bool isHelpSwitch(const std::string& argument) { return argument == "/?"; }
 
