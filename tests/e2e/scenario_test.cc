@@ -908,10 +908,14 @@ std::vector<Row> optionRows() {
           .args(gameA)
           .logs(1, "<C>/" + kRecord + kMissing + ". " + kNoRecord)
           .logsOnWindows(kWindowsRecord + ": File not found. " + kNoRecord),
-      Row("RunWithoutTheServersKey", kPosix)
+      Row("RunWithoutTheServersKey")
           .server(kRegistry + "@absent = true\n" + kGames)
           .args(gameA)
-          .logs(1, kNoKey + ". " + replaceAll(kNoRoot, "\n", " ")),
+          .logs(1, kNoKey + ". " + replaceAll(kNoRoot, "\n", " "))
+          .logsOnWindows(kKey +
+                         ": reg: Unable to find the specified registry "
+                         "key. " +
+                         replaceAll(kNoRoot, "\n", " ")),
       Row("RunIntoAGameFolderThatIsGone", kBoth, {removes("SHGS/GAME/A")})
           .args(gameA)
           .logs(1, "<C>/SHGS/GAME/A" + kMissing +

@@ -733,30 +733,26 @@ bool readPipe(HANDLE pipe, std::string* bytes) {
   }
 }
 
-// Runs the registry tool with its listing going into a pipe, which is read
-// whole while it runs, and its error messages nowhere: the caller tells
-// why. "*status" is its exit status. False when it could not be started or
-// the pipe failed.
-bool listThroughPipe(const std::string& keyPath, std::string* listing,
+// Runs the registry tool with its listing and its error messages going into
+// a pipe, which is read whole while it runs: "*output" is the listing when
+// "*status", its exit status, is 0, and its complaint otherwise. False when
+// it could not be started or the pipe failed.
+bool listThroughPipe(const std::string& keyPath, std::string* output,
                      DWORD* status) {
   const std::string tool = systemProgram("reg.exe");
   HANDLE reading = nullptr;
   HANDLE writing = nullptr;
   if (tool.empty() || !CreatePipe(&reading, &writing, nullptr, 0)) return false;
   const ScopedHandle readEnd(reading);
-  ScopedHandle output(inheritableCopy(writing));
+  ScopedHandle writeEnd(inheritableCopy(writing));
   CloseHandle(writing);
-  const ScopedHandle nowhere(CreateFileA("NUL", GENERIC_WRITE,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                         nullptr, OPEN_EXISTING, 0, nullptr));
-  const ScopedHandle error(inheritableCopy(nowhere.get()));
-  if (!output.valid() || !error.valid()) return false;
-  const InheritedHandles inherited({output.get(), error.get()});
+  if (!writeEnd.valid()) return false;
+  const InheritedHandles inherited({writeEnd.get()});
   STARTUPINFOEXA startup{};
   startup.StartupInfo.cb = sizeof startup;
   startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
-  startup.StartupInfo.hStdOutput = output.get();
-  startup.StartupInfo.hStdError = error.get();
+  startup.StartupInfo.hStdOutput = writeEnd.get();
+  startup.StartupInfo.hStdError = writeEnd.get();
   startup.lpAttributeList = inherited.list();
   std::string commandLine =
       quoted(tool) + " query " + quoted("HKLM\\" + keyPath) + " /s";
@@ -768,8 +764,8 @@ bool listThroughPipe(const std::string& keyPath, std::string* listing,
     return false;
   }
   CloseHandle(process.hThread);
-  CloseHandle(output.release());  // the pipe ends when the tool does
-  const bool read = readPipe(readEnd.get(), listing);
+  CloseHandle(writeEnd.release());  // the pipe ends when the tool does
+  const bool read = readPipe(readEnd.get(), output);
   WaitForSingleObject(process.hProcess, INFINITE);
   const bool ended = GetExitCodeProcess(process.hProcess, status);
   CloseHandle(process.hProcess);
@@ -857,23 +853,23 @@ std::unique_ptr<WorkFile> WindowsPlatform::captureRegistry(
   return capture;
 }
 
-// The tool fails for an absent key as for any other trouble; only a failure
-// that listed nothing can be an absent key, which leaves an empty listing.
+// A tool that fails has listed nothing (an absent key, most often): the
+// listing is empty and its complaint tells why.
 bool WindowsPlatform::listRegistry(const std::string& keyPath,
                                    std::string* listing, std::string* why) {
   listing->clear();
   DWORD status = 0;
-  const bool listed = listThroughPipe(keyPath, listing, &status);
-  if (listed && status == 0) return true;
-  const std::string tool = systemProgram("reg.exe");
-  if (listed && listing->empty()) {
-    *why = tool + ": no key HKLM\\" + keyPath;
-    return true;
+  if (!listThroughPipe(keyPath, listing, &status)) {
+    *why = whyAt(systemProgram("reg.exe"));
+    listing->clear();
+    return false;
   }
-  *why = listed ? tool + ": exit status " + std::to_string(status)
-                : tool + ": " + systemReason(GetLastError());
+  if (status == 0) return true;
+  std::string complaint = listing->substr(0, listing->find_first_of("\r\n"));
+  if (complaint.empty()) complaint = "exit status " + std::to_string(status);
+  *why = "HKLM\\" + keyPath + ": " + complaint;
   listing->clear();
-  return false;
+  return true;
 }
 
 // Not inheritable, so neither the registry tool nor the viewer holds it.
