@@ -180,6 +180,17 @@ void writeReportToStandardOutput(Platform& platform,
   flushStandardOutput(run.messages, "output file");
 }
 
+// The viewer is to show the file the report went to, named as typed, from
+// the folder the run started in.
+void showReport(Platform& platform, const ExportOptions& options,
+                const std::string& startDirectory) {
+  std::string why;
+  if (!platform.enterFolder(platform.startFolder(), &why)) {
+    fatal(why, "Failed to enter directory " + consoleText(startDirectory));
+  }
+  platform.startViewer(options.outputFileName);
+}
+
 // The run's choices: the menu's, or those of the command line once its
 // games are known to be listed.
 int choose(Platform& platform, const ServerSnapshot& snapshot,
@@ -222,13 +233,7 @@ int run(Platform& platform, const CommandLine& commandLine) {
     return kReportWritten;
   }
   writeReportFile(platform, snapshot, options, plan, run);
-  // The viewer is to show the file the report went to, named as typed.
-  std::string why;
-  if (!platform.enterFolder(platform.startFolder(), &why)) {
-    run.messages.fatal(
-        why, "Failed to enter directory " + consoleText(startDirectory));
-  }
-  if (commandLine.interactive) platform.startViewer(options.outputFileName);
+  if (commandLine.interactive) showReport(platform, options, startDirectory);
   return kReportWritten;
 }
 
