@@ -40,6 +40,7 @@ if(WIN32)
                         "docs/QUICKSTART.txt|QUICKSTART.txt"
                         "LICENSE|LICENSE.txt" "CHANGELOG.md|CHANGELOG.md"
                         "docs/report.schema.json|report.schema.json"
+                        "docs/game-list.schema.json|game-list.schema.json"
                         "packaging/windows/Run exporter.cmd|Run exporter.cmd")
     string(REPLACE "|" ";" pair "${pair}")
     list(GET pair 0 source)
@@ -64,8 +65,15 @@ else()
           DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
   set(shgs_doc_dir "${CMAKE_INSTALL_DATAROOTDIR}/doc/shgs-exporter")
   install(FILES README.md RELIABILITY.md LICENSE CHANGELOG.md
-                docs/report.schema.json
+                docs/report.schema.json docs/game-list.schema.json
           DESTINATION "${shgs_doc_dir}")
+  # Where bash-completion looks; the zsh file goes where zsh looks below
+  # /usr/local, and the .deb moves it to Debian's vendor-completions.
+  install(FILES packaging/completions/shgs-exporter.bash
+          DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions"
+          RENAME shgs-exporter)
+  install(FILES packaging/completions/_shgs-exporter
+          DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/zsh/site-functions")
 
   string(TOLOWER "${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}"
          package_platform)

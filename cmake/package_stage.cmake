@@ -74,6 +74,8 @@ if(CPACK_GENERATOR STREQUAL "DEB")
   # as it is, for the programs that read it.
   shgs_gzip("${doc}/README.md")
   shgs_gzip("${doc}/RELIABILITY.md")
+  file(RENAME "${installed}/share/zsh/site-functions"
+       "${installed}/share/zsh/vendor-completions")
   file(MAKE_DIRECTORY "${installed}/share/lintian/overrides")
   file(COPY_FILE "${CPACK_SHGS_SOURCE_DIR}/packaging/debian/lintian-overrides"
        "${installed}/share/lintian/overrides/${CPACK_PACKAGE_NAME}")

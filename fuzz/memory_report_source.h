@@ -32,10 +32,16 @@ class MemoryReportSource : public ReportSource {
     write(games_.at(letter), &description);
   }
 
+  void warn(const std::string& message) override { warnings_ += message; }
+
+  // Every warning so far, run together.
+  const std::string& warnings() const { return warnings_; }
+
  private:
   GlobalRecord global_;
   std::map<char, ConfigRecord> games_;
   std::string description_;
+  std::string warnings_;
 };
 
 }  // namespace testing_support

@@ -198,9 +198,10 @@ std::int32_t ConfigRecord::turnBank() const {
   return std::int32_t{readU16(bytes_, 267)} + 1;
 }
 
-ConfigData::ConfigData(Platform& platform) : errorLog_(platform) {
+ConfigData::ConfigData(Platform& platform, WorkFiles workFiles)
+    : errorLog_(platform, workFiles) {
   RecordBytes bytes{};
-  if (!errorLog_.isOpen()) {
+  if (errorLog_.failed()) {
     failure_ = kErrorLogFailure;
     why_ = errorLog_.why();
   } else if (!readRecordFile(platform, kConfigDataFile, &bytes, &why_)) {

@@ -121,8 +121,9 @@ constexpr char kConfigDataFile[] = "shcfig.dat";
 // so its log) still exists.
 class ConfigData {
  public:
-  // "platform" must outlive the reader.
-  explicit ConfigData(Platform& platform);
+  // "platform" must outlive the reader; "workFiles" says whether it keeps
+  // an error log.
+  ConfigData(Platform& platform, WorkFiles workFiles);
 
   // Empty, or "Error log failed to open." or "Configuration data failed to
   // open.".

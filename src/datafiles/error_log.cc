@@ -4,8 +4,11 @@
 
 namespace shgs {
 
-ErrorLog::ErrorLog(Platform& platform)
-    : file_(platform.openErrorLog(kErrorLogName, &why_)) {}
+ErrorLog::ErrorLog(Platform& platform, WorkFiles workFiles) {
+  if (workFiles == WorkFiles::kNone) return;
+  file_ = platform.openErrorLog(kErrorLogName, &why_);
+  failed_ = file_ == nullptr;
+}
 
 // Removed from the directory it was made in, so the working directory need
 // not change.

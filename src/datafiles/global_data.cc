@@ -50,9 +50,10 @@ bool GlobalRecord::localDisplayOn() const { return hasBit(bytes_, 151, 0x02); }
 bool GlobalRecord::aliensSleep() const { return hasBit(bytes_, 151, 0x04); }
 bool GlobalRecord::localBeeperOn() const { return hasBit(bytes_, 151, 0x10); }
 
-GlobalData::GlobalData(Platform& platform) : errorLog_(platform) {
+GlobalData::GlobalData(Platform& platform, WorkFiles workFiles)
+    : errorLog_(platform, workFiles) {
   RecordBytes bytes{};
-  if (!errorLog_.isOpen()) {
+  if (errorLog_.failed()) {
     failure_ = kErrorLogFailure;
     why_ = errorLog_.why();
   } else if (!readRecordFile(platform, kGlobalDataFile, &bytes, &why_)) {

@@ -53,8 +53,9 @@ constexpr char kGlobalDataFile[] = "shglob.dat";
 // reader (and so its log) still exists.
 class GlobalData {
  public:
-  // "platform" must outlive the reader.
-  explicit GlobalData(Platform& platform);
+  // "platform" must outlive the reader; "workFiles" says whether it keeps
+  // an error log.
+  GlobalData(Platform& platform, WorkFiles workFiles);
 
   // Empty, or "Error log failed to open." or "Global data failed to open.".
   const std::string& failure() const { return failure_; }

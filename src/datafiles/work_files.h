@@ -9,6 +9,11 @@ namespace shgs {
 constexpr char kErrorLogName[] = "qilerror.txt";
 constexpr char kCaptureName[] = "qil.tmp";
 
+// Whether a run makes those files: a run with the menu does; a run with
+// options makes none, so that it needs no more than read access to the
+// server and leaves nothing behind when it fails.
+enum class WorkFiles { kMade, kNone };
+
 }  // namespace shgs
 
 #endif  // SHGS_DATAFILES_WORK_FILES_H_

@@ -13,7 +13,6 @@ namespace shgs {
 namespace {
 
 constexpr char kProgram[] = "shgs-exporter";
-constexpr int kUsageStatus = 2;
 
 enum OptionCode {
   kVersionOption = 256,
@@ -22,7 +21,9 @@ enum OptionCode {
   kPlain,
   kStock,
   kNoServer,
-  kOutput
+  kOutput,
+  kListGames,
+  kCheck
 };
 
 constexpr option kOptions[] = {
@@ -34,6 +35,8 @@ constexpr option kOptions[] = {
     {"stock", no_argument, nullptr, kStock},
     {"no-server", no_argument, nullptr, kNoServer},
     {"output", required_argument, nullptr, kOutput},
+    {"list-games", no_argument, nullptr, kListGames},
+    {"check", no_argument, nullptr, kCheck},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -43,23 +46,23 @@ void fail(CommandLine* line, const std::string& problem) {
   line->problem = problem;
 }
 
-// "all", or letters in any case.
+// "all", or letters in any case; a --games given again adds its games.
 void takeGames(const std::string& value, CommandLine* line) {
+  if (value.empty()) fail(line, "no letters for '--games'");
   if (equalsIgnoringCase(value, "all")) {
     line->games = "all";
     return;
   }
-  line->games.clear();
+  std::string letters;
   for (const char c : value) {
     if (!std::isalpha(static_cast<unsigned char>(c)) ||
         static_cast<unsigned char>(c) >= 0x80) {
       fail(line, std::string("invalid letters '") + value + "' for '--games'");
       return;
     }
-    line->games +=
-        static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    letters += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   }
-  if (value.empty()) fail(line, "no letters for '--games'");
+  if (line->games != "all") line->games += letters;
 }
 
 // One of the format names, as written.
@@ -112,6 +115,12 @@ void takeOption(int code, CommandLine* line) {
     case kOutput:
       options.outputFileName = optarg;
       break;
+    case kListGames:
+      line->listGames = true;
+      break;
+    case kCheck:
+      line->check = true;
+      break;
   }
   line->interactive = false;
 }
@@ -123,6 +132,21 @@ std::string given(char** argv) {
     return std::string("-") + static_cast<char>(optopt);
   return argv[optind - 1];
 }
+
+// A report of nothing, or a game list that also writes a report, is no
+// run anybody means.
+void checkTheRunMakesSense(CommandLine* line) {
+  if (line->listGames && line->check) {
+    fail(line, "'--list-games' and '--check' cannot go together");
+  }
+  if (!line->listGames && !line->interactive && line->games.empty() &&
+      !line->options.globalDataIncluded) {
+    fail(line, "no '--games' and '--no-server': the report would be empty");
+  }
+}
+
+// The letters of "letters" as one word.
+std::string quoted(const std::string& letters) { return "'" + letters + "'"; }
 
 }  // namespace
 
@@ -146,67 +170,75 @@ CommandLine parseCommandLine(int argc, char** argv) {
   }
   if (optind < argc)
     fail(&line, std::string("unexpected argument '") + argv[optind] + "'");
+  checkTheRunMakesSense(&line);
   return line;
 }
 
 bool chooseGames(const ServerSnapshot& snapshot, CommandLine* line) {
+  std::string unlisted;
+  std::string listed;
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    if (!snapshot.isGameUnavailable(letter)) listed += letter;
     const bool wanted = line->games == "all"
                             ? !snapshot.isGameUnavailable(letter)
                             : line->games.find(letter) != std::string::npos;
     if (!wanted) continue;
     if (snapshot.isGameUnavailable(letter)) {
-      fail(line, std::string("no listed game has the letter '") + letter +
-                     "' of '--games'");
-      return false;
+      unlisted += letter;
+    } else {
+      line->options.selectedGames.insert(letter);
     }
-    line->options.selectedGames.insert(letter);
   }
-  return true;
+  if (unlisted.empty()) return true;
+  line->problem =
+      std::string("no listed game has the letter") +
+      (unlisted.size() > 1 ? "s " : " ") + quoted(unlisted) +
+      " of '--games' (listed: " + (listed.empty() ? "none" : listed) + ")";
+  return false;
 }
 
 std::string usageText() {
-  return std::string("Usage: ") + kProgram +
-         " [OPTION]...\n"
-         "Writes the settings of the SHGS game server installed on this "
-         "machine into\n"
-         "one report: a fixed-width table, plain or with forum mark-up, or "
-         "Markdown,\n"
-         "a web page or JSON.\n"
-         "\n"
-         "Without options a menu asks what the report holds, and the report "
-         "is shown\n"
-         "when it is written. Any of these options writes it without the "
-         "menu, asking\n"
-         "and showing nothing:\n"
-         "  --games LETTERS  the games of these letters (in any case), or "
-         "'all';\n"
-         "                   none when not given\n"
-         "  --format FORMAT  forum (the default), plain, markdown, html or "
-         "json\n"
-         "  --plain          the same as --format plain\n"
-         "  --stock          list the costs left at their stock price too\n"
-         "  --no-server      leave out the server-wide settings\n"
-         "  --output FILE    the report's file, by default 'SHGS Game "
-         "Data.TXT'; a\n"
-         "                   relative name is taken in the folder the "
-         "program starts in\n"
-         "\n"
-         "  -h, --help       show this help and end\n"
-         "      --version    show the version and end\n"
-         "\n"
-         "Exit status: 0 when the report was written, 1 when a problem ended "
-         "the run\n"
-         "(its message says which), 2 when the command line was not "
-         "understood.\n";
+  return std::string("Usage: ") + kProgram + R"( [OPTION]...
+Writes the settings of the SHGS game server installed on this machine into
+one report: a fixed-width table, plain or with forum mark-up, or Markdown,
+a web page or JSON.
+
+Without options a menu asks what the report holds, and the report is shown
+when it is written. Any of these options writes it without the menu, asking
+and showing nothing, and making no file but the report:
+  --games LETTERS  the games of these letters (in any case), or 'all'; given
+                   again, adds its games; none when not given
+  --format FORMAT  forum (the default), plain, markdown, html or json
+  --plain          the same as --format plain
+  --stock          list the costs left at their stock price too
+  --no-server      leave out the server-wide settings
+  --output FILE    the report's file, by default 'SHGS Game Data.TXT'; a
+                   relative name is taken in the folder the program starts
+                   in; '-' is standard output
+  --check          do all a run would do but write the report, and end with
+                   the exit status the run would have
+  --list-games     list the server's games instead, one a line: letter,
+                   title and folder, separated by tabs (with --format json,
+                   as JSON)
+
+  -h, --help       show this help and end
+      --version    show the version and end
+
+Exit status: 0 when the report was written (or the games listed, the run
+checked), 1 when a problem ended the run (its message says which), 2 when
+the command line was not understood, 3 when a letter of --games is no
+listed game's.
+)";
 }
 
 std::string versionText() { return std::string(kProgram) + " " + kVersion; }
 
+// As GNU tools do: the problem, and where the usage is, not the usage.
 int badUsage(const std::string& problem) {
   std::cerr << kProgram << ": " << consoleText(problem) << "\n"
-            << usageText() << std::flush;
-  return kUsageStatus;
+            << "Try '" << kProgram << " --help'.\n"
+            << std::flush;
+  return kUsageError;
 }
 
 }  // namespace shgs

@@ -23,7 +23,9 @@ void fatal(const std::string& message) {
 }
 
 void fatal(const std::string& why, const std::string& message) {
-  if (!why.empty()) std::cerr << consoleText(why) << '\n';
+  if (!why.empty() && tellsWhereBeforeFatalMessages()) {
+    std::cerr << consoleText(why) << '\n';
+  }
   fatal(message);
 }
 

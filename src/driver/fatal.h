@@ -17,7 +17,7 @@ void writeFinalMessage(const std::string& message);
 [[noreturn]] void fatal(const std::string& message);
 
 // As fatal, after the line that tells where and why (see Platform), when
-// there is one.
+// there is one and the host shows it (tellsWhereBeforeFatalMessages).
 [[noreturn]] void fatal(const std::string& why, const std::string& message);
 
 }  // namespace shgs

@@ -27,10 +27,13 @@ std::string reasonFor(const FolderEntry& file) {
 }
 
 // The files the run reads or removes, in every folder it enters.
-std::vector<FolderEntry> filesUsed(Platform& platform, const WalkPlan& plan) {
+std::vector<FolderEntry> filesUsed(Platform& platform, const WalkPlan& plan,
+                                   WorkFiles workFiles) {
   std::vector<FolderEntry> files = platform.registryFiles();
-  files.push_back({platform.startFolder(), kErrorLogName});
-  files.push_back({platform.startFolder(), kCaptureName});
+  if (workFiles == WorkFiles::kMade) {
+    files.push_back({platform.startFolder(), kErrorLogName});
+    files.push_back({platform.startFolder(), kCaptureName});
+  }
   for (FolderEntry& file : plan.filesUsed()) files.push_back(std::move(file));
   return files;
 }
@@ -59,13 +62,14 @@ const FolderEntry* usedFileAt(Platform& platform, const ReportPlace& place,
 // Whether the report may not take "place"; "*why" says why.
 bool isRefused(Platform& platform, const std::string& fileName,
                const ReportPlace& place, const WalkPlan& plan,
-               std::string* why) {
+               WorkFiles workFiles, std::string* why) {
   const std::string path = place.folder->pathOf(place.name);
-  if (isWorkFileName(lastComponent(fileName)) || isWorkFileName(place.name)) {
+  if (workFiles == WorkFiles::kMade &&
+      (isWorkFileName(lastComponent(fileName)) || isWorkFileName(place.name))) {
     *why = failureLine(path, "is a file the run removes");
     return true;
   }
-  const std::vector<FolderEntry> files = filesUsed(platform, plan);
+  const std::vector<FolderEntry> files = filesUsed(platform, plan, workFiles);
   const FolderEntry* used = usedFileAt(platform, place, files);
   if (used != nullptr) *why = failureLine(path, reasonFor(*used));
   return used != nullptr;
@@ -90,13 +94,15 @@ bool isImpossibleName(const std::string& fileName, std::string* why) {
 std::unique_ptr<ReportFile> startReport(Platform& platform,
                                         const std::string& fileName,
                                         const WalkPlan& plan,
-                                        std::string* why) {
+                                        WorkFiles workFiles, std::string* why) {
   ReportPlace place;
   if (isImpossibleName(fileName, why) ||
       !platform.findReportPlace(fileName, &place, why)) {
     return nullptr;
   }
-  if (isRefused(platform, fileName, place, plan, why)) return nullptr;
+  if (isRefused(platform, fileName, place, plan, workFiles, why)) {
+    return nullptr;
+  }
   return platform.createReport(place, why);
 }
 

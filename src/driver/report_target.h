@@ -19,12 +19,14 @@ constexpr std::size_t kMaxReportNameLength = 32768;
 // followed. Returns nullptr, "*why" set, when no report may be written
 // there: it could not be created, or the name denotes, however spelled and
 // whether it exists yet or not, a file the run reads or removes (the
-// registry's files, the capture, and in each folder of "plan" its data
-// file, its error log and the game's description). A name holding a NUL
-// byte, or longer than kMaxReportNameLength, is refused too.
+// registry's files, and in each folder of "plan" its data file and the
+// game's description; when the run makes work files, the capture, and any
+// file named as an error log or a capture). A name holding a NUL byte, or
+// longer than kMaxReportNameLength, is refused too.
 std::unique_ptr<ReportFile> startReport(Platform& platform,
                                         const std::string& fileName,
-                                        const WalkPlan& plan, std::string* why);
+                                        const WalkPlan& plan,
+                                        WorkFiles workFiles, std::string* why);
 
 }  // namespace shgs
 

@@ -1,7 +1,10 @@
 #include "driver/run.h"
 
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "datafiles/config_data.h"
@@ -9,14 +12,30 @@
 #include "datafiles/global_data.h"
 #include "driver/export_options.h"
 #include "driver/fatal.h"
+#include "driver/messages.h"
 #include "driver/options_menu.h"
 #include "driver/report_target.h"
 #include "driver/walk_plan.h"
 #include "registry/registry_reader.h"
+#include "report/game_list.h"
 #include "report/report.h"
 
 namespace shgs {
 namespace {
+
+// What kind of run this is, as the command line says.
+struct Run {
+  explicit Run(const CommandLine& commandLine)
+      : messages(commandLine.interactive ? MessageStyle::kConsole
+                                         : MessageStyle::kLog),
+        workFiles(commandLine.interactive ? WorkFiles::kMade
+                                          : WorkFiles::kNone),
+        check(commandLine.check) {}
+
+  const Messages messages;
+  const WorkFiles workFiles;
+  const bool check;  // everything but the report's writing
+};
 
 void tellOutputLocation(const std::string& startDirectory) {
   std::cout << std::endl
@@ -29,28 +48,33 @@ void tellOutputLocation(const std::string& startDirectory) {
 
 // The server's files, read where the report needs them: each section's
 // reader is made in its folder (the server's GAME folder, then each game's),
-// so its error log lies there. A problem ends the run; the unfinished report
-// goes with it, and the file that had the report's name stays as it was.
+// so its error log, when the run makes work files, lies there. A problem
+// ends the run; the unfinished report goes with it, and the file that had
+// the report's name stays as it was.
 class DirectoryWalk final : public ReportSource {
  public:
-  DirectoryWalk(Platform& platform, const WalkPlan& plan,
+  DirectoryWalk(Platform& platform, const WalkPlan& plan, const Run& run,
                 std::unique_ptr<ReportFile>& report)
-      : platform_(platform), plan_(plan), report_(report) {}
+      : platform_(platform), plan_(plan), run_(run), report_(report) {}
 
   void readServer(const ServerWriter& write) override {
     enter(0);
-    const GlobalData global(platform_);
+    const GlobalData global(platform_, run_.workFiles);
     if (!global.failure().empty()) stop(global.why(), global.failure());
     write(global.record());
   }
 
   void readGame(char letter, const GameWriter& write) override {
     const WalkStep& step = enter(letter);
-    const ConfigData config(platform_);
+    const ConfigData config(platform_, run_.workFiles);
     if (!config.failure().empty()) stop(config.why(), config.failure());
     const std::unique_ptr<DescriptionFile> description =
         DescriptionFile::open(platform_, step.description);
     write(config.record(), description.get());
+  }
+
+  void warn(const std::string& message) override {
+    run_.messages.warn(message);
   }
 
  private:
@@ -66,11 +90,12 @@ class DirectoryWalk final : public ReportSource {
 
   [[noreturn]] void stop(const std::string& why, const std::string& message) {
     report_.reset();
-    fatal(why, message);
+    run_.messages.fatal(why, message);
   }
 
   Platform& platform_;
   const WalkPlan& plan_;
+  const Run& run_;
   std::unique_ptr<ReportFile>& report_;
 };
 
@@ -90,49 +115,126 @@ bool chooseOnTheMenu(Platform& platform, const ServerSnapshot& snapshot,
   return true;
 }
 
-// Writes the whole report and gives it its name. False, "*why" set, when a
-// write failed.
-bool writeReportFile(std::unique_ptr<ReportFile>& report, Platform& platform,
-                     const ServerSnapshot& snapshot,
-                     const ExportOptions& options, const WalkPlan& plan,
-                     std::string* why) {
-  DirectoryWalk source(platform, plan, report);
-  std::ostream out(&report->contents());
+// "What" written to standard output, or the run ends.
+void flushStandardOutput(const Messages& messages, const std::string& what) {
+  std::cout.flush();
+  if (!std::cout) {
+    messages.fatal(failureLine("standard output", std::strerror(errno)),
+                   "Failed to write " + what + ".");
+  }
+}
+
+// The listed games on standard output, for --list-games.
+int listGames(const ServerSnapshot& snapshot, ReportFormat format,
+              const Messages& messages) {
+  writeGameList(std::cout, snapshot, format);
+  flushStandardOutput(messages, "the game list");
+  return kReportWritten;
+}
+
+// Writes the whole report into "out" as the plan says.
+void writeReportTo(std::ostream& out, Platform& platform,
+                   const ServerSnapshot& snapshot, const ExportOptions& options,
+                   const WalkPlan& plan, const Run& run,
+                   std::unique_ptr<ReportFile>& report) {
+  DirectoryWalk source(platform, plan, run, report);
   writeReport(out, snapshot, options, source, currentTime());
   out.flush();
-  return report->commit(why);
+}
+
+// The report into its file, which gets its name only when it is whole. A
+// check makes the new file all the same, as that is where a run fails when
+// the folder is not writable, then lets it go unnamed.
+void writeReportFile(Platform& platform, const ServerSnapshot& snapshot,
+                     const ExportOptions& options, const WalkPlan& plan,
+                     const Run& run) {
+  std::string why;
+  std::unique_ptr<ReportFile> report =
+      startReport(platform, options.outputFileName, plan, run.workFiles, &why);
+  if (report == nullptr) {
+    run.messages.fatal(why, "Failed to create output file.");
+  }
+  if (run.check) {
+    std::ostream discarded(nullptr);
+    writeReportTo(discarded, platform, snapshot, options, plan, run, report);
+    return;
+  }
+  std::ostream out(&report->contents());
+  writeReportTo(out, platform, snapshot, options, plan, run, report);
+  if (!report->commit(&why)) {
+    run.messages.fatal(why, "Failed to write output file.");
+  }
+}
+
+// The report on standard output: held until it is whole, so that a run that
+// fails writes none of it.
+void writeReportToStandardOutput(Platform& platform,
+                                 const ServerSnapshot& snapshot,
+                                 const ExportOptions& options,
+                                 const WalkPlan& plan, const Run& run) {
+  std::ostringstream held;
+  std::unique_ptr<ReportFile> none;
+  writeReportTo(held, platform, snapshot, options, plan, run, none);
+  if (run.check) return;
+  std::cout << held.str();
+  flushStandardOutput(run.messages, "output file");
+}
+
+// The viewer is to show the file the report went to, named as typed, from
+// the folder the run started in.
+void showReport(Platform& platform, const ExportOptions& options,
+                const std::string& startDirectory) {
+  std::string why;
+  if (!platform.enterFolder(platform.startFolder(), &why)) {
+    fatal(why, "Failed to enter directory " + consoleText(startDirectory));
+  }
+  platform.startViewer(options.outputFileName);
+}
+
+// The run's choices: the menu's, or those of the command line once its
+// games are known to be listed.
+int choose(Platform& platform, const ServerSnapshot& snapshot,
+           const CommandLine& commandLine, const Run& run,
+           ExportOptions* options) {
+  if (commandLine.interactive) {
+    return chooseOnTheMenu(platform, snapshot, *options) ? kReportWritten
+                                                         : kRunFailed;
+  }
+  CommandLine chosen = commandLine;
+  if (!chooseGames(snapshot, &chosen)) {
+    run.messages.warn(chosen.problem);
+    return kGameNotListed;
+  }
+  *options = chosen.options;
+  return kReportWritten;
 }
 
 }  // namespace
 
 int run(Platform& platform, const CommandLine& commandLine) {
-  const RegistryReader registry(platform);
-  if (!registry.failure().empty()) fatal(registry.why(), registry.failure());
-  const ServerSnapshot& snapshot = registry.snapshot();
-  ExportOptions options;
-  if (commandLine.interactive) {
-    if (!chooseOnTheMenu(platform, snapshot, options)) return 1;
-  } else {
-    CommandLine chosen = commandLine;
-    if (!chooseGames(snapshot, &chosen)) return badUsage(chosen.problem);
-    options = chosen.options;
+  const Run run(commandLine);
+  const RegistryReader registry(platform, run.workFiles);
+  if (!registry.failure().empty()) {
+    run.messages.fatal(registry.why(), registry.failure());
   }
+  const ServerSnapshot& snapshot = registry.snapshot();
+  if (commandLine.listGames) {
+    return listGames(snapshot, commandLine.options.format, run.messages);
+  }
+  ExportOptions options;
+  const int chosen = choose(platform, snapshot, commandLine, run, &options);
+  if (chosen != kReportWritten) return chosen;
   const std::string startDirectory = platform.currentDirectory();
   if (commandLine.interactive) tellOutputLocation(startDirectory);
-  const WalkPlan plan(platform, snapshot, options);
-  std::string why;
-  std::unique_ptr<ReportFile> report =
-      startReport(platform, options.outputFileName, plan, &why);
-  if (report == nullptr) fatal(why, "Failed to create output file.");
-  if (!writeReportFile(report, platform, snapshot, options, plan, &why)) {
-    fatal(why, "Failed to write output file.");
+  const WalkPlan plan(platform, snapshot, options, run.workFiles);
+  if (options.outputFileName == kStandardOutputName &&
+      !commandLine.interactive) {
+    writeReportToStandardOutput(platform, snapshot, options, plan, run);
+    return kReportWritten;
   }
-  // The viewer is to show the file the report went to, named as typed.
-  if (!platform.enterFolder(platform.startFolder(), &why)) {
-    fatal(why, "Failed to enter directory " + consoleText(startDirectory));
-  }
-  if (commandLine.interactive) platform.startViewer(options.outputFileName);
-  return 0;
+  writeReportFile(platform, snapshot, options, plan, run);
+  if (commandLine.interactive) showReport(platform, options, startDirectory);
+  return kReportWritten;
 }
 
 }  // namespace shgs

@@ -26,7 +26,8 @@ FolderEntry findDescription(Platform& platform, const std::string& windowsPath,
 }  // namespace
 
 WalkPlan::WalkPlan(Platform& platform, const ServerSnapshot& snapshot,
-                   const ReportContents& contents) {
+                   const ReportContents& contents, WorkFiles workFiles)
+    : workFiles_(workFiles) {
   FolderPtr current = platform.currentFolder();
   const std::string gameFolder = snapshot.serverRoot() + "\\GAME";
   if (!contents.globalDataIncluded) {
@@ -78,7 +79,9 @@ std::vector<FolderEntry> WalkPlan::filesUsed() const {
   for (const WalkStep& step : steps_) {
     if (step.folder == nullptr) continue;
     files.push_back({step.folder, step.dataFile});
-    files.push_back({step.folder, kErrorLogName});
+    if (workFiles_ == WorkFiles::kMade) {
+      files.push_back({step.folder, kErrorLogName});
+    }
     if (step.description.folder != nullptr) files.push_back(step.description);
   }
   return files;

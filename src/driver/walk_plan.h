@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "datafiles/work_files.h"
 #include "platform/platform.h"
 #include "registry/server_snapshot.h"
 #include "report/report.h"
@@ -28,16 +29,17 @@ struct WalkStep {
 // report stops there when it comes to it, after the sections before it.
 class WalkPlan {
  public:
+  // "workFiles": whether the run makes an error log in each folder.
   WalkPlan(Platform& platform, const ServerSnapshot& snapshot,
-           const ReportContents& contents);
+           const ReportContents& contents, WorkFiles workFiles);
 
   // The step of game "letter", or of the server for 0; nullptr when the plan
   // ended before it.
   const WalkStep* stepOf(char letter) const;
 
   // Every file the run reads or removes in the folders it enters, whether
-  // it exists or not: the data files, the error logs, the descriptions; and
-  // the server's global record, read or not.
+  // it exists or not: the data files, the error logs (when the run makes
+  // them), the descriptions; and the server's global record, read or not.
   std::vector<FolderEntry> filesUsed() const;
 
  private:
@@ -45,6 +47,7 @@ class WalkPlan {
 
   std::vector<WalkStep> steps_;
   FolderEntry globalRecord_;  // when the run does not read it
+  WorkFiles workFiles_;
 };
 
 }  // namespace shgs

@@ -24,9 +24,8 @@ struct FileIdentity {
 };
 
 // Operations that can fail fill a "why" text when they do: the host path
-// concerned and the system's reason, "<host path>: <reason>". Only the
-// POSIX platform fills it; on Windows the run's messages stay as they are
-// and it is left empty.
+// concerned and the system's reason, "<host path>: <reason>" (see
+// failureLine).
 
 // A directory the run has found and holds on to: whatever later happens to
 // the names that led to it, it stays that directory, however deep.
@@ -130,6 +129,14 @@ class Platform {
                                                     std::string* listing,
                                                     std::string* why) = 0;
 
+  // The recursive listing of the registry key "keyPath" (below
+  // HKEY_LOCAL_MACHINE) into "*listing", held in memory only: no file is
+  // made. An absent key gives an empty listing, and "*why" then tells why
+  // where the host can. False, "*listing" empty and "*why" set, when the
+  // listing could not be made or held whole.
+  virtual bool listRegistry(const std::string& keyPath, std::string* listing,
+                            std::string* why) = 0;
+
   // Opens the error log "name" in the current folder for appending, creating
   // it when it does not exist. Returns nullptr when it cannot be opened, or
   // when that name is a link, a FIFO or a device.
@@ -195,10 +202,16 @@ class Platform {
 // removes the work files.
 std::unique_ptr<Platform> makeHostPlatform();
 
-// "<host path>: <reason>", the line that tells where and why something
-// failed, where the host tells it (POSIX); empty on Windows, whose messages
-// stay as they are.
-std::string failureLine(const std::string& hostPath, const std::string& reason);
+// "<host path>: <reason>", what tells where and why something failed.
+inline std::string failureLine(const std::string& hostPath,
+                               const std::string& reason) {
+  return hostPath + ": " + reason;
+}
+
+// Whether a run with the menu writes that line before a fatal message, on
+// a line of its own: POSIX does; Windows keeps the messages as they are. A
+// run with options tells where and why on both.
+bool tellsWhereBeforeFatalMessages();
 
 // Whether "argument" asks for help the host's own way besides -h and
 // --help: "/?" on Windows.

@@ -14,11 +14,12 @@ namespace shgs {
 // server's registry key tree into a fresh "qil.tmp" there, reads it into a
 // ServerSnapshot and deletes it again. A reader that could not holds the
 // message that ends the run, which the caller acts on while the reader still
-// exists; a capture without ServerRoot then stays on disk.
+// exists; a capture without ServerRoot then stays on disk. A run that makes
+// no work files has the listing in memory only, and no log.
 class RegistryReader {
  public:
   // "platform" must outlive the reader.
-  explicit RegistryReader(Platform& platform);
+  RegistryReader(Platform& platform, WorkFiles workFiles);
 
   // Empty, or "Error log failed to open.", "Failed to initialize registry
   // data." (the capture could not be made, written whole or held in memory)
@@ -29,7 +30,8 @@ class RegistryReader {
   const ServerSnapshot& snapshot() const { return snapshot_; }
 
  private:
-  std::string readSnapshot(Platform& platform);
+  std::string readSnapshot(Platform& platform, WorkFiles workFiles);
+  std::string takeSnapshot(Platform& platform, std::string listing);
 
   ErrorLog errorLog_;
   ServerSnapshot snapshot_;

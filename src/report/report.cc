@@ -34,7 +34,9 @@ void writeReport(std::ostream& out, const ServerSnapshot& snapshot,
   writer->writeReportOpening();
   if (contents.globalDataIncluded) {
     source.readServer([&](const GlobalRecord& global) {
-      writeServerSection(*writer, snapshot, global);
+      writeServerSection(
+          *writer, snapshot, global,
+          [&source](const std::string& message) { source.warn(message); });
     });
   }
   writeGameSections(*writer, snapshot, contents, source, now);

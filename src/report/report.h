@@ -38,6 +38,9 @@ class ReportSource {
   // Game "letter"'s record and its description text (nullptr when it has
   // none to show).
   virtual void readGame(char letter, const GameWriter& write) = 0;
+  // Tells the operator of something odd in the data just read, without
+  // ending the run ("Invalid ship delay value!").
+  virtual void warn(const std::string& message) = 0;
 };
 
 // Writes the whole report to "out" in the chosen format: the opening, the

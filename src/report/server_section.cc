@@ -25,17 +25,19 @@ std::string telnetLink(const ServerSnapshot& snapshot) {
 }
 
 // Codes above 5 are reported once per decoding, as each column decodes.
-void writeDelayRow(ReportWriter& writer, const GlobalRecord& global) {
+void writeDelayRow(ReportWriter& writer, const GlobalRecord& global,
+                   const Warn& warn) {
   const auto code = static_cast<std::uint8_t>(global.shipDelayCode());
-  const float shipDelay = shipDelayFactor(code);
-  const float probeDelay =
-      static_cast<float>(global.probeMovementDelay() * shipDelayFactor(code));
+  const float shipDelay = shipDelayFactor(code, warn);
+  const float probeDelay = static_cast<float>(global.probeMovementDelay() *
+                                              shipDelayFactor(code, warn));
   writer.writeRow("Ship Delay:", shipDelay, " s/TPW",
                   "Probe Movement Delay:", probeDelay, " s/sector");
 }
 
-void writeServerRows(ReportWriter& writer, const GlobalRecord& global) {
-  writeDelayRow(writer, global);
+void writeServerRows(ReportWriter& writer, const GlobalRecord& global,
+                     const Warn& warn) {
+  writeDelayRow(writer, global, warn);
   writer.writeRow(
       "Command Limitation:", Cell::countOrUnlimited(global.commandLimit()),
       " cmds / " + withCommas(global.commandLimitPeriod()) + "s",
@@ -54,14 +56,14 @@ void writeServerRows(ReportWriter& writer, const GlobalRecord& global) {
 }  // namespace
 
 void writeServerSection(ReportWriter& writer, const ServerSnapshot& snapshot,
-                        const GlobalRecord& global) {
+                        const GlobalRecord& global, const Warn& warn) {
   writer.writeServerHeading(
       {global.serverName(), global.runningName(), versionText(global)});
   writer.writeLink(telnetLink(snapshot));
   writer.writeNodeLine(static_cast<std::uint16_t>(snapshot.nodeMax()),
                        snapshot.isIPLimited());
   writer.beginPart(ReportPart::kServer);
-  writeServerRows(writer, global);
+  writeServerRows(writer, global, warn);
 }
 
 }  // namespace shgs

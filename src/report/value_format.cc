@@ -1,7 +1,6 @@
 #include "report/value_format.h"
 
 #include <ctime>
-#include <iostream>
 
 #include "platform/platform.h"
 
@@ -92,11 +91,11 @@ std::string isoTimeText(std::int64_t t) {
          zeroPadded(offset % 60, 2);
 }
 
-float shipDelayFactor(std::uint8_t code) {
+float shipDelayFactor(std::uint8_t code, const Warn& warn) {
   static constexpr float kFactors[] = {1.0f, 0.25f, 1.0f / 3.0f,
                                        0.5f, 2.0f,  0.0f};
   if (code < sizeof kFactors / sizeof kFactors[0]) return kFactors[code];
-  std::cerr << "Invalid ship delay value!";
+  warn("Invalid ship delay value!");
   return 0.0f;
 }
 

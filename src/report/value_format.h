@@ -2,6 +2,7 @@
 #define SHGS_REPORT_VALUE_FORMAT_H_
 
 #include <cstdint>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <type_traits>
@@ -38,9 +39,12 @@ std::string dateText(std::int64_t t);
 // year has not four digits.
 std::string isoTimeText(std::int64_t t);
 
-// The factor of a ship delay code; codes above 5 give 0 after writing
-// "Invalid ship delay value!" to standard error.
-float shipDelayFactor(std::uint8_t code);
+// Tells the operator of something odd in the data, without ending the run.
+using Warn = std::function<void(const std::string& message)>;
+
+// The factor of a ship delay code; codes above 5 give 0 after warning
+// "Invalid ship delay value!".
+float shipDelayFactor(std::uint8_t code, const Warn& warn);
 
 }  // namespace shgs
 

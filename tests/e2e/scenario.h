@@ -95,10 +95,19 @@ class Row {
   Row& endsBy(int s, const Names& entries) {
     return ends(0, "", entries).set(&endedBy, s);
   }
-  // A command line not understood: "problem", then the usage.
+  // A run with options that ends with "code" after its one line on
+  // standard error, "shgs-exporter: " and "text".
+  Row& logs(int code, const std::string& text) {
+    return ends(code, "shgs-exporter: " + text + "\n", {});
+  }
+  // The line of "logs" as the Windows program words it.
+  Row& logsOnWindows(const std::string& text) {
+    return onWindows(
+        [text](Row& r) { r.message = "shgs-exporter: " + text + "\n"; });
+  }
+  // A command line not understood: "problem", then where the usage is.
   Row& misunderstood(const std::string& problem) {
-    return ends(2, "shgs-exporter: " + problem + "\n", {})
-        .set(&usageFollows, true);
+    return logs(2, problem + "\nTry 'shgs-exporter --help'.");
   }
   // How the Windows run differs.
   Row& onWindows(const std::function<void(Row&)>& f) {
@@ -111,6 +120,9 @@ class Row {
   Row& named(const std::string& s) { return set(&report, s); }
   // Runs as an ordinary user, whom permission bits stop (POSIX).
   Row& unprivileged() { return set(&asNobody, true); }
+  // Runs as an ordinary user who may write in the start folder only and
+  // read the server, nothing more (POSIX).
+  Row& readingOnly() { return unprivileged().set(&serverWritable, false); }
   Row& process(const Tweak& f) { return set(&tweak, f); }
   // Types nothing and sends "signal" once the menu is shown, after "step"
   // (POSIX; Wine sends Ctrl-C alone); "ignored" is ignored from the start.
@@ -141,6 +153,7 @@ class Row {
   std::vector<std::string> arguments;
   Environment environment;  // values may hold markers
   bool asNobody = false;
+  bool serverWritable = true;  // for an ordinary user
   Tweak tweak;
   int signal = 0;
   Step menuStep;
@@ -151,7 +164,6 @@ class Row {
   int endedBy = 0;    // POSIX: the signal that must end the run
   std::string where;  // POSIX: a line before "message", when not empty
   std::string message;
-  bool usageFollows = false;
   bool shown = false;
   Names left;  // what the start folder holds after
   Names kept;

@@ -94,15 +94,6 @@ std::vector<std::string> argumentsOf(const std::string& argsPath) {
   return arguments;
 }
 
-// What a run without the menu says: what the menu's run says, less where
-// the report is, since it starts no viewer.
-std::string withoutViewerNote(std::string standardError) {
-  const std::string note = "Report written to SHGS Game Data.TXT\n";
-  const std::size_t at = standardError.rfind(note);
-  if (at != std::string::npos) standardError.erase(at, note.size());
-  return standardError;
-}
-
 // The expected report, naming this build's home page in its footer.
 std::string expectedReport(const std::string& expectedPath) {
   return testing_support::replaceAll(readFile(expectedPath), kGoldenHomePage,
@@ -213,14 +204,15 @@ TEST_P(GoldenReport, WritesExpectedBytes) {
         runArguments(argumentsOf(run + ".args"), fakeTime);
     EXPECT_EQ(direct.exitCode, 0) << direct.standardError;
     EXPECT_EQ(direct.standardOutput, "");
-    EXPECT_EQ(direct.standardError, withoutViewerNote(said));
+    EXPECT_EQ(direct.standardError, testing_support::saidWithOptions(said));
     checkReport(run + ".expected", readFile(reportPath));
     EXPECT_EQ(leftoverFiles(temp_.path()), std::vector<std::string>());
   }
   const char* other = std::getenv("SHGS_GOLDEN_EXPORTER");
   if (other != nullptr && *other != '\0') {
     fs::remove(reportPath);
-    checkOtherBuild(other, run, withMenu ? said : withoutViewerNote(said));
+    checkOtherBuild(other, run,
+                    withMenu ? said : testing_support::saidWithOptions(said));
   }
 }
 

@@ -265,6 +265,13 @@ std::string replaceAll(std::string text, const std::string& from,
   return text;
 }
 
+std::string saidWithOptions(const std::string& said) {
+  const std::string warning = "Invalid ship delay value!";
+  return replaceAll(
+      replaceAll(said, "Report written to SHGS Game Data.TXT\n", ""), warning,
+      "shgs-exporter: " + warning + "\n");
+}
+
 std::vector<std::string> leftoverFiles(const std::string& root) {
   std::vector<std::string> found;
   for (const auto& [path, state] : treeStateOf(root)) {

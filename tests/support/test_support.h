@@ -77,6 +77,11 @@ void makeDirectories(const std::string& path);
 std::string replaceAll(std::string text, const std::string& from,
                        const std::string& to);
 
+// What a run with options says where a run with the menu says "said" (a
+// golden run's .stderr): each warning on a line of its own after
+// "shgs-exporter: ", and no note that the report was written.
+std::string saidWithOptions(const std::string& said);
+
 // "report" with the time of a JSON report ("time": "2026-12-06T12:00:00-05:00")
 // taken from "expected" where the two differ at most in the minutes' last
 // digit and the seconds: a clock the tests set runs on while the program

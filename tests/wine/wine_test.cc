@@ -324,8 +324,10 @@ class ReleaseZipTest : public ::testing::Test {
 // the program runs as unpacked.
 TEST_F(ReleaseZipTest, HoldsTheOperatorFilesAndAProgramThatRuns) {
   const std::set<std::string> texts = {
-      "CHANGELOG.md",   "LICENSE.txt",      "QUICKSTART.txt",    "README.md",
-      "RELIABILITY.md", "Run exporter.cmd", "report.schema.json"};
+      "CHANGELOG.md",          "LICENSE.txt",
+      "QUICKSTART.txt",        "README.md",
+      "RELIABILITY.md",        "Run exporter.cmd",
+      "game-list.schema.json", "report.schema.json"};
   std::set<std::string> all = texts;
   all.insert("shgs-exporter.exe");
   EXPECT_EQ(testing_support::entriesOf(folder_), all);

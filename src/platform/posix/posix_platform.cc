@@ -130,6 +130,22 @@ std::unique_ptr<WorkFile> PosixPlatform::captureRegistry(
   return capture;
 }
 
+bool PosixPlatform::listRegistry(const std::string& keyPath,
+                                 std::string* listing, std::string* why) {
+  SystemRegListing found = listSystemReg(paths_.winePrefix(), keyPath);
+  prefix_ = found.prefix;
+  if (found.outOfMemory) {
+    const std::vector<FolderEntry> files = registryFiles();
+    *why = (files.empty() ? std::string("system.reg")
+                          : files.front().folder->pathOf(files.front().name)) +
+           ": " + std::strerror(ENOMEM);
+    return false;
+  }
+  *why = found.complaint;
+  *listing = std::move(found.text);
+  return true;
+}
+
 std::unique_ptr<WorkFile> PosixPlatform::openErrorLog(const std::string& name,
                                                       std::string* why) {
   std::unique_ptr<PosixWorkFile> log =
@@ -214,9 +230,6 @@ std::unique_ptr<Platform> makeHostPlatform() {
 
 bool isHelpSwitch(const std::string&) { return false; }
 
-std::string failureLine(const std::string& hostPath,
-                        const std::string& reason) {
-  return hostPath + ": " + reason;
-}
+bool tellsWhereBeforeFatalMessages() { return true; }
 
 }  // namespace shgs

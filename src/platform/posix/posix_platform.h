@@ -31,6 +31,8 @@ class PosixPlatform final : public Platform {
   std::unique_ptr<InputFile> openForReading(const FolderEntry& file,
                                             std::string* why) override;
   bool fileIdentity(const FolderEntry& file, FileIdentity* identity) override;
+  bool listRegistry(const std::string& keyPath, std::string* listing,
+                    std::string* why) override;
   std::vector<FolderEntry> registryFiles() override;
   FolderPtr startFolder() override { return start_; }
   FolderPtr currentFolder() override { return current_; }

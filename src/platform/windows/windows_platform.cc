@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
@@ -47,6 +48,31 @@ class ScopedHandle {
  private:
   HANDLE handle_;
 };
+
+// "<path>: <the system's words for the last error>", the line that tells
+// where and why.
+std::string systemReason(DWORD error);
+std::string whyAt(const std::string& path, DWORD error = GetLastError()) {
+  return path + ": " + systemReason(error);
+}
+
+// The system's words for "error", as FormatMessage gives them, without the
+// line end it adds.
+std::string systemReason(DWORD error) {
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+          FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string reason = length == 0 ? "error " + std::to_string(error)
+                                   : std::string(text, length);
+  if (text != nullptr) LocalFree(text);
+  while (!reason.empty() &&
+         std::isspace(static_cast<unsigned char>(reason.back()))) {
+    reason.pop_back();
+  }
+  return reason;
+}
 
 bool identityOf(HANDLE handle, FileIdentity* identity,
                 DWORD* attributes = nullptr) {
@@ -221,6 +247,7 @@ class WindowsFolder final : public Folder {
     if (!GetFileInformationByHandle(handle, &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
       CloseHandle(handle);
+      SetLastError(ERROR_DIRECTORY);
       return nullptr;
     }
     return std::make_shared<WindowsFolder>(full, handle);
@@ -556,12 +583,15 @@ class WindowsReportFile final : public ReportFile {
 
   std::streambuf& contents() override { return buffer_; }
 
-  bool commit(std::string*) override {
+  bool commit(std::string* why) override {
     buffer_.pubsync();
     const bool written = !buffer_.failed() &&
                          FlushFileBuffers(file_->handle()) &&
                          renameTo(file_->handle(), finalPath_);
-    if (!written) file_->remove();
+    if (!written) {
+      *why = whyAt(finalPath_);
+      file_->remove();
+    }
     file_.reset();  // closed; renamed, it is no work file any more
     return written;
   }
@@ -690,6 +720,58 @@ bool runRegistryTool(HANDLE capture, const std::string& keyPath) {
       &startup.StartupInfo, TRUE, flags);
 }
 
+// Everything that comes through "pipe" until its writer closes it.
+bool readPipe(HANDLE pipe, std::string* bytes) {
+  char block[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(pipe, block, sizeof block, &got, nullptr)) {
+      return GetLastError() == ERROR_BROKEN_PIPE;  // the writer ended
+    }
+    if (got == 0) return true;
+    bytes->append(block, got);
+  }
+}
+
+// Runs the registry tool with its listing and its error messages going into
+// a pipe, which is read whole while it runs: "*output" is the listing when
+// "*status", its exit status, is 0, and its complaint otherwise. False when
+// it could not be started or the pipe failed.
+bool listThroughPipe(const std::string& keyPath, std::string* output,
+                     DWORD* status) {
+  const std::string tool = systemProgram("reg.exe");
+  HANDLE reading = nullptr;
+  HANDLE writing = nullptr;
+  if (tool.empty() || !CreatePipe(&reading, &writing, nullptr, 0)) return false;
+  const ScopedHandle readEnd(reading);
+  ScopedHandle writeEnd(inheritableCopy(writing));
+  CloseHandle(writing);
+  if (!writeEnd.valid()) return false;
+  const InheritedHandles inherited({writeEnd.get()});
+  STARTUPINFOEXA startup{};
+  startup.StartupInfo.cb = sizeof startup;
+  startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+  startup.StartupInfo.hStdOutput = writeEnd.get();
+  startup.StartupInfo.hStdError = writeEnd.get();
+  startup.lpAttributeList = inherited.list();
+  std::string commandLine =
+      quoted(tool) + " query " + quoted("HKLM\\" + keyPath) + " /s";
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(
+          tool.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
+          inherited.list() != nullptr ? EXTENDED_STARTUPINFO_PRESENT : 0,
+          nullptr, nullptr, &startup.StartupInfo, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(writeEnd.release());  // the pipe ends when the tool does
+  const bool read = readPipe(readEnd.get(), output);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  const bool ended = GetExitCodeProcess(process.hProcess, status);
+  CloseHandle(process.hProcess);
+  return read && ended;
+}
+
 // ---- The platform --------------------------------------------------------
 
 class WindowsPlatform final : public Platform {
@@ -704,6 +786,8 @@ class WindowsPlatform final : public Platform {
                                             const std::string& keyPath,
                                             std::string* listing,
                                             std::string* why) override;
+  bool listRegistry(const std::string& keyPath, std::string* listing,
+                    std::string* why) override;
   std::unique_ptr<WorkFile> openErrorLog(const std::string& name,
                                          std::string* why) override;
   std::unique_ptr<InputFile> openForReading(const FolderEntry& file,
@@ -769,25 +853,52 @@ std::unique_ptr<WorkFile> WindowsPlatform::captureRegistry(
   return capture;
 }
 
+// A tool that fails has listed nothing (an absent key, most often): the
+// listing is empty and its complaint tells why.
+bool WindowsPlatform::listRegistry(const std::string& keyPath,
+                                   std::string* listing, std::string* why) {
+  listing->clear();
+  DWORD status = 0;
+  if (!listThroughPipe(keyPath, listing, &status)) {
+    *why = whyAt(systemProgram("reg.exe"));
+    listing->clear();
+    return false;
+  }
+  if (status == 0) return true;
+  std::string complaint = listing->substr(0, listing->find_first_of("\r\n"));
+  if (complaint.empty()) complaint = "exit status " + std::to_string(status);
+  *why = "HKLM\\" + keyPath + ": " + complaint;
+  listing->clear();
+  return true;
+}
+
 // Not inheritable, so neither the registry tool nor the viewer holds it.
 std::unique_ptr<WorkFile> WindowsPlatform::openErrorLog(const std::string& name,
-                                                        std::string*) {
+                                                        std::string* why) {
   const HANDLE handle = openOrCreate(
       name, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | DELETE | SYNCHRONIZE);
-  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  if (handle == INVALID_HANDLE_VALUE) {
+    *why = whyAt(current_->pathOf(name));
+    return nullptr;
+  }
   return asWorkFile(handle, name);
 }
 
 std::unique_ptr<InputFile> WindowsPlatform::openForReading(
-    const FolderEntry& file, std::string*) {
+    const FolderEntry& file, std::string* why) {
   const std::string path = file.folder->pathOf(file.name);
   ScopedHandle handle(CreateFileA(path.c_str(), GENERIC_READ, kShareAll,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                   nullptr));
+  if (!handle.valid()) {
+    *why = whyAt(path);
+    return nullptr;
+  }
   FileIdentity identity;
   LARGE_INTEGER size;
-  if (!handle.valid() || !isRegularDiskFile(handle.get(), &identity) ||
+  if (!isRegularDiskFile(handle.get(), &identity) ||
       !GetFileSizeEx(handle.get(), &size)) {
+    *why = path + ": not a regular file";
     return nullptr;
   }
   return std::make_unique<BoundedHandleBuffer>(
@@ -803,14 +914,22 @@ std::string WindowsPlatform::currentDirectory() {
 }
 
 FolderPtr WindowsPlatform::findFolder(const std::string& windowsPath,
-                                      const FolderPtr& base, std::string*) {
-  if (windowsPath.empty()) return nullptr;
-  return WindowsFolder::open(pathFrom(*windowsFolderOf(base), windowsPath));
+                                      const FolderPtr& base, std::string* why) {
+  const std::string path = pathFrom(*windowsFolderOf(base), windowsPath);
+  FolderPtr found = windowsPath.empty() ? nullptr : WindowsFolder::open(path);
+  if (found == nullptr) {
+    *why = whyAt(path,
+                 windowsPath.empty() ? ERROR_PATH_NOT_FOUND : GetLastError());
+  }
+  return found;
 }
 
-bool WindowsPlatform::enterFolder(const FolderPtr& folder, std::string*) {
+bool WindowsPlatform::enterFolder(const FolderPtr& folder, std::string* why) {
   WindowsFolderPtr entered = windowsFolderOf(folder);
-  if (_chdir(entered->hostPath().c_str()) != 0) return false;
+  if (_chdir(entered->hostPath().c_str()) != 0) {
+    *why = whyAt(entered->hostPath());
+    return false;
+  }
   current_ = std::move(entered);
   return true;
 }
@@ -820,26 +939,36 @@ bool WindowsPlatform::enterFolder(const FolderPtr& folder, std::string*) {
 // of the name, without the trailing dots and blanks and the stream suffix
 // the system ignores. A read-only file cannot be replaced.
 bool WindowsPlatform::findReportPlace(const std::string& fileName,
-                                      ReportPlace* place, std::string*) {
+                                      ReportPlace* place, std::string* why) {
   const std::string full = withoutStream(fullPathName(fileName));
   const ScopedHandle existing(openToQuery(full));
   std::string path = full;
   BY_HANDLE_FILE_INFORMATION info{};
   if (existing.valid()) {
     if (GetFileType(existing.get()) != FILE_TYPE_DISK ||
-        !GetFileInformationByHandle(existing.get(), &info) ||
-        (info.dwFileAttributes &
+        !GetFileInformationByHandle(existing.get(), &info)) {
+      *why = full + ": not a regular file";
+      return false;
+    }
+    // What creating the file there would be told.
+    if ((info.dwFileAttributes &
          (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+      *why = whyAt(full, ERROR_ACCESS_DENIED);
       return false;
     }
     const std::string final = finalPathOf(existing.get());
     if (!final.empty()) path = withoutLongPathPrefix(final);
   } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
+    *why = whyAt(full);
     return false;
   }
   const auto [folderPath, name] = splitFullPath(path);
   WindowsFolderPtr folder = WindowsFolder::open(folderPath);
-  if (folder == nullptr || name.empty()) return false;
+  if (folder == nullptr || name.empty()) {
+    *why = whyAt(folder == nullptr ? folderPath : full,
+                 folder == nullptr ? GetLastError() : ERROR_INVALID_NAME);
+    return false;
+  }
   FileIdentity identity;
   if (existing.valid()) identityOf(existing.get(), &identity);
   *place = ReportPlace{folder, name, existing.valid(), info.nNumberOfLinks > 1,
@@ -848,7 +977,7 @@ bool WindowsPlatform::findReportPlace(const std::string& fileName,
 }
 
 std::unique_ptr<ReportFile> WindowsPlatform::createReport(
-    const ReportPlace& place, std::string*) {
+    const ReportPlace& place, std::string* why) {
   unsigned seed = GetTickCount() ^ GetCurrentProcessId();
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string path =
@@ -859,10 +988,14 @@ std::unique_ptr<ReportFile> WindowsPlatform::createReport(
         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       if (GetLastError() == ERROR_FILE_EXISTS) continue;
+      *why = whyAt(place.folder->pathOf(place.name));
       return nullptr;
     }
     std::unique_ptr<WindowsWorkFile> file = asWorkFile(handle, path);
-    if (file == nullptr) return nullptr;
+    if (file == nullptr) {
+      *why = whyAt(place.folder->pathOf(place.name));
+      return nullptr;
+    }
     return std::make_unique<WindowsReportFile>(
         std::move(file), place.folder->pathOf(place.name));
   }
@@ -885,10 +1018,8 @@ std::unique_ptr<Platform> makeHostPlatform() {
   return std::make_unique<WindowsPlatform>();
 }
 
-// Windows' messages stay as they are.
-std::string failureLine(const std::string&, const std::string&) {
-  return std::string();
-}
+// Windows' messages from the menu stay as they are.
+bool tellsWhereBeforeFatalMessages() { return false; }
 
 bool isHelpSwitch(const std::string& argument) { return argument == "/?"; }
 
