@@ -31,18 +31,24 @@ std::string DescriptionFile::pathOf(const std::string& serverRoot,
   return endsWithTxt(path) ? path : std::string();
 }
 
-std::unique_ptr<DescriptionFile> DescriptionFile::open(
-    Platform& platform, const FolderEntry& file) {
+std::unique_ptr<DescriptionFile> DescriptionFile::open(Platform& platform,
+                                                       const FolderEntry& file,
+                                                       std::string* why) {
+  why->clear();
   if (file.folder == nullptr) return nullptr;
-  std::string ignored;
-  std::unique_ptr<InputFile> text = platform.openForReading(file, &ignored);
-  if (text == nullptr) return nullptr;
+  bool missing = false;
+  std::unique_ptr<InputFile> text =
+      platform.openForReading(file, why, &missing);
+  if (text == nullptr) {
+    if (missing) why->clear();
+    return nullptr;
+  }
   return std::make_unique<DescriptionFile>(std::move(text));
 }
 
-bool DescriptionFile::failed() const {
+bool DescriptionFile::failed(std::string* why) const {
   std::string ignored;
-  return text_->failed(&ignored);
+  return text_->failed(why != nullptr ? why : &ignored);
 }
 
 bool DescriptionFile::readLine(std::size_t limit, std::string* line) {

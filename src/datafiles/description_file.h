@@ -25,10 +25,12 @@ class DescriptionFile {
   static std::string pathOf(const std::string& serverRoot,
                             const std::string& description);
 
-  // The description file "file", or nullptr when it has no folder or names
-  // no regular file that can be opened.
+  // The description file "file", or nullptr when there is none to read:
+  // it has no folder or no such file exists ("*why" left empty), or it
+  // cannot be opened ("*why" tells where and why).
   static std::unique_ptr<DescriptionFile> open(Platform& platform,
-                                               const FolderEntry& file);
+                                               const FolderEntry& file,
+                                               std::string* why);
 
   // Reads the next line into "*line", keeping at most "limit" characters; a
   // longer line is left partly unread. LF ends a line, and so does CR-LF, of
@@ -37,8 +39,8 @@ class DescriptionFile {
   bool readLine(std::size_t limit, std::string* line);
 
   // True when reading stopped on an error, or the file shrank meanwhile:
-  // what was read is then no description.
-  bool failed() const;
+  // what was read is then no description. "*why" (when given) tells why.
+  bool failed(std::string* why = nullptr) const;
 
  private:
   std::unique_ptr<InputFile> text_;

@@ -137,8 +137,9 @@ std::string decodeLengthPrefixed(const RecordBytes& record,
 bool readRecordFile(Platform& platform, const std::string& fileName,
                     RecordBytes* record, std::string* why) {
   record->fill(0);
-  const std::unique_ptr<InputFile> in =
-      platform.openForReading({platform.currentFolder(), fileName}, why);
+  bool missing = false;
+  const std::unique_ptr<InputFile> in = platform.openForReading(
+      {platform.currentFolder(), fileName}, why, &missing);
   if (in == nullptr) return false;
   // A short file leaves the rest of the record zero.
   in->sgetn(reinterpret_cast<char*>(record->data()),

@@ -3,6 +3,8 @@
 #include <getopt.h>
 
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 
 #include "platform/ascii_case.h"
@@ -239,6 +241,17 @@ int badUsage(const std::string& problem) {
             << "Try '" << kProgram << " --help'.\n"
             << std::flush;
   return kUsageError;
+}
+
+int answer(const std::string& text, const std::string& what) {
+  errno = 0;
+  std::cout << text << std::flush;
+  if (std::cout) return kReportWritten;
+  const int error = errno != 0 ? errno : EIO;
+  std::cerr << kProgram << ": standard output: " << std::strerror(error)
+            << ". Failed to write " << what << ".\n"
+            << std::flush;
+  return kRunFailed;
 }
 
 }  // namespace shgs

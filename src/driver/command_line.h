@@ -54,6 +54,11 @@ std::string versionText();
 // the exit status of a command line that was not understood.
 int badUsage(const std::string& problem);
 
+// Writes "text", "what" (the help, the version), to standard output and
+// returns the exit status: 0, or 1 after a line on standard error when
+// standard output could not take it (full, or closed).
+int answer(const std::string& text, const std::string& what);
+
 }  // namespace shgs
 
 #endif  // SHGS_DRIVER_COMMAND_LINE_H_

@@ -11,11 +11,9 @@ int main(int argc, char** argv) {
   const shgs::CommandLine commandLine = shgs::parseCommandLine(argc, argv);
   switch (commandLine.action) {
     case shgs::CommandLine::Action::kHelp:
-      std::cout << shgs::usageText() << std::flush;
-      return 0;
+      return shgs::answer(shgs::usageText(), "the help");
     case shgs::CommandLine::Action::kVersion:
-      std::cout << shgs::versionText() << std::endl;
-      return 0;
+      return shgs::answer(shgs::versionText() + "\n", "the version");
     case shgs::CommandLine::Action::kBadUsage:
       return shgs::badUsage(commandLine.problem);
     case shgs::CommandLine::Action::kRun:

@@ -16,6 +16,13 @@ void Messages::warn(const std::string& text) const {
   }
 }
 
+void Messages::line(const std::string& text) const {
+  const std::string shown = consoleText(text);
+  std::cerr << (style_ == MessageStyle::kLog ? logLine("", shown)
+                                             : shown + '\n')
+            << std::flush;
+}
+
 void Messages::fatal(const std::string& why, const std::string& message) const {
   if (style_ == MessageStyle::kConsole) shgs::fatal(why, message);
   std::cout.flush();

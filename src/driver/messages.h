@@ -26,6 +26,10 @@ class Messages {
   // A message that does not end the run ("Invalid ship delay value!").
   void warn(const std::string& text) const;
 
+  // "text", what the run tells beyond the program's own messages, as a line
+  // of its own; shown as data (see consoleText).
+  void line(const std::string& text) const;
+
   // Ends the run with exit status 1 after "message", the program's own
   // words, and "why", where and why ("<path>: <reason>"; see Platform).
   [[noreturn]] void fatal(const std::string& why,

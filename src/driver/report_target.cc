@@ -40,7 +40,8 @@ std::vector<FolderEntry> filesUsed(Platform& platform, const WalkPlan& plan,
 
 // The file of "files" that "place" denotes, or nullptr. A file the run
 // looks up is found without regard to case, so the name is compared so too;
-// a file with further names may be one the run uses under another.
+// an existing file is compared by identity with each file as the run opens
+// it, links followed, since any name may lead to it.
 const FolderEntry* usedFileAt(Platform& platform, const ReportPlace& place,
                               const std::vector<FolderEntry>& files) {
   for (const FolderEntry& file : files) {
@@ -49,7 +50,7 @@ const FolderEntry* usedFileAt(Platform& platform, const ReportPlace& place,
       return &file;
     }
   }
-  if (!place.hasOtherNames) return nullptr;
+  if (!place.exists) return nullptr;
   for (const FolderEntry& file : files) {
     FileIdentity identity;
     if (platform.fileIdentity(file, &identity) && identity == place.identity) {

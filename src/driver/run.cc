@@ -4,8 +4,10 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "datafiles/config_data.h"
 #include "datafiles/description_file.h"
@@ -68,14 +70,24 @@ class DirectoryWalk final : public ReportSource {
     const WalkStep& step = enter(letter);
     const ConfigData config(platform_, run_.workFiles);
     if (!config.failure().empty()) stop(config.why(), config.failure());
+    std::string why;
     const std::unique_ptr<DescriptionFile> description =
-        DescriptionFile::open(platform_, step.description);
+        DescriptionFile::open(platform_, step.description, &why);
     write(config.record(), description.get());
+    if (description != nullptr) description->failed(&why);
+    if (why.empty()) return;
+    // Windows words its reasons as sentences.
+    if (why.back() == '.') why.pop_back();
+    leftOut_.push_back(why + "; description left out");
   }
 
   void warn(const std::string& message) override {
     run_.messages.warn(message);
   }
+
+  // The lines that say which descriptions exist but could not be read:
+  // the report is written without them, and the run says so once it is.
+  const std::vector<std::string>& leftOut() const { return leftOut_; }
 
  private:
   // The path in the message is the Windows path the program built.
@@ -97,6 +109,7 @@ class DirectoryWalk final : public ReportSource {
   const WalkPlan& plan_;
   const Run& run_;
   std::unique_ptr<ReportFile>& report_;
+  std::vector<std::string> leftOut_;
 };
 
 // The menu's choices; false when input ended before they were confirmed.
@@ -132,14 +145,21 @@ int listGames(const ServerSnapshot& snapshot, ReportFormat format,
   return kReportWritten;
 }
 
-// Writes the whole report into "out" as the plan says.
-void writeReportTo(std::ostream& out, Platform& platform,
-                   const ServerSnapshot& snapshot, const ExportOptions& options,
-                   const WalkPlan& plan, const Run& run,
-                   std::unique_ptr<ReportFile>& report) {
+// Writes the whole report into "out" as the plan says; returns what it
+// left out (see DirectoryWalk::leftOut).
+std::vector<std::string> writeReportTo(std::ostream& out, Platform& platform,
+                                       const ServerSnapshot& snapshot,
+                                       const ExportOptions& options,
+                                       const WalkPlan& plan, const Run& run,
+                                       std::unique_ptr<ReportFile>& report) {
   DirectoryWalk source(platform, plan, run, report);
   writeReport(out, snapshot, options, source, currentTime());
   out.flush();
+  return source.leftOut();
+}
+
+void tell(const Messages& messages, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) messages.line(line);
 }
 
 // The report into its file, which gets its name only when it is whole. A
@@ -147,23 +167,27 @@ void writeReportTo(std::ostream& out, Platform& platform,
 // the folder is not writable, then lets it go unnamed.
 void writeReportFile(Platform& platform, const ServerSnapshot& snapshot,
                      const ExportOptions& options, const WalkPlan& plan,
-                     const Run& run) {
+                     const Run& run, const char** step) {
   std::string why;
   std::unique_ptr<ReportFile> report =
       startReport(platform, options.outputFileName, plan, run.workFiles, &why);
   if (report == nullptr) {
     run.messages.fatal(why, "Failed to create output file.");
   }
+  *step = "Failed to write output file.";
   if (run.check) {
     std::ostream discarded(nullptr);
-    writeReportTo(discarded, platform, snapshot, options, plan, run, report);
+    tell(run.messages, writeReportTo(discarded, platform, snapshot, options,
+                                     plan, run, report));
     return;
   }
   std::ostream out(&report->contents());
-  writeReportTo(out, platform, snapshot, options, plan, run, report);
+  const std::vector<std::string> leftOut =
+      writeReportTo(out, platform, snapshot, options, plan, run, report);
   if (!report->commit(&why)) {
     run.messages.fatal(why, "Failed to write output file.");
   }
+  tell(run.messages, leftOut);
 }
 
 // The report on standard output: held until it is whole, so that a run that
@@ -174,10 +198,13 @@ void writeReportToStandardOutput(Platform& platform,
                                  const WalkPlan& plan, const Run& run) {
   std::ostringstream held;
   std::unique_ptr<ReportFile> none;
-  writeReportTo(held, platform, snapshot, options, plan, run, none);
-  if (run.check) return;
-  std::cout << held.str();
-  flushStandardOutput(run.messages, "output file");
+  const std::vector<std::string> leftOut =
+      writeReportTo(held, platform, snapshot, options, plan, run, none);
+  if (!run.check) {
+    std::cout << held.str();
+    flushStandardOutput(run.messages, "output file");
+  }
+  tell(run.messages, leftOut);
 }
 
 // The viewer is to show the file the report went to, named as typed, from
@@ -209,15 +236,16 @@ int choose(Platform& platform, const ServerSnapshot& snapshot,
   return kReportWritten;
 }
 
-}  // namespace
-
-int run(Platform& platform, const CommandLine& commandLine) {
-  const Run run(commandLine);
+// The run's steps; "*step" is the message that ends the run should memory
+// run out in the step it is at.
+int runSteps(Platform& platform, const CommandLine& commandLine, const Run& run,
+             const char** step) {
   const RegistryReader registry(platform, run.workFiles);
   if (!registry.failure().empty()) {
     run.messages.fatal(registry.why(), registry.failure());
   }
   const ServerSnapshot& snapshot = registry.snapshot();
+  *step = "Failed to write output file.";
   if (commandLine.listGames) {
     return listGames(snapshot, commandLine.options.format, run.messages);
   }
@@ -226,15 +254,31 @@ int run(Platform& platform, const CommandLine& commandLine) {
   if (chosen != kReportWritten) return chosen;
   const std::string startDirectory = platform.currentDirectory();
   if (commandLine.interactive) tellOutputLocation(startDirectory);
+  *step = "Failed to create output file.";
   const WalkPlan plan(platform, snapshot, options, run.workFiles);
   if (options.outputFileName == kStandardOutputName &&
       !commandLine.interactive) {
+    *step = "Failed to write output file.";
     writeReportToStandardOutput(platform, snapshot, options, plan, run);
     return kReportWritten;
   }
-  writeReportFile(platform, snapshot, options, plan, run);
+  writeReportFile(platform, snapshot, options, plan, run, step);
   if (commandLine.interactive) showReport(platform, options, startDirectory);
   return kReportWritten;
+}
+
+}  // namespace
+
+// Memory running out anywhere ends the run with the message of its step,
+// never an abort; the unfinished report goes as the stack unwinds.
+int run(Platform& platform, const CommandLine& commandLine) {
+  const Run run(commandLine);
+  const char* step = "Failed to initialize registry data.";
+  try {
+    return runSteps(platform, commandLine, run, &step);
+  } catch (const std::bad_alloc&) {
+    run.messages.fatal(std::strerror(ENOMEM), step);
+  }
 }
 
 }  // namespace shgs

@@ -54,9 +54,11 @@ struct FolderEntry {
 
 // A file the run makes for itself (the registry capture, an error log, the
 // unfinished report). It was created or opened without following a link and
-// is a regular file; no program the run starts inherits it; while it exists
-// an interruption of the run (Ctrl-C and its kin) removes it. Destroying the
-// object closes the file and leaves it where it is.
+// is a regular file; one it created no other account may write or read
+// (POSIX: mode 0600; Windows: no other handle may write it, and the
+// capture and the logs allow their owner alone); no program the run starts
+// inherits it; while it exists an interruption of the run (Ctrl-C and its kin)
+// removes it. Destroying the object closes the file and leaves it where it is.
 class WorkFile {
  public:
   virtual ~WorkFile() = default;
@@ -82,10 +84,7 @@ struct ReportPlace {
   FolderPtr folder;
   std::string name;  // as the host keeps it there
   bool exists = false;
-  // The existing file has further names (hard links); "identity" says
-  // which file it is.
-  bool hasOtherNames = false;
-  FileIdentity identity;
+  FileIdentity identity;  // of the existing file
 };
 
 // The report being written: a new file of the run's own beside its place,
@@ -100,7 +99,9 @@ class ReportFile {
   virtual std::streambuf& contents() = 0;
 
   // Writes out what "contents" holds and gives the file the report's name,
-  // replacing the file that had it (whose permission bits it keeps). False,
+  // replacing the file that had it. It takes its final permissions on the
+  // open file just before: on POSIX the replaced file's mode bits, group
+  // and, where the run may set it, owner; else 0666 less the umask. False,
   // with the new file removed, when writing failed.
   virtual bool commit(std::string* why) = 0;
 };
@@ -144,10 +145,12 @@ class Platform {
                                                  std::string* why) = 0;
 
   // Opens the regular file "file" (links followed) for reading, in binary.
-  // A FIFO or a device is never opened. Returns nullptr when there is no
-  // such file or it cannot be opened.
+  // A FIFO or a device is never opened, nor (POSIX) a file the owner of the
+  // Wine prefix could not read itself. Returns nullptr when there is no
+  // such file ("*missing" then true) or it cannot be opened.
   virtual std::unique_ptr<InputFile> openForReading(const FolderEntry& file,
-                                                    std::string* why) = 0;
+                                                    std::string* why,
+                                                    bool* missing) = 0;
 
   // The identity of the existing file "file", links followed. False when
   // there is no such file.

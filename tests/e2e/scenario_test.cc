@@ -68,6 +68,9 @@ constexpr char kEarlierLog[] = "an earlier run's log\n";
 // A file whose size says 4096 bytes, of which it holds a few.
 constexpr char kShort[] = "/sys/devices/system/cpu/online";
 const std::string kShrank = ": shorter than when it was opened";
+const std::string kLeftOut = "; description left out";
+const std::string kPlanted = ": is a link owned by another user";
+const std::string kServerCannotRead = ": not readable by the server's owner";
 
 const std::string kRegistry =
     "[registry]\nServerRoot = C:\\SHGS\nLimitIP = F\nIPAddr = 10.0.0.1\n"
@@ -183,6 +186,37 @@ Step hardLinks(const std::string& path, const std::string& existing) {
 }
 Step chmods(const std::string& path, mode_t mode) {
   return [=](Scene& s) { ASSERT_EQ(chmod(s.at(path).c_str(), mode), 0); };
+}
+// Another account than the run's and the server's (POSIX; run as root).
+constexpr int kOther = 4321;
+Step ownedBy(const std::string& path, int user, int group) {
+  return [=](Scene& s) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to give files away";
+    ASSERT_EQ(lchown(s.at(path).c_str(), user, group), 0) << path;
+  };
+}
+// The Wine prefix, and so the server, belongs to the other account.
+Step serverOwnedByAnother() { return ownedBy("../system.reg", kOther, kOther); }
+// A folder anyone may write into and only owners remove from, as /tmp.
+Step sharedFolder(const std::string& path) {
+  return [=](Scene& s) {
+    makeDirectories(s.at(path));
+    ASSERT_EQ(chmod(s.at(path).c_str(), 01777), 0);
+  };
+}
+// Moves the file at "path" to "to" and leaves a link to it in its place.
+Step storedElsewhere(const std::string& path, const std::string& to) {
+  return [=](Scene& s) {
+    makeDirectories(fs::path(s.at(to)).parent_path());
+    fs::rename(s.at(path), s.at(to));
+    fs::create_symlink(s.at(to), s.at(path));
+  };
+}
+// What "stat" says of "path" below drive C.
+struct stat statOf(const Scene& s, const std::string& path) {
+  struct stat info {};
+  EXPECT_EQ(stat(s.at(path).c_str(), &info), 0) << path;
+  return info;
 }
 // A file system of "size" at "path", so small that writing fills it; the
 // row ends with unmounts(path).
@@ -364,11 +398,13 @@ std::vector<Row> workFileRows() {
           .completes({kRealServer}),
       // A capture cut short is none: the start folder is a file system too
       // small for a listing that holds a long value.
-      Row("CaptureCutShortByAFullDisk", kPosix, {smallDisk("start", "64k")})
+      // Windows removes its capture cut short.
+      Row("CaptureCutShortByAFullDisk", kBoth, {smallDisk("start", "64k")})
           .server(kRegistry + "Motd = " + std::string(256 << 10, 'm') + "\n" +
                   kGames)
           .stops("<start>/qil.tmp: No space left on device", kNoCapture,
                  kCapture)
+          .onWindows([](Row& r) { r.left.erase("qil.tmp"); })
           .then(unmounts("start")),
       Row("CaptureIsAFolder", kBoth, {makesFolder("start/qil.tmp")})
           .stops("<start>/qil.tmp: Is a directory", kNoCapture, kCapture),
@@ -384,6 +420,16 @@ std::vector<Row> workFileRows() {
           .stops("<start>/qilerror.txt: not a regular file", kNoLog),
       Row("ErrorLogIsAFolder", kBoth, {makesFolder("start/qilerror.txt")})
           .stops("<start>/qilerror.txt: Is a directory", kNoLog),
+      // No other account may write a file the run made, whatever the umask.
+      Row("ErrorLogsOfAFailedRunAreTheOperatorsOwn", kBoth, {removes(kRecord)})
+          .stops("<C>/" + kRecord + kMissing, kNoRecord)
+          .changes("added SHGS/GAME/A/qilerror.txt\n")
+          .then([](const Scene& s, const Row&) {
+            for (const char* log :
+                 {"start/qilerror.txt", "SHGS/GAME/A/qilerror.txt"}) {
+              EXPECT_EQ(statOf(s, log).st_mode & 077, 0u) << log;
+            }
+          }),
       Row("GameErrorLogIsALink", kBoth,
           {links("SHGS/GAME/A/qilerror.txt", "<C>/victim/a")})
           .stops("<C>/SHGS/GAME/A/qilerror.txt: is a symbolic link", kNoLog),
@@ -404,7 +450,12 @@ std::vector<Row> descriptionAndPathRows() {
           .server(described("ABCD"))
           .completes({excerpt("\n\x89PNG\nsecond", "A - A"),
                       excerpt("", "B - B"), excerpt("\none", "C - C"),
-                      excerpt("", "D - D")}),
+                      excerpt("", "D - D")})
+          .warning("<C>/SHGS/DescFile/d.txt: not a regular file" + kLeftOut)
+          .onWindows([](Row& r) {
+            r.message =
+                "C:\\SHGS\\DescFile\\d.txt: Access is denied" + kLeftOut + "\n";
+          }),
       // A FIFO would wait for a writer for ever; a file the kernel makes up
       // as it is read has no size to read.
       // What was read of a file that could not be read whole is no
@@ -417,12 +468,38 @@ std::vector<Row> descriptionAndPathRows() {
           .server(described("ABC"))
           .completes({excerpt("", "A - A"), excerpt("", "B - B"),
                       excerpt("", "C - C")})
+          .warning("<C>/SHGS/DescFile/a.txt: not a regular file" + kLeftOut +
+                   "\n<C>/SHGS/DescFile/c.txt" + kShrank + kLeftOut)
           .lacks("WINEPREFIX"),
       Row("RecordShorterThanItsSize", kPosix,
           {links(kRecord, kShort),
            writes("SHGS/GAME/A/qilerror.txt", kEarlierLog)})
           .stops("<C>/" + kRecord + kShrank,
                  "Configuration data failed to open."),
+      // The server's account may read the report back: it holds only what
+      // that account could read itself, as owner, group or anyone, judged
+      // on the file opened, links followed.
+      Row("DescriptionTheServersOwnerCannotRead", kPosix,
+          {serverOwnedByAnother(), chmods("victim/a", 0600),
+           links(kDescription, "<C>/victim/a")})
+          .completes({"Game A - Alpha"})
+          .lacks("someone else's")
+          .warning("<C>/SHGS/DescFile/game1.txt" + kServerCannotRead +
+                   kLeftOut),
+      Row("RecordTheServersOwnerCannotRead", kPosix,
+          {serverOwnedByAnother(), chmods(kRecord, 0640),
+           writes("SHGS/GAME/A/qilerror.txt", kEarlierLog)})
+          .stops("<C>/" + kRecord + kServerCannotRead, kNoRecord),
+      Row("FilesOfTheServersOwnerAndGroup", kPosix,
+          {serverOwnedByAnother(), chmods(kRecord, 0600),
+           ownedBy(kRecord, kOther, 0), chmods(kDescription, 0640),
+           ownedBy(kDescription, 0, kOther)})
+          .completes({kExcerpt}),
+      Row("DescriptionThatCannotBeRead", kPosix, {chmods(kDescription, 0)})
+          .unprivileged()
+          .completes({"Game A - Alpha"})
+          .lacks("The first game.")
+          .warning("<C>/SHGS/DescFile/game1.txt: Permission denied" + kLeftOut),
       // A sparse 200 MB line: the excerpt reads only its budget.
       Row("HugeOneLineDescription", kPosix,
           {writes(kDescription, ""),
@@ -472,6 +549,22 @@ std::vector<Row> descriptionAndPathRows() {
           {gameFolder("C:\\SHGS\\\x1b[8mA")})
           .stops("<C>/SHGS/?[8mA" + kMissing,
                  "Failed to enter directory C:\\SHGS\\?[8mA"),
+      // Each folder is listed once however often it is reached: a link to
+      // its own folder of 5,000 entries, taken in another letter case at
+      // every level.
+      Row("FolderThroughALinkToItselfTwoThousandTimes", kPosix,
+          {links("SHGS/GAME/Self", "."),
+           [](Scene& s) {
+             for (int i = 0; i < 5000; ++i) {
+               writeFile(s.at("SHGS/GAME/entry " + std::to_string(i) +
+                              std::string(40, '.') + "x"),
+                         "");
+             }
+           },
+           gameFolder("C:\\SHGS\\GAME" + repeated("\\self", 2000) + "\\A")})
+          .process([](ProcessOptions* o) { o->killAfterSeconds = 60; })
+          .completes({kExcerpt})
+          .memoryBelow(24),
       Row("FolderOfTwentyThousandNames", kPosix,
           {gameFolder("C:\\SHGS\\GAME\\A" + deep)})
           .process([](ProcessOptions* o) { o->killAfterSeconds = 60; })
@@ -583,14 +676,57 @@ std::vector<Row> reportNameRows() {
           .keeping({"out.txt"})
           .completes({"Game A - Alpha"})
           .leaving({"reports"}),
-      // A new file takes the earlier report's place, and its bits.
-      Row("ReplacedReportKeepsItsPermissionBits", kPosix,
-          {writes("start/out.txt", ""), chmods("start/out.txt", 0604)})
+      // In a folder anyone may write into, a link another user planted is
+      // not followed to the operator's files, whether they exist or not;
+      // the user's own is.
+      Row("ReportNameIsALinkPlantedInASharedFolder", kPosix,
+          {sharedFolder("start/drop"),
+           links("start/drop/out.txt", "<C>/victim/a"),
+           ownedBy("start/drop/out.txt", kOther, kOther)},
+          "$ drop/out.txt\nA!\n")
+          .stops("<start>/drop/out.txt" + kPlanted, kRefused,
+                 {"drop", "qilerror.txt"}),
+      Row("ReportNameIsADanglingLinkPlantedInASharedFolder", kPosix,
+          {sharedFolder("start/drop"),
+           links("start/drop/out.txt", "<C>/victim/new"),
+           ownedBy("start/drop/out.txt", kOther, kOther)},
+          "$ drop/out.txt\nA!\n")
+          .stops("<start>/drop/out.txt" + kPlanted, kRefused,
+                 {"drop", "qilerror.txt"}),
+      Row("ReportNameIsTheUsersOwnLinkInASharedFolder", kPosix,
+          {sharedFolder("start/drop"), writes("start/drop/r.txt", ""),
+           links("start/drop/out.txt", "r.txt")},
+          "$ drop/out.txt\nA!\n")
+          .ends(0, "Report written to drop/out.txt\n", {"drop"})
+          .then([](const Scene& s, const Row&) {
+            EXPECT_NE(readFile(s.at("start/drop/r.txt")).find("Game A - Alpha"),
+                      std::string::npos);
+          }),
+      // Compared by identity, however the name leads to it.
+      typed("ReportNamedAsARecordStoredElsewhere", "../store/shcfig.dat",
+            {storedElsewhere(kRecord, "store/shcfig.dat")})
+          .stops("<C>/store/shcfig.dat" + kReads, kRefused),
+      typed("ReportNamedAsSystemRegStoredElsewhere", "../store/system.reg",
+            {storedElsewhere("../system.reg", "store/system.reg")}, kPosix)
+          .stops("<C>/store/system.reg" + kReads, kRefused),
+      // A new file takes the earlier report's place, its bits, its owner and
+      // its group; a report that replaces nothing gets the umask's bits.
+      Row("ReplacedReportKeepsItsPermissionsAndOwners", kPosix,
+          {writes("start/out.txt", ""), chmods("start/out.txt", 0604),
+           ownedBy("start/out.txt", kOther, kOther + 1)})
           .completes({"Game A - Alpha"})
           .then([](const Scene& s, const Row&) {
-            struct stat info {};
-            ASSERT_EQ(stat(s.at("start/out.txt").c_str(), &info), 0);
+            const struct stat info = statOf(s, "start/out.txt");
             EXPECT_EQ(info.st_mode & 07777, 0604u);
+            EXPECT_EQ(info.st_uid, static_cast<uid_t>(kOther));
+            EXPECT_EQ(info.st_gid, static_cast<gid_t>(kOther + 1));
+          }),
+      Row("NewReportGetsTheUmasksBits")
+          .completes({"Game A - Alpha"})
+          .then([](const Scene& s, const Row&) {
+            const mode_t mask = umask(0);
+            umask(mask);
+            EXPECT_EQ(statOf(s, "start/out.txt").st_mode & 07777, 0666 & ~mask);
           }),
       // A full disk keeps the earlier report as it was, and nothing beside.
       typed("ReportOnAFullDisk", "small/out.txt",
@@ -936,6 +1072,17 @@ std::vector<Row> optionRows() {
     check.left.erase(check.report);
     check.reportHolds.clear();
     rows.push_back(check);
+  }
+  for (const char* asked : {"--help", "--version"}) {
+    rows.push_back(
+        Row(std::string("AnswerTo") + (asked[2] == 'h' ? "Help" : "Version") +
+                "IntoAFullOutput",
+            kPosix)
+            .args({asked})
+            .process([](ProcessOptions* o) { o->outputPath = "/dev/full"; })
+            .logs(1, std::string("standard output: No space left on device. "
+                                 "Failed to write the ") +
+                         (asked[2] == 'h' ? "help." : "version.")));
   }
   rows.push_back(Row("ReportToStandardOutput")
                      .args({"--games", "A", "--output", "-", "--plain"})

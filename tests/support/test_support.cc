@@ -144,7 +144,10 @@ std::vector<std::string> withSanitizerOptions(Environment environment) {
                         ? pipes[0]
                         : open(options.inputPath.c_str(), O_RDONLY);
   dup2(input, 0);
-  dup2(pipes[3], 1);
+  dup2(options.outputPath.empty()
+           ? pipes[3]
+           : open(options.outputPath.c_str(), O_WRONLY | O_TRUNC),
+       1);
   dup2(pipes[5], 2);
   for (int i = 0; i < 6; ++i) close(pipes[i]);
   if (options.nonBlockingInput) fcntl(0, F_SETFL, O_NONBLOCK);
@@ -156,7 +159,8 @@ std::vector<std::string> withSanitizerOptions(Environment environment) {
     setrlimit(RLIMIT_AS, &limit);
   }
   if (options.userId != -1 &&
-      (setgroups(0, nullptr) != 0 || setgid(options.userId) != 0 ||
+      (setgroups(0, nullptr) != 0 ||
+       setgid(options.groupId != -1 ? options.groupId : options.userId) != 0 ||
        setuid(options.userId) != 0)) {
     _exit(125);
   }

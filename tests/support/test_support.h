@@ -44,7 +44,8 @@ struct ProcessOptions {
   // When not empty: "input" is written only once standard output holds
   // this text.
   std::string inputAfter;
-  std::string inputPath;          // when not empty: standard input is this file
+  std::string inputPath;   // when not empty: standard input is this file
+  std::string outputPath;  // when not empty: standard output is this file
   bool nonBlockingInput = false;  // left non-blocking, as others may leave it
   // When not empty: standard input stays open until "signal" is sent, once
   // standard output holds this text; "beforeSignal", when set, runs first.
@@ -52,7 +53,8 @@ struct ProcessOptions {
   int signal = 0;
   std::function<void()> beforeSignal;
   std::vector<int> ignoredSignals;  // ignored from the start, as under nohup
-  int userId = -1;  // when not -1, the process runs as this user and group
+  int userId = -1;   // when not -1, the process runs as this user and group
+  int groupId = -1;  // when not -1, the group, which then is not "userId"
   long addressSpaceMb = 0;   // when not 0, the process's address space limit
   int killAfterSeconds = 0;  // when not 0, a process still running is killed
 };

@@ -69,8 +69,29 @@ int openFound(const HostFolder& folder, const std::string& name,
 
 }  // namespace
 
-HostFolder::HostFolder(int fd, std::string hostPath)
-    : fd_(fd), hostPath_(std::move(hostPath)) {}
+const std::vector<std::string>& FolderListings::of(
+    int fd, const FileIdentity& identity) {
+  const auto [found, isNew] =
+      listings_.try_emplace({identity.volume, identity.index});
+  std::vector<std::string>& names = found->second;
+  if (!isNew) return names;
+  const int listed =
+      openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
+  DIR* listing = listed < 0 ? nullptr : fdopendir(listed);
+  if (listing == nullptr) {
+    if (listed >= 0) close(listed);
+    return names;
+  }
+  while (const dirent* entry = readdir(listing)) names.push_back(entry->d_name);
+  closedir(listing);
+  return names;
+}
+
+HostFolder::HostFolder(int fd, std::string hostPath, FolderListingsPtr listings)
+    : fd_(fd),
+      hostPath_(std::move(hostPath)),
+      listings_(listings != nullptr ? std::move(listings)
+                                    : std::make_shared<FolderListings>()) {}
 
 HostFolder::~HostFolder() { close(fd_); }
 
@@ -87,32 +108,26 @@ std::string HostFolder::pathOf(const std::string& name) const {
   return joinHostPath(hostPath_, name);
 }
 
+// A folder that cannot be told apart from others lists as empty.
 const std::vector<std::string>& HostFolder::entries() const {
-  if (entries_) return *entries_;
-  entries_.emplace();
-  const int fd =
-      openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
-  DIR* listing = fd < 0 ? nullptr : fdopendir(fd);
-  if (listing == nullptr) {
-    if (fd >= 0) close(fd);
-    return *entries_;
-  }
-  while (const dirent* entry = readdir(listing)) {
-    entries_->push_back(entry->d_name);
-  }
-  closedir(listing);
+  static const std::vector<std::string> kNone;
+  if (entries_ != nullptr) return *entries_;
+  struct stat info;
+  entries_ =
+      fstat(fd_, &info) == 0 ? &listings_->of(fd_, identityOf(info)) : &kNone;
   return *entries_;
 }
 
-HostFolderPtr HostFolder::open(const HostFolder* base,
-                               const std::string& path) {
+HostFolderPtr HostFolder::open(const HostFolder* base, const std::string& path,
+                               FolderListingsPtr listings) {
   const int fd = openat(base == nullptr ? AT_FDCWD : base->fd(), path.c_str(),
                         kFolderFlags);
   if (fd < 0) return nullptr;
   const bool absolute = !path.empty() && path[0] == '/';
   return std::make_shared<HostFolder>(
       fd,
-      lexicallyNormal(absolute || base == nullptr ? path : base->pathOf(path)));
+      lexicallyNormal(absolute || base == nullptr ? path : base->pathOf(path)),
+      base != nullptr ? base->listings() : std::move(listings));
 }
 
 std::string joinHostPath(const std::string& directory,
@@ -178,7 +193,8 @@ HostFolderPtr openChildFolder(const HostFolder& parent,
   const int fd = name == ".." ? openFolder(name)
                               : openFound(parent, name, &found, openFolder);
   if (fd < 0) return nullptr;
-  return std::make_shared<HostFolder>(fd, parent.pathOf(found));
+  return std::make_shared<HostFolder>(fd, parent.pathOf(found),
+                                      parent.listings());
 }
 
 FileIdentity identityOf(const struct stat& info) {

@@ -4,23 +4,43 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cstdint>
+#include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
 
 namespace shgs {
 
+// The names in each directory a run has listed, kept once per directory
+// however many ways lead to it, so that memory does not grow with how often
+// a folder is reached (a link to "." walked a thousand times).
+class FolderListings {
+ public:
+  // The entries of the directory open on "fd" with identity "identity",
+  // listed the first time it is asked for.
+  const std::vector<std::string>& of(int fd, const FileIdentity& identity);
+
+ private:
+  std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<std::string>>
+      listings_;
+};
+
+using FolderListingsPtr = std::shared_ptr<FolderListings>;
+
 // A directory held open by descriptor (O_PATH): it can be entered and
 // looked into however deep it lies, and stays the directory it was when
 // found, whatever happens to its name later.
 class HostFolder final : public Folder {
  public:
-  // Takes over "fd".
-  HostFolder(int fd, std::string hostPath);
+  // Takes over "fd"; its listing is kept in "listings", shared with the
+  // folders found from it (new ones when nullptr).
+  HostFolder(int fd, std::string hostPath,
+             FolderListingsPtr listings = nullptr);
   ~HostFolder() override;
   HostFolder(const HostFolder&) = delete;
   HostFolder& operator=(const HostFolder&) = delete;
@@ -32,19 +52,23 @@ class HostFolder final : public Folder {
   std::string pathOf(const std::string& name) const override;
 
   // The names of its entries, listed the first time they are asked for:
-  // a folder is listed at most once.
+  // a directory is listed at most once, whichever folder holds it.
   const std::vector<std::string>& entries() const;
-  bool isListed() const { return entries_.has_value(); }
+  bool isListed() const { return entries_ != nullptr; }
+  const FolderListingsPtr& listings() const { return listings_; }
 
-  // Opens "path" (relative to "base", or absolute) as a folder. Returns
+  // Opens "path" (relative to "base", or absolute) as a folder, which
+  // shares "base"'s listings, or "listings" without a base. Returns
   // nullptr, errno set, when it is no directory that can be reached.
-  static std::shared_ptr<const HostFolder> open(const HostFolder* base,
-                                                const std::string& path);
+  static std::shared_ptr<const HostFolder> open(
+      const HostFolder* base, const std::string& path,
+      FolderListingsPtr listings = nullptr);
 
  private:
   int fd_;
   std::string hostPath_;
-  mutable std::optional<std::vector<std::string>> entries_;
+  FolderListingsPtr listings_;
+  mutable const std::vector<std::string>* entries_ = nullptr;
 };
 
 using HostFolderPtr = std::shared_ptr<const HostFolder>;

@@ -61,10 +61,10 @@ std::string workingDirectory() {
 
 // The working directory, held by descriptor; named "." when the host cannot
 // tell its name.
-HostFolderPtr openStartFolder() {
+HostFolderPtr openStartFolder(const FolderListingsPtr& listings) {
   const std::string path = workingDirectory();
   const int fd = open(".", kFolderFlags);
-  return std::make_shared<HostFolder>(fd, path.empty() ? "." : path);
+  return std::make_shared<HostFolder>(fd, path.empty() ? "." : path, listings);
 }
 
 // Like reg.exe, which reports its own errors before the run's message, the
@@ -83,11 +83,12 @@ void dropForLackOfMemory(PosixWorkFile& capture, std::string* why) {
 }  // namespace
 
 PosixPlatform::PosixPlatform(std::string desktopOpener)
-    : paths_(winePrefixFromEnvironment()),
+    : listings_(std::make_shared<FolderListings>()),
+      paths_(winePrefixFromEnvironment(), listings_),
       desktopOpener_(std::move(desktopOpener)),
       consoleIsTerminal_(isatty(STDOUT_FILENO) != 0 &&
                          environmentValue("TERM") != "dumb"),
-      start_(openStartFolder()),
+      start_(openStartFolder(listings_)),
       current_(start_) {
   handleInterruptions();
 }
@@ -111,8 +112,10 @@ std::unique_ptr<WorkFile> PosixPlatform::captureRegistry(
     *why = current_->pathOf(name) + ": " + reasonOf(errno);
     return nullptr;
   }
-  const SystemRegListing found = listSystemReg(paths_.winePrefix(), keyPath);
+  const SystemRegListing found =
+      listSystemReg(paths_.winePrefix(), keyPath, listings_);
   prefix_ = found.prefix;
+  server_ = found.server;
   tellWhyNotListed(found);
   std::string read;
   const CopyResult copied =
@@ -132,8 +135,10 @@ std::unique_ptr<WorkFile> PosixPlatform::captureRegistry(
 
 bool PosixPlatform::listRegistry(const std::string& keyPath,
                                  std::string* listing, std::string* why) {
-  SystemRegListing found = listSystemReg(paths_.winePrefix(), keyPath);
+  SystemRegListing found =
+      listSystemReg(paths_.winePrefix(), keyPath, listings_);
   prefix_ = found.prefix;
+  server_ = found.server;
   if (found.outOfMemory) {
     const std::vector<FolderEntry> files = registryFiles();
     *why = (files.empty() ? std::string("system.reg")
@@ -149,19 +154,27 @@ bool PosixPlatform::listRegistry(const std::string& keyPath,
 std::unique_ptr<WorkFile> PosixPlatform::openErrorLog(const std::string& name,
                                                       std::string* why) {
   std::unique_ptr<PosixWorkFile> log =
-      PosixWorkFile::open(current_, name, O_WRONLY | O_APPEND, 0666);
+      PosixWorkFile::open(current_, name, O_WRONLY | O_APPEND);
   if (log == nullptr) *why = current_->pathOf(name) + ": " + reasonOf(errno);
   return log;
 }
 
+// A file the server's account could not read itself is one that cannot be
+// read: judged on the file opened, whatever links led to it.
 std::unique_ptr<InputFile> PosixPlatform::openForReading(
-    const FolderEntry& file, std::string* why) {
+    const FolderEntry& file, std::string* why, bool* missing) {
   const HostFolderPtr folder = hostFolderOf(file.folder);
   struct stat info;
   int error = 0;
   const int fd = openRegularFile(*folder, file.name, &info, &error);
+  *missing = fd < 0 && (error == ENOENT || error == ENOTDIR);
   if (fd < 0) {
     *why = folder->pathOf(file.name) + ": " + reasonOf(error);
+    return nullptr;
+  }
+  if (server_ && !server_->mayRead(info)) {
+    close(fd);
+    *why = folder->pathOf(file.name) + ": not readable by the server's owner";
     return nullptr;
   }
   return std::make_unique<PosixInputFile>(

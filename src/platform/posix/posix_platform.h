@@ -10,6 +10,7 @@
 #include "platform/posix/folder.h"
 #include "platform/posix/interruption.h"
 #include "platform/posix/prefix_paths.h"
+#include "platform/posix/server_account.h"
 
 namespace shgs {
 
@@ -29,7 +30,8 @@ class PosixPlatform final : public Platform {
   std::unique_ptr<WorkFile> openErrorLog(const std::string& name,
                                          std::string* why) override;
   std::unique_ptr<InputFile> openForReading(const FolderEntry& file,
-                                            std::string* why) override;
+                                            std::string* why,
+                                            bool* missing) override;
   bool fileIdentity(const FolderEntry& file, FileIdentity* identity) override;
   bool listRegistry(const std::string& keyPath, std::string* listing,
                     std::string* why) override;
@@ -47,12 +49,14 @@ class PosixPlatform final : public Platform {
   void startViewer(const std::string& fileName) override;
 
  private:
+  FolderListingsPtr listings_;  // of every folder the run looks into
   PrefixPaths paths_;
   std::string desktopOpener_;
   bool consoleIsTerminal_;
   HostFolderPtr start_;
   HostFolderPtr current_;
-  HostFolderPtr prefix_;  // once system.reg has been looked for
+  HostFolderPtr prefix_;                 // once system.reg has been looked for
+  std::optional<ServerAccount> server_;  // once system.reg has been read
   // While the run is in the server's folders, making and removing a work
   // file in each, an interruption waits until it is back.
   std::optional<InterruptionHold> awayFromStart_;

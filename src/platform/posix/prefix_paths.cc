@@ -50,8 +50,8 @@ struct PrefixPaths::Start {
   std::string_view rest;
 };
 
-PrefixPaths::PrefixPaths(std::string winePrefix)
-    : winePrefix_(std::move(winePrefix)) {}
+PrefixPaths::PrefixPaths(std::string winePrefix, FolderListingsPtr listings)
+    : winePrefix_(std::move(winePrefix)), listings_(std::move(listings)) {}
 
 PrefixPaths::~PrefixPaths() = default;
 
@@ -96,7 +96,9 @@ PrefixPaths::Node* PrefixPaths::driveRoot(char letter) {
   node->rootPath = shown;
   const int fd = ::open(link.c_str(), kFolderFlags);
   node->error = fd < 0 ? errno : 0;
-  if (fd >= 0) node->folder = std::make_shared<HostFolder>(fd, shown);
+  if (fd >= 0) {
+    node->folder = std::make_shared<HostFolder>(fd, shown, listings_);
+  }
   return node.get();
 }
 
@@ -105,7 +107,7 @@ PrefixPaths::Node* PrefixPaths::hostRoot() {
   if (node == nullptr) {
     node = std::make_unique<Node>();
     node->rootPath = "/";
-    node->folder = HostFolder::open(nullptr, "/");
+    node->folder = HostFolder::open(nullptr, "/", listings_);
     node->error = node->folder == nullptr ? errno : 0;
   }
   return node.get();

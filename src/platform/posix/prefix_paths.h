@@ -18,7 +18,9 @@ namespace shgs {
 // once per object, in time linear in the path's names.
 class PrefixPaths {
  public:
-  explicit PrefixPaths(std::string winePrefix);
+  // Folders found are listed into "listings" (their own when nullptr).
+  explicit PrefixPaths(std::string winePrefix,
+                       FolderListingsPtr listings = nullptr);
   ~PrefixPaths();
   PrefixPaths(const PrefixPaths&) = delete;
   PrefixPaths& operator=(const PrefixPaths&) = delete;
@@ -41,6 +43,7 @@ class PrefixPaths {
                       const std::string& name, Node** childNode);
 
   std::string winePrefix_;
+  FolderListingsPtr listings_;
   std::map<std::string, std::unique_ptr<Node>> roots_;
   int cachedFolders_ = 0;
 };

@@ -53,13 +53,13 @@ void listFrom(PosixInputFile& file, const std::string& path,
 }
 
 void listInto(const std::string& winePrefix, const std::string& keyPath,
-              SystemRegListing* found) {
+              const FolderListingsPtr& listings, SystemRegListing* found) {
   if (winePrefix.empty()) {
     found->complaint = "HOME is not set";
     return;
   }
   const std::string path = winePrefix + "/system.reg";
-  found->prefix = HostFolder::open(nullptr, winePrefix);
+  found->prefix = HostFolder::open(nullptr, winePrefix, listings);
   struct stat info;
   int error = ENOENT;
   const int fd = found->prefix == nullptr
@@ -71,6 +71,7 @@ void listInto(const std::string& winePrefix, const std::string& keyPath,
     found->complaint = path + ": " + reasonOf(error);
     return;
   }
+  found->server.emplace(info);
   PosixInputFile file(fd, static_cast<std::uint64_t>(info.st_size), path);
   listFrom(file, path, keyPath, found);
 }
@@ -110,7 +111,7 @@ std::unique_ptr<PosixWorkFile> createCapture(const HostFolderPtr& folder,
   constexpr int kAttempts = 100;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     std::unique_ptr<PosixWorkFile> file =
-        PosixWorkFile::open(folder, name, O_RDWR | O_EXCL, 0666);
+        PosixWorkFile::open(folder, name, O_RDWR | O_EXCL);
     if (file != nullptr || errno != EEXIST) return file;
     if (unlinkat(folder->fd(), name.c_str(), 0) != 0 && errno == EISDIR) {
       return nullptr;
@@ -122,10 +123,11 @@ std::unique_ptr<PosixWorkFile> createCapture(const HostFolderPtr& folder,
 // The standard library's containers that could not grow leave no listing
 // either.
 SystemRegListing listSystemReg(const std::string& winePrefix,
-                               const std::string& keyPath) {
+                               const std::string& keyPath,
+                               const FolderListingsPtr& listings) {
   SystemRegListing found;
   try {
-    listInto(winePrefix, keyPath, &found);
+    listInto(winePrefix, keyPath, listings, &found);
   } catch (const std::bad_alloc&) {
     found.text.clear();
     found.outOfMemory = true;

@@ -2,9 +2,11 @@
 #define SHGS_PLATFORM_POSIX_REGISTRY_CAPTURE_H_
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/posix/folder.h"
+#include "platform/posix/server_account.h"
 #include "platform/posix/work_file.h"
 
 // The registry capture on a POSIX host: the listing "reg query" would print
@@ -22,7 +24,8 @@ std::unique_ptr<PosixWorkFile> createCapture(const HostFolderPtr& folder,
 // What listing the key from system.reg came to.
 struct SystemRegListing {
   HostFolderPtr prefix;  // the Wine prefix, when it could be opened
-  std::string text;      // the listing; empty when there is none
+  std::optional<ServerAccount> server;  // once system.reg was opened
+  std::string text;                     // the listing; empty when there is none
   // Why there is no listing, for standard error, where reg.exe tells its
   // own errors before the run's message; empty when there is nothing to
   // tell.
@@ -31,9 +34,11 @@ struct SystemRegListing {
 };
 
 // The listing of "keyPath" (below HKEY_LOCAL_MACHINE) from system.reg of the
-// Wine prefix "winePrefix", which is empty when the environment names none.
+// Wine prefix "winePrefix", which is empty when the environment names none;
+// the prefix's folder lists into "listings".
 SystemRegListing listSystemReg(const std::string& winePrefix,
-                               const std::string& keyPath);
+                               const std::string& keyPath,
+                               const FolderListingsPtr& listings);
 
 enum class CopyResult { kCopied, kFailed, kOutOfMemory };
 

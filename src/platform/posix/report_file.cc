@@ -59,8 +59,20 @@ bool placeOfExistingFile(const HostFolderPtr& folder, const std::string& name,
   if (faccessat(folder->fd(), name.c_str(), W_OK, AT_EACCESS) != 0) {
     return fail(folder->pathOf(name), errno, why);
   }
-  *place = ReportPlace{folder, name, true, info.st_nlink > 1, identityOf(info)};
+  *place = ReportPlace{folder, name, true, identityOf(info)};
   return true;
+}
+
+// The kernel's own rule for links in a folder anyone may write into but
+// only owners remove from (/tmp, a shared drop folder): a link there is
+// followed only when it is the user's own or the folder owner's, so no
+// other account can aim the report at the operator's files.
+bool mayFollowLink(const HostFolder& folder, const struct stat& link) {
+  struct stat info;
+  if (fstat(folder.fd(), &info) != 0) return false;
+  const bool shared =
+      (info.st_mode & S_ISVTX) != 0 && (info.st_mode & S_IWOTH) != 0;
+  return !shared || link.st_uid == geteuid() || link.st_uid == info.st_uid;
 }
 
 // Writes what it is given to a descriptor through a large buffer; the first
@@ -107,9 +119,11 @@ class WriteBuffer final : public std::streambuf {
 
 class PosixReportFile final : public ReportFile {
  public:
-  PosixReportFile(std::unique_ptr<PosixWorkFile> file, std::string finalName)
+  PosixReportFile(std::unique_ptr<PosixWorkFile> file, std::string finalName,
+                  mode_t newFileMode)
       : file_(std::move(file)),
         finalName_(std::move(finalName)),
+        newFileMode_(newFileMode),
         buffer_(file_->fd()) {}
   ~PosixReportFile() override {
     if (file_ != nullptr) file_->remove();
@@ -139,7 +153,7 @@ class PosixReportFile final : public ReportFile {
   int finish() {
     buffer_.pubsync();
     if (buffer_.error() != 0) return buffer_.error();
-    keepPermissionsOfTheReplacedFile();
+    if (!takeFinalPermissions()) return errno;
     if (fsync(file_->fd()) != 0 || !file_->closeFile()) return errno;
     takeHeldInterruption();
     const int folder = file_->folder().fd();
@@ -150,17 +164,25 @@ class PosixReportFile final : public ReportFile {
     return 0;
   }
 
-  void keepPermissionsOfTheReplacedFile() {
+  // Those of the file replaced: its owner where the run may give it, else
+  // its group where the run may, and its mode bits (after the owner, which
+  // clears some). A new report gets what a file created there would.
+  bool takeFinalPermissions() {
     struct stat old;
     if (fstatat(file_->folder().fd(), finalName_.c_str(), &old,
-                AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISREG(old.st_mode)) {
-      fchmod(file_->fd(), old.st_mode & 0777);
+                AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(old.st_mode)) {
+      return fchmod(file_->fd(), newFileMode_) == 0;
     }
+    if (fchown(file_->fd(), old.st_uid, old.st_gid) != 0) {
+      (void)!fchown(file_->fd(), static_cast<uid_t>(-1), old.st_gid);
+    }
+    return fchmod(file_->fd(), old.st_mode & 0777) == 0;
   }
 
   std::unique_ptr<PosixWorkFile> file_;
   std::string finalName_;
+  mode_t newFileMode_;
   WriteBuffer buffer_;
 };
 
@@ -193,11 +215,15 @@ bool findPosixReportPlace(const HostFolderPtr& current,
     struct stat info;
     if (fstatat(folder->fd(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
       if (errno != ENOENT) return fail(folder->pathOf(name), errno, why);
-      *place = ReportPlace{folder, name, false, false, FileIdentity()};
+      *place = ReportPlace{folder, name, false, FileIdentity()};
       return true;
     }
     if (!S_ISLNK(info.st_mode)) {
       return placeOfExistingFile(folder, name, info, place, why);
+    }
+    if (!mayFollowLink(*folder, info)) {
+      *why = folder->pathOf(name) + ": is a link owned by another user";
+      return false;
     }
     if (links == kMaxLinks) {
       *why = folder->pathOf(name) + ": " + std::strerror(ELOOP);
@@ -214,11 +240,14 @@ std::unique_ptr<ReportFile> createPosixReport(const ReportPlace& place,
   const auto folder = std::dynamic_pointer_cast<const HostFolder>(place.folder);
   std::random_device seed;
   std::mt19937 random(seed());
+  const mode_t mask = umask(0);
+  umask(mask);
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::unique_ptr<PosixWorkFile> file = PosixWorkFile::open(
-        folder, newFileName(place.name, &random), O_WRONLY | O_EXCL, 0666);
+        folder, newFileName(place.name, &random), O_WRONLY | O_EXCL);
     if (file != nullptr) {
-      return std::make_unique<PosixReportFile>(std::move(file), place.name);
+      return std::make_unique<PosixReportFile>(std::move(file), place.name,
+                                               0666 & ~mask);
     }
     if (errno != EEXIST) break;
   }

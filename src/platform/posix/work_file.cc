@@ -28,7 +28,7 @@ std::string reasonOf(int error) {
 
 std::unique_ptr<PosixWorkFile> PosixWorkFile::open(HostFolderPtr folder,
                                                    const std::string& name,
-                                                   int flags, mode_t mode) {
+                                                   int flags) {
   if (name.size() > NAME_MAX) {
     errno = ENAMETOOLONG;
     return nullptr;
@@ -36,9 +36,10 @@ std::unique_ptr<PosixWorkFile> PosixWorkFile::open(HostFolderPtr folder,
   // No interruption may fall between the file's creation and its entry.
   const InterruptionHold hold;
   // Non-blocking, so that a FIFO in the way fails at once.
-  const int fd = openat(
-      folder->fd(), name.c_str(),
-      flags | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, mode);
+  const int fd =
+      openat(folder->fd(), name.c_str(),
+             flags | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY,
+             S_IRUSR | S_IWUSR);
   if (fd < 0) return nullptr;
   struct stat info;
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {

@@ -20,12 +20,14 @@ std::string reasonOf(int error);
 class PosixWorkFile final : public WorkFile {
  public:
   // Creates "name" in "folder" with "flags" (O_CREAT, and O_EXCL or not;
-  // never through a link) and "mode", as a regular file registered for
-  // removal. Returns nullptr, errno set, when it cannot, or when what was
-  // opened is not a regular file.
+  // never through a link), as a regular file registered for removal. A
+  // file it creates is readable and writable by its owner only, whatever
+  // the umask or the folder: no other account may rewrite what the run
+  // reads back or is still writing. Returns nullptr, errno set, when it
+  // cannot, or when what was opened is not a regular file.
   static std::unique_ptr<PosixWorkFile> open(HostFolderPtr folder,
-                                             const std::string& name, int flags,
-                                             mode_t mode);
+                                             const std::string& name,
+                                             int flags);
 
   ~PosixWorkFile() override;
   PosixWorkFile(const PosixWorkFile&) = delete;

@@ -451,13 +451,16 @@ HANDLE openOrCreate(const std::string& name, DWORD access) {
 // One that shrinks meanwhile, or cannot be read, fails.
 class BoundedHandleBuffer final : public InputFile {
  public:
-  BoundedHandleBuffer(HANDLE handle, std::uint64_t size)
-      : handle_(handle), remaining_(size) {}
+  BoundedHandleBuffer(HANDLE handle, std::uint64_t size, std::string path)
+      : handle_(handle), remaining_(size), path_(std::move(path)) {}
   ~BoundedHandleBuffer() override { CloseHandle(handle_); }
   BoundedHandleBuffer(const BoundedHandleBuffer&) = delete;
   BoundedHandleBuffer& operator=(const BoundedHandleBuffer&) = delete;
 
-  bool failed(std::string*) const override { return failed_; }
+  bool failed(std::string* why) const override {
+    if (failed_) *why = whyAt(path_, error_);
+    return failed_;
+  }
 
  protected:
   int_type underflow() override {
@@ -467,6 +470,8 @@ class BoundedHandleBuffer final : public InputFile {
         static_cast<DWORD>(std::min<std::uint64_t>(sizeof buffer_, remaining_));
     DWORD n = 0;
     if (!ReadFile(handle_, buffer_, wanted, &n, nullptr) || n == 0) {
+      // A file that ended early shrank meanwhile.
+      error_ = n == 0 ? ERROR_HANDLE_EOF : GetLastError();
       failed_ = true;
       remaining_ = 0;
       return traits_type::eof();
@@ -479,7 +484,9 @@ class BoundedHandleBuffer final : public InputFile {
  private:
   HANDLE handle_;
   std::uint64_t remaining_;
+  std::string path_;
   bool failed_ = false;
+  DWORD error_ = 0;
   char buffer_[8192];
 };
 
@@ -791,7 +798,8 @@ class WindowsPlatform final : public Platform {
   std::unique_ptr<WorkFile> openErrorLog(const std::string& name,
                                          std::string* why) override;
   std::unique_ptr<InputFile> openForReading(const FolderEntry& file,
-                                            std::string* why) override;
+                                            std::string* why,
+                                            bool* missing) override;
   bool fileIdentity(const FolderEntry& file, FileIdentity* identity) override {
     return identityAt(file.folder->pathOf(file.name), identity);
   }
@@ -885,13 +893,16 @@ std::unique_ptr<WorkFile> WindowsPlatform::openErrorLog(const std::string& name,
 }
 
 std::unique_ptr<InputFile> WindowsPlatform::openForReading(
-    const FolderEntry& file, std::string* why) {
+    const FolderEntry& file, std::string* why, bool* missing) {
   const std::string path = file.folder->pathOf(file.name);
   ScopedHandle handle(CreateFileA(path.c_str(), GENERIC_READ, kShareAll,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                   nullptr));
+  const DWORD error = GetLastError();
+  *missing = !handle.valid() &&
+             (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND);
   if (!handle.valid()) {
-    *why = whyAt(path);
+    *why = whyAt(path, error);
     return nullptr;
   }
   FileIdentity identity;
@@ -902,7 +913,7 @@ std::unique_ptr<InputFile> WindowsPlatform::openForReading(
     return nullptr;
   }
   return std::make_unique<BoundedHandleBuffer>(
-      handle.release(), static_cast<std::uint64_t>(size.QuadPart));
+      handle.release(), static_cast<std::uint64_t>(size.QuadPart), path);
 }
 
 std::string WindowsPlatform::currentDirectory() {
@@ -971,8 +982,7 @@ bool WindowsPlatform::findReportPlace(const std::string& fileName,
   }
   FileIdentity identity;
   if (existing.valid()) identityOf(existing.get(), &identity);
-  *place = ReportPlace{folder, name, existing.valid(), info.nNumberOfLinks > 1,
-                       identity};
+  *place = ReportPlace{folder, name, existing.valid(), identity};
   return true;
 }
 
