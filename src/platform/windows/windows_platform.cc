@@ -2,6 +2,8 @@
 #define WIN32_LEAN_AND_MEAN
 #include <direct.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <sddl.h>
 
 #include <algorithm>
 #include <cctype>
@@ -398,6 +400,49 @@ class WindowsWorkFile final : public WorkFile {
   HANDLE handle_;
 };
 
+// Security for a file the run creates for itself: a protected access list
+// that lets the run's own user alone read, write and delete it. Without
+// one (the system cannot say who that is) the folder's defaults apply.
+class OwnerOnly {
+ public:
+  OwnerOnly() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return;
+    const ScopedHandle held(token);
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<char> user(size);
+    char* sid = nullptr;
+    if (size == 0 ||
+        !GetTokenInformation(token, TokenUser, user.data(), size, &size) ||
+        !ConvertSidToStringSidA(
+            reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &sid)) {
+      return;
+    }
+    const std::string text = std::string("D:P(A;;FRFWSD;;;") + sid + ")";
+    LocalFree(sid);
+    if (ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            text.c_str(), SDDL_REVISION_1, &descriptor_, nullptr)) {
+      attributes_.nLength = sizeof attributes_;
+      attributes_.lpSecurityDescriptor = descriptor_;
+      attributes_.bInheritHandle = FALSE;
+    }
+  }
+  ~OwnerOnly() {
+    if (descriptor_ != nullptr) LocalFree(descriptor_);
+  }
+  OwnerOnly(const OwnerOnly&) = delete;
+  OwnerOnly& operator=(const OwnerOnly&) = delete;
+
+  SECURITY_ATTRIBUTES* attributes() {
+    return descriptor_ != nullptr ? &attributes_ : nullptr;
+  }
+
+ private:
+  PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+  SECURITY_ATTRIBUTES attributes_{};
+};
+
 // Takes over "handle", the file the run has just created or opened as
 // "name" in the working directory; nullptr (and the handle closed) when it
 // is not a regular disk file kept under that name there.
@@ -423,10 +468,11 @@ void removeEntry(const std::string& name) {
   }
 }
 
-// Opens the file "name" of the working directory, creating it when there
-// is none, neither through a link: a dangling link fails both ways, where
-// opening it to create would create its target.
+// Opens the file "name" of the working directory, creating it for its
+// owner alone when there is none, neither through a link: a dangling link
+// fails both ways, where opening it to create would create its target.
 HANDLE openOrCreate(const std::string& name, DWORD access) {
+  OwnerOnly security;
   constexpr DWORD kFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
   // A second round for a file another run creates meanwhile.
   for (int round = 0; round < 2; ++round) {
@@ -436,8 +482,8 @@ HANDLE openOrCreate(const std::string& name, DWORD access) {
         GetLastError() != ERROR_FILE_NOT_FOUND) {
       return handle;
     }
-    handle = CreateFileA(name.c_str(), access, kShareAll, nullptr, CREATE_NEW,
-                         kFlags, nullptr);
+    handle = CreateFileA(name.c_str(), access, kShareAll, security.attributes(),
+                         CREATE_NEW, kFlags, nullptr);
     if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
       return handle;
     }
@@ -703,30 +749,6 @@ bool startAndWait(const std::string& program, std::string commandLine,
   return true;
 }
 
-// Runs the registry tool with its listing going to "capture" and its error
-// messages to the run's standard error; it inherits those two handles only.
-bool runRegistryTool(HANDLE capture, const std::string& keyPath) {
-  const std::string tool = systemProgram("reg.exe");
-  if (tool.empty()) return false;
-  const ScopedHandle output(inheritableCopy(capture));
-  const ScopedHandle error(inheritableCopy(GetStdHandle(STD_ERROR_HANDLE)));
-  if (!output.valid()) return false;
-  std::vector<HANDLE> handles = {output.get()};
-  if (error.valid()) handles.push_back(error.get());
-  const InheritedHandles inherited(handles);
-  STARTUPINFOEXA startup{};
-  startup.StartupInfo.cb = sizeof startup;
-  startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
-  startup.StartupInfo.hStdOutput = output.get();
-  startup.StartupInfo.hStdError = error.get();
-  startup.lpAttributeList = inherited.list();
-  const DWORD flags =
-      inherited.list() != nullptr ? EXTENDED_STARTUPINFO_PRESENT : 0;
-  return startAndWait(
-      tool, quoted(tool) + " query " + quoted("HKLM\\" + keyPath) + " /s",
-      &startup.StartupInfo, TRUE, flags);
-}
-
 // Everything that comes through "pipe" until its writer closes it.
 bool readPipe(HANDLE pipe, std::string* bytes) {
   char block[65536];
@@ -740,12 +762,14 @@ bool readPipe(HANDLE pipe, std::string* bytes) {
   }
 }
 
-// Runs the registry tool with its listing and its error messages going into
-// a pipe, which is read whole while it runs: "*output" is the listing when
-// "*status", its exit status, is 0, and its complaint otherwise. False when
-// it could not be started or the pipe failed.
-bool listThroughPipe(const std::string& keyPath, std::string* output,
-                     DWORD* status) {
+// Runs the registry tool with its listing going into a pipe, which is read
+// whole while it runs, and its error messages too when "errorsToo", else to
+// the run's standard error; the tool inherits those handles only.
+// "*output" is the listing when "*status", its exit status, is 0, and its
+// complaint otherwise. False when it could not be started or the pipe
+// failed.
+bool listThroughPipe(const std::string& keyPath, bool errorsToo,
+                     std::string* output, DWORD* status) {
   const std::string tool = systemProgram("reg.exe");
   HANDLE reading = nullptr;
   HANDLE writing = nullptr;
@@ -754,12 +778,16 @@ bool listThroughPipe(const std::string& keyPath, std::string* output,
   ScopedHandle writeEnd(inheritableCopy(writing));
   CloseHandle(writing);
   if (!writeEnd.valid()) return false;
-  const InheritedHandles inherited({writeEnd.get()});
+  const ScopedHandle error(
+      errorsToo ? nullptr : inheritableCopy(GetStdHandle(STD_ERROR_HANDLE)));
+  std::vector<HANDLE> handles = {writeEnd.get()};
+  if (error.valid()) handles.push_back(error.get());
+  const InheritedHandles inherited(handles);
   STARTUPINFOEXA startup{};
   startup.StartupInfo.cb = sizeof startup;
   startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
   startup.StartupInfo.hStdOutput = writeEnd.get();
-  startup.StartupInfo.hStdError = writeEnd.get();
+  startup.StartupInfo.hStdError = errorsToo ? writeEnd.get() : error.get();
   startup.lpAttributeList = inherited.list();
   std::string commandLine =
       quoted(tool) + " query " + quoted("HKLM\\" + keyPath) + " /s";
@@ -777,6 +805,23 @@ bool listThroughPipe(const std::string& keyPath, std::string* output,
   const bool ended = GetExitCodeProcess(process.hProcess, status);
   CloseHandle(process.hProcess);
   return read && ended;
+}
+
+// Writes all of "bytes" to the file open on "handle"; false at the first
+// write that fails or falls short (a full disk).
+bool writeWhole(HANDLE handle, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD wanted =
+        static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+    DWORD n = 0;
+    if (!WriteFile(handle, bytes.data() + done, wanted, &n, nullptr) ||
+        n == 0) {
+      return false;
+    }
+    done += n;
+  }
+  return true;
 }
 
 // ---- The platform --------------------------------------------------------
@@ -838,26 +883,48 @@ void WindowsPlatform::clearConsole() {
   SetConsoleCursorPosition(console, origin);
 }
 
-// The capture is created afresh, never through a link, and read back from
-// the same open file: no planted or stale file can stand in for it. A
-// leftover that cannot be removed (read-only, in use) fails the creation.
+// The capture is created afresh for its owner alone, never through a link,
+// and read back from the same open file: no planted or stale file can stand
+// in for it. A leftover that cannot be removed (read-only, in use) fails
+// the creation. The run receives the listing itself, so that a tool that
+// could not write it all (a full disk) cannot pass for one that listed
+// less; a capture that could not be written whole goes.
 std::unique_ptr<WorkFile> WindowsPlatform::captureRegistry(
     const std::string& name, const std::string& keyPath, std::string* listing,
-    std::string*) {
+    std::string* why) {
   listing->clear();
   removeEntry(name);
+  OwnerOnly security;
   const HANDLE handle = CreateFileA(
       name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
-      FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+      FILE_SHARE_READ | FILE_SHARE_DELETE, security.attributes(), CREATE_NEW,
       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  std::unique_ptr<WindowsWorkFile> capture = asWorkFile(handle, name);
-  std::string written;
-  if (capture == nullptr || !runRegistryTool(capture->handle(), keyPath) ||
-      !readWholeFile(capture->handle(), &written)) {
+  const std::string path = current_->pathOf(name);
+  if (handle == INVALID_HANDLE_VALUE) {
+    *why = whyAt(path);
     return nullptr;
   }
-  *listing = std::move(written);
+  std::unique_ptr<WindowsWorkFile> capture = asWorkFile(handle, name);
+  if (capture == nullptr) {
+    *why = path + ": not a regular file";
+    return nullptr;
+  }
+  std::string received;
+  DWORD status = 0;
+  if (!listThroughPipe(keyPath, /*errorsToo=*/false, &received, &status)) {
+    *why = whyAt(systemProgram("reg.exe"));
+    capture->remove();
+    return nullptr;
+  }
+  // A tool that failed has told why on standard error and listed nothing.
+  if (status != 0) received.clear();
+  if (!writeWhole(capture->handle(), received) ||
+      !readWholeFile(capture->handle(), listing)) {
+    *why = whyAt(path);
+    capture->remove();
+    listing->clear();
+    return nullptr;
+  }
   return capture;
 }
 
@@ -867,7 +934,7 @@ bool WindowsPlatform::listRegistry(const std::string& keyPath,
                                    std::string* listing, std::string* why) {
   listing->clear();
   DWORD status = 0;
-  if (!listThroughPipe(keyPath, listing, &status)) {
+  if (!listThroughPipe(keyPath, /*errorsToo=*/true, listing, &status)) {
     *why = whyAt(systemProgram("reg.exe"));
     listing->clear();
     return false;
