@@ -1,8 +1,15 @@
 // Whole runs that a row of the scenario table cannot hold: two runs at
-// once, a link swapped in while runs go on, folders deeper than a path can
+// once, a link swapped in while runs go on, another account rewriting
+// files while runs go on, folders deeper than a path can
 // name, records of any length, and runs on a pseudo-terminal.
+#include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -64,8 +71,8 @@ TEST_F(WholeRunTest, TwoRunsInOneFolderEachReportTheirOwnServer) {
     });
     const ProcessResult own = runExporter("$ a\nA!\n");
     otherRun.join();
-    EXPECT_EQ(own.exitCode + other.exitCode, 0)
-        << own.standardError << other.standardError;
+    EXPECT_EQ(own.exitCode, 0) << own.standardError;
+    EXPECT_EQ(other.exitCode, 0) << other.standardError;
     EXPECT_NE(readFile(start() + "/a").find("telnet:\\\\10.0.0.1:"),
               std::string::npos);
     EXPECT_NE(readFile(start() + "/b").find("telnet:\\\\10.0.0.2:"),
@@ -93,6 +100,70 @@ TEST_F(WholeRunTest, ReportNameSwappedForALinkNeverRedirectsTheReport) {
   running = false;
   swapper.join();
   EXPECT_EQ(treeDifferences(before, serverState()), "");
+}
+
+// Tries for ever, as "member" of "group", to open for writing every file
+// in "folder" and to write into it; counts each success in "*opened".
+[[noreturn]] void rewriteEveryFile(const std::string& folder, int member,
+                                   int group, std::atomic<int>* opened) {
+  if (setgroups(0, nullptr) != 0 || setgid(group) != 0 || setuid(member) != 0) {
+    _exit(1);
+  }
+  for (;;) {
+    DIR* listing = opendir(folder.c_str());
+    if (listing == nullptr) _exit(1);
+    while (const dirent* entry = readdir(listing)) {
+      const int file = openat(dirfd(listing), entry->d_name,
+                              O_WRONLY | O_NONBLOCK | O_NOFOLLOW);
+      if (file < 0) continue;
+      ++*opened;
+      (void)!pwrite(file, "forged\n", 7, 0);
+      close(file);
+    }
+    closedir(listing);
+  }
+}
+
+// A member of the operator's group rewrites what it can in a shared group
+// folder (setgid, umask 002) while runs go on there, replacing a report only
+// its owner may write: it can open none of the run's files for writing,
+// and every report is the server's own.
+TEST_F(WholeRunTest, GroupMembersCannotRewriteTheRunsFiles) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to act as other users";
+  constexpr int kGroup = 4400, kOperator = 4401, kMember = 4402;
+  for (const auto& entry : fs::recursive_directory_iterator(drive(""))) {
+    if (entry.is_directory()) chmod(entry.path().c_str(), 0777);
+  }
+  chmod(temp_.path().c_str(), 0755);
+  ASSERT_EQ(chown(start().c_str(), 0, kGroup), 0);
+  ASSERT_EQ(chmod(start().c_str(), 02775), 0);
+  void* shared = mmap(nullptr, sizeof(std::atomic<int>), PROT_READ | PROT_WRITE,
+                      MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+  ASSERT_NE(shared, MAP_FAILED);
+  auto* opened = new (shared) std::atomic<int>(0);
+  writeFile(start() + "/out.txt", "");
+  ASSERT_EQ(chown((start() + "/out.txt").c_str(), kOperator, kGroup), 0);
+  ASSERT_EQ(chmod((start() + "/out.txt").c_str(), 0644), 0);
+  const pid_t member = fork();
+  if (member == 0) rewriteEveryFile(start(), kMember, kGroup, opened);
+  const mode_t mask = umask(002);
+  testing_support::ProcessOptions options;
+  options.input = kChooseA;
+  options.userId = kOperator;
+  options.groupId = kGroup;
+  for (int round = 0; round < 40; ++round) {
+    const ProcessResult run = runExporter(options);
+    EXPECT_EQ(run.exitCode, 0) << run.standardError;
+    EXPECT_NE(readFile(start() + "/out.txt").find("telnet:\\\\10.0.0.1:"),
+              std::string::npos);
+  }
+  umask(mask);
+  kill(member, SIGKILL);
+  int status = 0;
+  waitpid(member, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status)) << "the member gave up: " << status;
+  EXPECT_EQ(opened->load(), 0);
+  munmap(shared, sizeof(std::atomic<int>));
 }
 
 // Folders deeper than a path can name, made a folder at a time: the run

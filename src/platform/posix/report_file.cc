@@ -153,8 +153,10 @@ class PosixReportFile final : public ReportFile {
   int finish() {
     buffer_.pubsync();
     if (buffer_.error() != 0) return buffer_.error();
-    if (!takeFinalPermissions()) return errno;
-    if (fsync(file_->fd()) != 0 || !file_->closeFile()) return errno;
+    if (fsync(file_->fd()) != 0 || !takeFinalPermissions() ||
+        !file_->closeFile()) {
+      return errno;
+    }
     takeHeldInterruption();
     const int folder = file_->folder().fd();
     if (renameat(folder, file_->name().c_str(), folder, finalName_.c_str()) !=
