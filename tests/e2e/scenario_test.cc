@@ -69,7 +69,6 @@ constexpr char kEarlierLog[] = "an earlier run's log\n";
 constexpr char kShort[] = "/sys/devices/system/cpu/online";
 const std::string kShrank = ": shorter than when it was opened";
 const std::string kLeftOut = "; description left out";
-const std::string kPlanted = ": is a link owned by another user";
 const std::string kServerCannotRead = ": not readable by the server's owner";
 
 const std::string kRegistry =
@@ -273,6 +272,17 @@ Step appendsUnrelatedKeys(int megabytes) {
 Row typed(const std::string& row, const std::string& name,
           std::vector<Step> spoils = {}, Platforms on = kBoth) {
   return Row(row, on, std::move(spoils), "$ " + name + "\nA!\n");
+}
+
+// A row that names as its report a link to "target" that another user
+// planted in a folder anyone may write into.
+Row planted(const std::string& row, const std::string& target) {
+  return Row(row, kPosix,
+             {sharedFolder("start/drop"), links("start/drop/out.txt", target),
+              ownedBy("start/drop/out.txt", kOther, kOther)},
+             "$ drop/out.txt\nA!\n")
+      .stops("<start>/drop/out.txt: is a link owned by another user", kRefused,
+             {"drop", "qilerror.txt"});
 }
 
 // A row whose run finds no server key, having said why on "line".
@@ -681,20 +691,9 @@ std::vector<Row> reportNameRows() {
       // In a folder anyone may write into, a link another user planted is
       // not followed to the operator's files, whether they exist or not;
       // the user's own is.
-      Row("ReportNameIsALinkPlantedInASharedFolder", kPosix,
-          {sharedFolder("start/drop"),
-           links("start/drop/out.txt", "<C>/victim/a"),
-           ownedBy("start/drop/out.txt", kOther, kOther)},
-          "$ drop/out.txt\nA!\n")
-          .stops("<start>/drop/out.txt" + kPlanted, kRefused,
-                 {"drop", "qilerror.txt"}),
-      Row("ReportNameIsADanglingLinkPlantedInASharedFolder", kPosix,
-          {sharedFolder("start/drop"),
-           links("start/drop/out.txt", "<C>/victim/new"),
-           ownedBy("start/drop/out.txt", kOther, kOther)},
-          "$ drop/out.txt\nA!\n")
-          .stops("<start>/drop/out.txt" + kPlanted, kRefused,
-                 {"drop", "qilerror.txt"}),
+      planted("ReportNameIsALinkPlantedInASharedFolder", "<C>/victim/a"),
+      planted("ReportNameIsADanglingLinkPlantedInASharedFolder",
+              "<C>/victim/new"),
       Row("ReportNameIsTheUsersOwnLinkInASharedFolder", kPosix,
           {sharedFolder("start/drop"), writes("start/drop/r.txt", ""),
            links("start/drop/out.txt", "r.txt")},
