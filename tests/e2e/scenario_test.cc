@@ -502,10 +502,11 @@ std::vector<Row> descriptionAndPathRows() {
           {serverOwnedByAnother(), chmods(kRecord, 0640),
            writes("SHGS/GAME/A/qilerror.txt", kEarlierLog)})
           .stops("<C>/" + kRecord + kServerCannotRead, kNoRecord),
+      // The account the system lists as nobody, in its group nogroup.
       Row("FilesOfTheServersOwnerAndGroup", kPosix,
-          {serverOwnedByAnother(), chmods(kRecord, 0600),
-           ownedBy(kRecord, kOther, 0), chmods(kDescription, 0640),
-           ownedBy(kDescription, 0, kOther)})
+          {ownedBy("../system.reg", 65534, 0), chmods(kRecord, 0600),
+           ownedBy(kRecord, 65534, 0), chmods(kDescription, 0640),
+           ownedBy(kDescription, 0, 65534)})
           .completes({kExcerpt}),
       Row("DescriptionThatCannotBeRead", kPosix, {chmods(kDescription, 0)})
           .unprivileged()

@@ -1,33 +1,72 @@
 #include "platform/posix/server_account.h"
 
-#include <grp.h>
-#include <pwd.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <string>
 
 namespace shgs {
 namespace {
 
-// The groups of account "uid"; "fallback" alone when it has no entry.
-std::vector<gid_t> groupsOf(uid_t uid, gid_t fallback) {
-  std::vector<char> buffer(16384);
-  passwd entry;
-  passwd* found = nullptr;
-  if (getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) != 0 ||
-      found == nullptr) {
-    return {fallback};
-  }
-  int count = 64;
-  std::vector<gid_t> groups;
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    groups.resize(static_cast<std::size_t>(count));
-    if (getgrouplist(entry.pw_name, entry.pw_gid, groups.data(), &count) >= 0) {
-      groups.resize(static_cast<std::size_t>(count));
-      return groups;
+// The fields of one line of /etc/passwd or /etc/group, separated by
+// "separator".
+std::vector<std::string> fieldsOf(const std::string& line, char separator) {
+  std::vector<std::string> fields(1);
+  for (const char c : line) {
+    if (c == separator) {
+      fields.emplace_back();
+    } else {
+      fields.back() += c;
     }
   }
-  return {entry.pw_gid};
+  return fields;
+}
+
+// The number "text" holds; false when it holds anything else.
+bool idOf(const std::string& text, unsigned long* id) {
+  char* end = nullptr;
+  *id = std::strtoul(text.c_str(), &end, 10);
+  return !text.empty() && *end == '\0';
+}
+
+// The name and primary group of account "uid", from /etc/passwd.
+bool findAccount(uid_t uid, std::string* name, gid_t* group) {
+  std::ifstream accounts("/etc/passwd");
+  for (std::string line; std::getline(accounts, line);) {
+    const std::vector<std::string> fields = fieldsOf(line, ':');
+    unsigned long id = 0;
+    unsigned long primary = 0;
+    if (fields.size() >= 4 && idOf(fields[2], &id) && id == uid &&
+        idOf(fields[3], &primary)) {
+      *name = fields[0];
+      *group = static_cast<gid_t>(primary);
+      return true;
+    }
+  }
+  return false;
+}
+
+// The groups of account "uid" as /etc/passwd and /etc/group list them:
+// read from the files, since the static program loads none of the
+// system's name services. "fallback" alone for an account they do not list.
+std::vector<gid_t> groupsOf(uid_t uid, gid_t fallback) {
+  std::string name;
+  gid_t primary = fallback;
+  if (!findAccount(uid, &name, &primary)) return {fallback};
+  std::vector<gid_t> groups = {primary};
+  std::ifstream listed("/etc/group");
+  for (std::string line; std::getline(listed, line);) {
+    const std::vector<std::string> fields = fieldsOf(line, ':');
+    unsigned long id = 0;
+    if (fields.size() < 4 || !idOf(fields[2], &id)) continue;
+    const std::vector<std::string> members = fieldsOf(fields[3], ',');
+    if (std::find(members.begin(), members.end(), name) != members.end()) {
+      groups.push_back(static_cast<gid_t>(id));
+    }
+  }
+  return groups;
 }
 
 }  // namespace

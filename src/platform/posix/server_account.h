@@ -24,7 +24,7 @@ class ServerAccount {
  private:
   uid_t owner_;
   bool readsAll_;
-  // Its groups; the file's group when the system knows no such account.
+  // Its groups; the file's group when the system lists no such account.
   std::vector<gid_t> groups_;
 };
 
