@@ -33,7 +33,7 @@ gtest_discover_tests(exporter_tests
 # program as a separate process.
 add_library(shgs_test_support STATIC tests/support/test_support.cc)
 target_include_directories(shgs_test_support PUBLIC tests)
-target_link_libraries(shgs_test_support PUBLIC GTest::gtest shgs_warnings)
+target_link_libraries(shgs_test_support PUBLIC GTest::gmock shgs_warnings)
 target_link_libraries(exporter_tests PRIVATE shgs_test_support)
 
 # A test binary that runs the built programs as separate processes.
