@@ -22,9 +22,10 @@ if(NOT WIN32)
     tests/unit/posix_work_file_test.cc
   )
 endif()
-# The record tests build their records with the sample generator's tables.
+# The record tests build their records with the sample generator's tables;
+# the snapshot's is checked against the fuzz target's plain reading.
 target_link_libraries(exporter_tests PRIVATE shgs_core shgs_sample_server
-                      GTest::gtest_main)
+                      shgs_fuzz_checks GTest::gtest_main)
 gtest_discover_tests(exporter_tests
   DISCOVERY_MODE PRE_TEST
   PROPERTIES LABELS unit)
