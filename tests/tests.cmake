@@ -54,18 +54,13 @@ function(shgs_add_program_tests target label)
 endfunction()
 
 # End-to-end tests: the built program run on sample servers made by
-# shgs-make-server, in temporary directories.
+# shgs-make-server, in temporary directories; among them the golden reports
+# (rows Golden_*, tests/testdata/golden), whose clock is pinned with
+# libfaketime, from the faketime package.
 shgs_add_program_tests(exporter_e2e_tests e2e
   tests/e2e/make_server_test.cc
   tests/e2e/scenario_test.cc
   tests/e2e/whole_run_test.cc
-)
-
-# Golden reports: complete sample servers and the exact report each run must
-# write, compared byte for byte (tests/testdata/golden). The clock is pinned
-# with libfaketime, from the faketime package.
-shgs_add_program_tests(exporter_golden_tests golden
-  tests/golden/golden_test.cc
 )
 
 # The golden Markdown, web page and JSON reports checked with real tools
