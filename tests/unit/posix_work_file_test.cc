@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 
-#include "datafiles/error_log.h"
 #include "platform/platform.h"
 #include "support/scoped_process_state.h"
 #include "support/test_support.h"
@@ -20,7 +19,6 @@ namespace shgs {
 namespace {
 
 using testing_support::fileExists;
-using testing_support::makeDirectories;
 using testing_support::readFile;
 using testing_support::ScopedWorkingDirectory;
 using testing_support::TempDir;
@@ -40,21 +38,6 @@ TEST(PosixWorkFile, LeavesAWorkFileThatWasReplacedMeanwhile) {
   writeFile(dir / "qilerror.txt", "another run's");
   log->remove();
   EXPECT_EQ(readFile(dir / "qilerror.txt"), "another run's");
-}
-
-// A log that could not be opened has nothing to remove when its reader goes.
-TEST(PosixWorkFile, ErrorLogThatCannotBeOpenedLeavesWhatHasItsName) {
-  TempDir dir;
-  const ScopedWorkingDirectory inDir(dir.path());
-  makeDirectories(dir / "qilerror.txt");
-  const std::unique_ptr<Platform> platform = makeHostPlatform();
-  {
-    const ErrorLog log(*platform, WorkFiles::kMade);
-    EXPECT_TRUE(log.failed());
-    EXPECT_NE(log.why().find("qilerror.txt: Is a directory"),
-              std::string::npos);
-  }
-  EXPECT_TRUE(std::filesystem::is_directory(dir / "qilerror.txt"));
 }
 
 TEST(PosixWorkFile, InterruptionRemovesWorkFilesAfterManyCameAndWent) {
