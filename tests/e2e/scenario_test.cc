@@ -339,6 +339,9 @@ std::vector<Row> workFileRows() {
   const std::string logLink = "<start>/qilerror.txt: is a symbolic link";
   const auto refused = [](Row& r) {
     r.keeping({"qil.tmp"}).stops("", kNoCapture);
+    r.completed = false;
+    r.reportHolds = r.reportLacks = {};
+    r.golden.clear();
   };
   return {
       Row("PlantedCapturesInOtherCases", kPosix,
@@ -710,8 +713,6 @@ std::vector<Row> menuAndViewerRows() {
           .onWindows([placed](Row& r) {
             r.input = "$ %OS%.txt\nBACST!\n";
             r.report = "%OS%.txt";
-            r.left = {"%OS%.txt", "shcfig.dat"};
-            r.shown = true;
             r.screenHolds = {replaceAll(placed, "<start>", "C:\\start")};
             r.viewerLog.clear();
           }),
@@ -787,7 +788,8 @@ std::vector<Row> commandLineAndSignalRows() {
           }),
       // Ignored from the start, as under nohup, a hang-up stays ignored.
       Row("HangUpIgnoredAtStart", kPosix)
-          .atMenu(SIGHUP, {}, SIGHUP)
+          .atMenu(SIGHUP)
+          .ignoring(SIGHUP)
           .stops("", kEnded, {}),
       // A 100 MB registry file of a 64-bit prefix, nearly all of it keys
       // below the server's 64-bit key after its 32-bit one: the listing
@@ -807,7 +809,7 @@ std::vector<Row> commandLineAndSignalRows() {
       Row("NotepadThatEndsAtOnce", kWindows)
           .env({{"WINEDLLOVERRIDES", "notepad.exe=b"}})
           .completes({kRealServer})
-          .onWindows([](Row& r) { r.shown = false; }),
+          .onWindows([](Row& r) { r.notepadRecords = false; }),
       Row("PlantedSystemProgramsNeverRun", kWindows, {[](Scene& s) {
             for (const char* name : {"reg.exe", "notepad.exe"}) {
               fs::copy_file(s.windowsHelpers + "/planted.exe",
@@ -838,25 +840,6 @@ std::vector<Row> commandLineAndSignalRows() {
 // The home page the golden footers name: the build's default.
 constexpr char kGoldenHomePage[] = "https://shgs-exporter.example.org/";
 
-// The clock of the golden reports: noon keeps every "Age of Game:" away from
-// a day boundary, whatever the daylight saving shift of the day it counts
-// from. Under Wine the session pins it; natively libfaketime does, which a
-// sanitized build must accept ahead of its own runtime.
-Environment goldenClock() {
-  if (kUnderWine) return {};
-  std::string library;
-  for (const char* each :
-       {"/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1",
-        "/usr/lib/aarch64-linux-gnu/faketime/libfaketime.so.1",
-        "/usr/lib/faketime/libfaketime.so.1"}) {
-    if (testing_support::fileExists(each)) library = each;
-  }
-  return {{"TZ", "EST5EDT"},
-          {"LD_PRELOAD", library},
-          {"FAKETIME", "@2026-12-06 12:00:00"},
-          {"ASAN_OPTIONS", "verify_asan_link_order=0"}};
-}
-
 // The golden reports byte for byte (tests/testdata/golden, described in
 // CONTRIBUTING.md), from the menu's keys and from the arguments of a run
 // without the menu; under Wine two from the x86_64 build too, with the
@@ -879,11 +862,10 @@ std::vector<Row> goldenRows() {
                    "Report written to SHGS Game Data.TXT\n", "");
     Row row = Row(name, kBoth, {}, readFile(run.replace_extension(".input")))
                   .server(readFile(run.parent_path() / "server.txt"))
-                  .env(goldenClock())
                   .named(kDefaultReport)
                   .completes();
     row.message = said;
-    row.golden = run.replace_extension(".expected");
+    row.reportIs(run.replace_extension(".expected"));
     if (fs::exists(run.replace_extension(".input"))) rows.push_back(row);
     if (!fs::exists(run.replace_extension(".args"))) continue;
     if (name == "Golden_six_games_forum" ||
@@ -978,8 +960,9 @@ std::vector<Row> optionRows() {
     Row check = rows[i];
     check.name += "Checked";
     check.arguments.push_back("--check");
-    check.left.erase(check.report);
+    check.completed = false;
     check.reportHolds.clear();
+    check.golden.clear();
     rows.push_back(check);
   }
   rows.push_back(Row("ReportToStandardOutput")
@@ -1054,7 +1037,9 @@ TEST_P(Scenario, EndsAsTheRowSays) {
   ASSERT_NO_FATAL_FAILURE(scene = stage_->install(row, row.description.empty()
                                                            ? kRegistry + kGames
                                                            : row.description));
-  scene.input = row.input;
+  ASSERT_FALSE(row.completed && (row.exitCode != 0 || row.endedBy != 0))
+      << "a row that completes cannot end otherwise";
+  scene.input = row.arguments.empty() && row.signal == 0 ? row.input : "";
   makeDirectories(scene.at("victim"));
   writeFile(scene.at("victim/a"), "someone else's\n");
   for (const Step& spoil : row.spoils) ASSERT_NO_FATAL_FAILURE(spoil(scene));
@@ -1073,14 +1058,19 @@ TEST_P(Scenario, EndsAsTheRowSays) {
   } else if (!kUnderWine) {
     EXPECT_EQ(result.endedBySignal, row.endedBy);
   }
+  // A completed run with the menu shows the report: POSIX says where it is
+  // unless a viewer starts, Windows starts Notepad.
+  const bool shown = row.completed && row.arguments.empty() &&
+                     (kUnderWine ? row.notepadRecords : row.viewerLog.empty());
   std::string said =
       (row.where.empty() || kUnderWine ? "" : row.where + "\n") + row.message;
-  if (row.shown && !kUnderWine)
-    said += "Report written to " + row.report + "\n";
+  if (shown && !kUnderWine) said += "Report written to " + row.report + "\n";
   EXPECT_EQ(result.standardError, asWritten(expanded(said, scene)));
   Names entries = row.left;
+  entries.insert(row.kept.begin(), row.kept.end());
+  if (row.completed) entries.insert(row.report);
   const std::string report = scene.at("start/" + row.report);
-  if (kUnderWine && row.shown) {
+  if (kUnderWine && shown) {
     EXPECT_EQ(readFile(scene.at("start/notepad-args.txt")), row.report + "\n");
     EXPECT_TRUE(readFile(scene.at("start/notepad-saw.txt")) == readFile(report))
         << "Notepad saw another file, or the report before it was whole";
@@ -1097,6 +1087,13 @@ TEST_P(Scenario, EndsAsTheRowSays) {
   std::error_code ignored;  // a link loop is no report
   const std::string written =
       fs::is_regular_file(report, ignored) ? readFile(report) : "";
+  // A new report gets the bits a new file gets: 0666 less the umask.
+  if (row.completed && !kUnderWine && start.count(row.report) == 0) {
+    const mode_t mask = umask(0);
+    umask(mask);
+    EXPECT_EQ(fs::status(report, ignored).permissions(),
+              static_cast<fs::perms>(0666 & ~mask));
+  }
   expectHolds("the report", written, row.reportHolds, row.reportLacks, scene);
   if (!row.golden.empty()) expectGolden(row.golden, written);
   expectHolds("standard output", result.standardOutput, row.screenHolds,
@@ -1122,6 +1119,24 @@ INSTANTIATE_TEST_SUITE_P(Rows, Scenario,
                          [](const auto& info) { return info.param.name; });
 
 #ifndef SHGS_UNDER_WINE
+// The clock of the golden reports: noon keeps every "Age of Game:" away from
+// a day boundary, whatever the daylight saving shift of the day it counts
+// from. Under Wine the session pins it; here libfaketime does, which a
+// sanitized build must accept ahead of its own runtime.
+Environment goldenClock() {
+  std::string library;
+  for (const char* each :
+       {"/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1",
+        "/usr/lib/aarch64-linux-gnu/faketime/libfaketime.so.1",
+        "/usr/lib/faketime/libfaketime.so.1"}) {
+    if (testing_support::fileExists(each)) library = each;
+  }
+  return {{"TZ", "EST5EDT"},
+          {"LD_PRELOAD", library},
+          {"FAKETIME", "@2026-12-06 12:00:00"},
+          {"ASAN_OPTIONS", "verify_asan_link_order=0"}};
+}
+
 // The built program on a sample server in a Wine-style prefix.
 class NativeStage : public Stage, private testing_support::SampleServer {
  public:
@@ -1175,8 +1190,13 @@ class NativeStage : public Stage, private testing_support::SampleServer {
     if (row.tweak) row.tweak(&options);
     constexpr int kNobody = 65534;
     if (row.asNobody && geteuid() == 0) options.userId = kNobody;
-    if (!row.golden.empty()) expectOtherBuildAgrees(row, options);
-    return runExporter(options, row.environment);
+    Environment environment = row.environment;
+    if (!row.golden.empty()) {
+      expectOtherBuildAgrees(row, options);
+      const Environment clock = goldenClock();
+      environment.insert(clock.begin(), clock.end());
+    }
+    return runExporter(options, environment);
   }
 
   // SHGS_GOLDEN_EXPORTER=<program>: another build, the release's static
@@ -1186,7 +1206,7 @@ class NativeStage : public Stage, private testing_support::SampleServer {
     const char* other = std::getenv("SHGS_GOLDEN_EXPORTER");
     if (other == nullptr || *other == '\0') return;
     Environment unpinned = row.environment;
-    unpinned.erase("LD_PRELOAD");
+    unpinned.emplace("TZ", "EST5EDT");
     std::string said;
     const auto reportOf = [&](const std::string& program) {
       said = runProgram(program, options, unpinned).standardError;
@@ -1213,21 +1233,6 @@ class NativeStage : public Stage, private testing_support::SampleServer {
 }  // namespace
 
 std::string defaultServer() { return kRegistry + kGames; }
-
-Row& Row::ends(int code, const std::string& said, const Names& entries) {
-  exitCode = code;
-  endedBy = 0;
-  message = said;
-  shown = false;
-  reportHolds.clear();
-  left = kept;
-  return add(&left, entries);
-}
-
-Row& Row::atMenu(int sent, const Step& step, int ignored) {
-  if (ignored != 0) ignoredSignals = {ignored};
-  return set(&signal, sent).set(&menuStep, step).set(&input, "");
-}
 
 #ifndef SHGS_UNDER_WINE
 std::unique_ptr<Stage> makeStage() { return std::make_unique<NativeStage>(); }
