@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -42,27 +41,24 @@ TEST(PosixWorkFile, LeavesAWorkFileThatWasReplacedMeanwhile) {
 
 TEST(PosixWorkFile, InterruptionRemovesWorkFilesAfterManyCameAndWent) {
   TempDir dir;
-  const pid_t child = fork();
-  if (child == 0) {
-    const ScopedWorkingDirectory inDir(dir.path());
-    const std::unique_ptr<Platform> platform = makeHostPlatform();
-    std::string why;
-    // Each one moved aside keeps its inode, which the next cannot reuse.
-    for (int i = 0; i < 20; ++i) {
-      const auto log = platform->openErrorLog("qilerror.txt", &why);
-      std::rename("qilerror.txt", ("old" + std::to_string(i)).c_str());
-    }
-    // One removed but not yet gone gives its entry back only once.
-    auto removed = platform->openErrorLog("removed.txt", &why);
-    removed->remove();
-    const auto kept = platform->openErrorLog("qilerror.txt", &why);
-    removed.reset();
-    raise(SIGTERM);
-    _exit(0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+  EXPECT_EXIT(
+      {
+        const ScopedWorkingDirectory inDir(dir.path());
+        const std::unique_ptr<Platform> platform = makeHostPlatform();
+        std::string why;
+        // Each one moved aside keeps its inode, which the next cannot reuse.
+        for (int i = 0; i < 20; ++i) {
+          const auto log = platform->openErrorLog("qilerror.txt", &why);
+          std::rename("qilerror.txt", ("old" + std::to_string(i)).c_str());
+        }
+        // One removed but not yet gone gives its entry back only once.
+        auto removed = platform->openErrorLog("removed.txt", &why);
+        removed->remove();
+        const auto kept = platform->openErrorLog("qilerror.txt", &why);
+        removed.reset();
+        raise(SIGTERM);
+      },
+      ::testing::KilledBySignal(SIGTERM), "");
   EXPECT_FALSE(fileExists(dir / "qilerror.txt"));
 }
 
