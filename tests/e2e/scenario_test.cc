@@ -67,8 +67,14 @@ constexpr char kDescription[] = "SHGS/DescFile/Game1.txt";
 const std::string kRecord = "SHGS/GAME/A/shcfig.dat";
 const std::string kWindowsRecord = "C:\\SHGS\\GAME\\A\\shcfig.dat";
 constexpr char kNoRecord[] = "Configuration data failed to open.";
-// The whole report of game A of the table's own server.
-const std::string kGameA = SHGS_TESTDATA_DIR "/scenario/game_a.txt";
+// The file of a row's whole report.
+std::string whole(const std::string& name) {
+  return SHGS_TESTDATA_DIR "/scenario/" + name + ".txt";
+}
+// The whole report of game A of the table's own server; of games A, B and C
+// of described("ABC"), each with an empty description.
+const std::string kGameA = whole("game_a");
+const std::string kGamesABC = whole("games_abc");
 constexpr char kEarlierLog[] = "an earlier run's log\n";
 // A file whose size says 4096 bytes, of which it holds a few.
 constexpr char kShort[] = "/sys/devices/system/cpu/online";
@@ -130,7 +136,6 @@ std::string described(const std::string& letters) {
   }
   return server;
 }
-const std::string kExcerpt = excerpt("\nThe first game.");
 
 std::string repeated(const std::string& text, int times) {
   std::string all;
@@ -273,19 +278,21 @@ std::vector<Row> registryRows() {
       Row("NulEndsAValue", kPosix,
           {regEdit("\"Alpha\"", "\"Al\\0pha\""),
            regEdit("\"10.0.0.1\"", std::string("\"10.0\0.0.1\"", 11))})
-          .completes({"[yellow]Game A - Al - 1000", "telnet:\\\\10.0:"})
-          .lacks("Alpha"),
+          .completes()
+          .reportIs(whole("NulEndsAValue")),
       Row("ValueWithoutData", kPosix,
           {regEdit("\"Port\"=\"2002\"", "\"Port\"=")})
-          .completes({"telnet:\\\\10.0.0.1:0[", "shplay:\\\\10.0.0.1:0\\"}),
+          .completes()
+          .reportIs(whole("ValueWithoutData")),
       // The line end splits the value line; the second half is a value
       // line with a name alone, whose value is empty.
       Row("LineEndInsideAValue", kPosix,
           {regEdit("\"C:\\\\SHGS\"", "\"C:\\\\SHGS\\n    IPAddr\"")})
-          .completes({"[url]telnet:\\\\:2002[/url]", "Game A - Alpha"}),
+          .completes()
+          .reportIs(whole("LineEndInsideAValue")),
       Row("CutInsideTheGamesSectionLine", kPosix, {regEdit("Games\\\\A", {})})
-          .completes({"Test Server running SHGS"})
-          .lacks("Game A"),
+          .completes()
+          .reportIs(whole("CutInsideTheGamesSectionLine")),
       // Game A keeps its entry, without the values that the cut took.
       Row("CutInsideAnEscape", kPosix, {regEdit("\"Directory\"=\"C:\\", {})})
           .stops("<C>/SHGS/GAME/QnF" + kMissing,
@@ -315,9 +322,8 @@ std::vector<Row> registryRows() {
       Row("ValuesWithBlanksArriveWhole", kBoth, {}, "%A!\n")
           .server(kBlanks)
           .named(kDefaultReport)
-          .completes({"\nGame A - " + std::string(kBlankTitle) + " - 1000",
-                      "\ntelnet:\\\\192.0.2.44:4000\n",
-                      "\nValues arrive whole.\n"})
+          .completes()
+          .reportIs(whole("ValuesWithBlanksArriveWhole"))
           .shows("(A) " + std::string(kBlankTitle) + "   C:\\Blank  Server\\" +
                  "Game    A" + std::string(15, ' ') + "\n"),
   };
@@ -400,9 +406,8 @@ std::vector<Row> descriptionAndPathRows() {
            makesFolder("SHGS/DescFile/D.txt")},
           "$ out.txt\nABCD!\n")
           .server(described("ABCD"))
-          .completes({excerpt("\n\x89PNG\nsecond", "A - A"),
-                      excerpt("", "B - B"), excerpt("\none", "C - C"),
-                      excerpt("", "D - D")}),
+          .completes()
+          .reportIs(whole("DescriptionsOfOddFiles")),
       // A FIFO would wait for a writer for ever; a file the kernel makes up
       // as it is read has no size to read.
       // What was read of a file that could not be read whole is no
@@ -413,9 +418,8 @@ std::vector<Row> descriptionAndPathRows() {
            links("SHGS/DescFile/C.txt", kShort)},
           "$ out.txt\nABC!\n")
           .server(described("ABC"))
-          .completes({excerpt("", "A - A"), excerpt("", "B - B"),
-                      excerpt("", "C - C")})
-          .lacks("WINEPREFIX"),
+          .completes()
+          .reportIs(kGamesABC),
       Row("RecordShorterThanItsSize", kPosix,
           {links(kRecord, kShort),
            writes("SHGS/GAME/A/qilerror.txt", kEarlierLog)})
@@ -455,8 +459,8 @@ std::vector<Row> descriptionAndPathRows() {
            value("Games\\C", "Directory", "\\SHGS\\GAME\\C")},
           "$ out.txt\nABC!\n")
           .server(described("ABC"))
-          .completes({excerpt("", "A - A"), excerpt("", "B - B"),
-                      excerpt("", "C - C")}),
+          .completes()
+          .reportIs(kGamesABC),
       Row("RelativeGameFolderFromTheStartFolder", kBoth, {gameFolder("A")},
           "$ out.txt\n*A!\n")
           .stops("<start>/A" + kMissing, "Failed to enter directory A"),
@@ -624,7 +628,8 @@ std::vector<Row> menuAndViewerRows() {
       Row("InputEndsInTheMenu", kBoth, {}, "A\n*").stops("", kEnded, {}),
       Row("ControlSequencesInATitle", kBoth,
           {value("Games\\A", "Title", "Alpha" + hidden)})
-          .completes({"Game A - Alpha" + hidden + " - 1000 sectors"})
+          .completes()
+          .reportIs(whole("ControlSequencesInATitle"))
           .shows("(A) Alpha?]0;owned??[8m ")
           .hides("\x1b]"),
       // Each caret toggles the games; an even number leaves them as they
@@ -676,7 +681,7 @@ std::vector<Row> menuAndViewerRows() {
           .env({{"EDITOR", "'<temp>/my viewer'"}})
           .named(odd)
           .completes()
-          .reportIs(SHGS_TESTDATA_DIR "/scenario/folders.txt")
+          .reportIs(whole("FoldersSharedAndStartedIn"))
           .viewerSaw("<start>\n" + odd + "\n")
           .shows(placed)
           .shows("(A) Alpha ")
