@@ -156,19 +156,5 @@ TEST(MakeServer, RefusesFaultyCallsAndDescriptionsNamingTheLine) {
   }
 }
 
-TEST(MakeServer, BuildsTheBundledSampleServer) {
-  const TempDir folder;
-  ASSERT_EQ(
-      make(folder, readFile(SHGS_SOURCE_DIR "/examples/sample-server.txt"))
-          .exitCode,
-      0);
-  for (const char* file : {"system.reg", "drive_c/SHGS/GAME/shglob.dat",
-                           "drive_c/SHGS/DescFile/GameA.txt"}) {
-    EXPECT_TRUE(fileExists(folder / ("prefix/" + std::string(file)))) << file;
-  }
-  EXPECT_EQ(readFile(folder / "prefix/drive_c/SHGS/GAME/A/shcfig.dat").size(),
-            4096u);
-}
-
 }  // namespace
 }  // namespace shgs
