@@ -15,22 +15,6 @@ namespace {
 
 using testing_support::ScopedTimeZone;
 
-TEST(DecodeReal48, KeepsTheLowBitsOfIntegersBeyond32Bits) {
-  const struct {
-    std::int64_t stored;
-    std::int32_t expected;
-  } cases[] = {
-      {2147483647, 2147483647}, {-2147483647 - 1, -2147483647 - 1},
-      {4294967296 + 5, 5},      {-(4294967296 + 5), -5},
-      {1099511627775, -1},      {(1LL << 62) + (1LL << 31), -2147483647 - 1},
-  };
-  for (const auto& c : cases) {
-    std::uint8_t real[6];
-    ASSERT_TRUE(sample::encodeReal48(c.stored, real)) << c.stored;
-    EXPECT_EQ(decodeReal48(real), c.expected) << c.stored;
-  }
-}
-
 // The value modulo 2^32, computed exactly in floating point (fmod is exact).
 std::int32_t referenceDecode(const std::uint8_t* b) {
   if (b[0] == 0) return 0;
