@@ -148,7 +148,6 @@ class Row {
   Row& leaving(const Names& n) { return add(&left, n); }
   // A POSIX line on standard error before the run's last words.
   Row& warning(const std::string& s) { return set(&where, s); }
-  Row& lacks(const std::string& s) { return add(&reportLacks, {s}); }
   Row& shows(const std::string& s) { return add(&screenHolds, {s}); }
   Row& hides(const std::string& s) { return add(&screenLacks, {s}); }
   Row& screenIs(const std::string& s) { return set(&screen, s); }
@@ -186,7 +185,7 @@ class Row {
   bool notepadRecords = true;  // Windows: the stand-in records what it saw
   Names left;  // what the start folder holds after, besides "kept"
   Names kept;
-  std::vector<std::string> reportHolds, reportLacks, screenHolds, screenLacks;
+  std::vector<std::string> reportHolds, screenHolds, screenLacks;
   std::optional<std::string> screen;  // the whole of standard output
   std::string golden;                 // the file of the exact report
   std::string viewerLog;      // what the recording viewer logs: folder, argv
