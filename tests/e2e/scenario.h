@@ -93,6 +93,11 @@ class Row {
   Row& completes(const Words& texts = {}) {
     return set(&completed, true).add(&reportHolds, texts);
   }
+  // A completed run whose report is the file "expected", at the golden
+  // reports' pinned clock.
+  Row& completesWith(const std::string& expected) {
+    return set(&completed, true).set(&golden, expected);
+  }
   Row& stops(const std::string& line, const std::string& message,
              const Names& entries = {"qilerror.txt"}) {
     return ends(1, message, entries).set(&where, line);
@@ -153,9 +158,6 @@ class Row {
   Row& screenIs(const std::string& s) { return set(&screen, s); }
   // The recording viewer started on the report (POSIX).
   Row& viewerSaw(const std::string& s) { return set(&viewerLog, s); }
-  // The report whole, as the file "expected" holds it, at the golden
-  // reports' pinned clock.
-  Row& reportIs(const std::string& expected) { return set(&golden, expected); }
   Row& changes(const std::string& s) { return set(&serverChanges, s); }
   Row& memoryBelow(long megabytes) { return set(&maxMemoryMb, megabytes); }
   Row& then(const Check& check) { return add(&checks, {check}); }

@@ -272,27 +272,22 @@ std::vector<Row> registryRows() {
              }},
              kNoKey),
       Row("TenMegabytesOfUnrelatedKeys", kPosix, {appendsUnrelatedKeys(10)})
-          .completes()
-          .reportIs(kGameA),
+          .completesWith(kGameA),
       // An escaped NUL in one value, a raw NUL byte in another.
       Row("NulEndsAValue", kPosix,
           {regEdit("\"Alpha\"", "\"Al\\0pha\""),
            regEdit("\"10.0.0.1\"", std::string("\"10.0\0.0.1\"", 11))})
-          .completes()
-          .reportIs(whole("NulEndsAValue")),
+          .completesWith(whole("NulEndsAValue")),
       Row("ValueWithoutData", kPosix,
           {regEdit("\"Port\"=\"2002\"", "\"Port\"=")})
-          .completes()
-          .reportIs(whole("ValueWithoutData")),
+          .completesWith(whole("ValueWithoutData")),
       // The line end splits the value line; the second half is a value
       // line with a name alone, whose value is empty.
       Row("LineEndInsideAValue", kPosix,
           {regEdit("\"C:\\\\SHGS\"", "\"C:\\\\SHGS\\n    IPAddr\"")})
-          .completes()
-          .reportIs(whole("LineEndInsideAValue")),
+          .completesWith(whole("LineEndInsideAValue")),
       Row("CutInsideTheGamesSectionLine", kPosix, {regEdit("Games\\\\A", {})})
-          .completes()
-          .reportIs(whole("CutInsideTheGamesSectionLine")),
+          .completesWith(whole("CutInsideTheGamesSectionLine")),
       // Game A keeps its entry, without the values that the cut took.
       Row("CutInsideAnEscape", kPosix, {regEdit("\"Directory\"=\"C:\\", {})})
           .stops("<C>/SHGS/GAME/QnF" + kMissing,
@@ -317,13 +312,11 @@ std::vector<Row> registryRows() {
       // Made absolute at start: the folder changes do not move it.
       Row("RelativePrefix", kPosix)
           .env({{"WINEPREFIX", "../.."}})
-          .completes()
-          .reportIs(kGameA),
+          .completesWith(kGameA),
       Row("ValuesWithBlanksArriveWhole", kBoth, {}, "%A!\n")
           .server(kBlanks)
           .named(kDefaultReport)
-          .completes()
-          .reportIs(whole("ValuesWithBlanksArriveWhole"))
+          .completesWith(whole("ValuesWithBlanksArriveWhole"))
           .shows("(A) " + std::string(kBlankTitle) + "   C:\\Blank  Server\\" +
                  "Game    A" + std::string(15, ' ') + "\n"),
   };
@@ -345,27 +338,22 @@ std::vector<Row> workFileRows() {
           {writes("start/QIL.TMP", kForgedCapture),
            writes("start/Qil.tmp", kForgedCapture)})
           .keeping({"QIL.TMP", "Qil.tmp"})
-          .completes()
-          .reportIs(kGameA),
+          .completesWith(kGameA),
       Row("CaptureIsALink", kBoth, {links("start/qil.tmp", "<C>/victim/a")})
-          .completes()
-          .reportIs(kGameA)
+          .completesWith(kGameA)
           .onWindows(refused),
       Row("CaptureIsADanglingLink", kBoth,
           {links("start/qil.tmp", "<C>/victim/b")})
-          .completes()
-          .reportIs(kGameA)
+          .completesWith(kGameA)
           .onWindows(refused),
       Row("CaptureIsReadOnly", kBoth,
           {writes("start/qil.tmp", kForgedCapture),
            chmods("start/qil.tmp", 0444)})
           .unprivileged()
-          .completes()
-          .reportIs(kGameA)
+          .completesWith(kGameA)
           .onWindows([=](Row& r) { refused(r.screenIs("")); }),
       Row("CaptureIsAFifo", kPosix, {fifo("start/qil.tmp")})
-          .completes()
-          .reportIs(kGameA),
+          .completesWith(kGameA),
       // A capture cut short is none: the start folder is a file system too
       // small for a listing that holds a long value.
       Row("CaptureCutShortByAFullDisk", kPosix, {smallDisk("start", "64k")})
@@ -406,8 +394,7 @@ std::vector<Row> descriptionAndPathRows() {
            makesFolder("SHGS/DescFile/D.txt")},
           "$ out.txt\nABCD!\n")
           .server(described("ABCD"))
-          .completes()
-          .reportIs(whole("DescriptionsOfOddFiles")),
+          .completesWith(whole("DescriptionsOfOddFiles")),
       // A FIFO would wait for a writer for ever; a file the kernel makes up
       // as it is read has no size to read.
       // What was read of a file that could not be read whole is no
@@ -418,8 +405,7 @@ std::vector<Row> descriptionAndPathRows() {
            links("SHGS/DescFile/C.txt", kShort)},
           "$ out.txt\nABC!\n")
           .server(described("ABC"))
-          .completes()
-          .reportIs(kGamesABC),
+          .completesWith(kGamesABC),
       Row("RecordShorterThanItsSize", kPosix,
           {links(kRecord, kShort),
            writes("SHGS/GAME/A/qilerror.txt", kEarlierLog)})
@@ -459,8 +445,7 @@ std::vector<Row> descriptionAndPathRows() {
            value("Games\\C", "Directory", "\\SHGS\\GAME\\C")},
           "$ out.txt\nABC!\n")
           .server(described("ABC"))
-          .completes()
-          .reportIs(kGamesABC),
+          .completesWith(kGamesABC),
       Row("RelativeGameFolderFromTheStartFolder", kBoth, {gameFolder("A")},
           "$ out.txt\n*A!\n")
           .stops("<start>/A" + kMissing, "Failed to enter directory A"),
@@ -469,8 +454,7 @@ std::vector<Row> descriptionAndPathRows() {
             s.setValue("Games\\A", "Directory",
                        "\\" + replaceAll(s.at("SHGS/GAME/A"), "/", "\\"));
           }})
-          .completes()
-          .reportIs(kGameA),
+          .completesWith(kGameA),
       Row("ControlSequencesInAMissingFolder", kBoth,
           {gameFolder("C:\\SHGS\\\x1b[8mA")})
           .stops("<C>/SHGS/?[8mA" + kMissing,
@@ -575,8 +559,7 @@ std::vector<Row> reportNameRows() {
       // The run's own new file fits beside a name of the longest length.
       typed("ReportOfTheLongestName", std::string(255, 'r'), {}, kPosix)
           .named(std::string(255, 'r'))
-          .completes()
-          .reportIs(kGameA),
+          .completesWith(kGameA),
       Row("ReportNameIsAFifo", kPosix, {fifo("start/out.txt")})
           .keeping({"out.txt"})
           .stops("<start>/out.txt: not a regular file", kRefused),
@@ -585,14 +568,12 @@ std::vector<Row> reportNameRows() {
           {makesFolder("start/reports"), writes("start/reports/r.txt", ""),
            links("start/out.txt", "reports/r.txt")})
           .keeping({"out.txt"})
-          .completes()
-          .reportIs(kGameA)
+          .completesWith(kGameA)
           .leaving({"reports"}),
       // A new file takes the earlier report's place, and its bits.
       Row("ReplacedReportKeepsItsPermissionBits", kPosix,
           {writes("start/out.txt", ""), chmods("start/out.txt", 0604)})
-          .completes()
-          .reportIs(kGameA)
+          .completesWith(kGameA)
           .then([](const Scene& s, const Row&) {
             struct stat info {};
             ASSERT_EQ(stat(s.at("start/out.txt").c_str(), &info), 0);
@@ -628,8 +609,7 @@ std::vector<Row> menuAndViewerRows() {
       Row("InputEndsInTheMenu", kBoth, {}, "A\n*").stops("", kEnded, {}),
       Row("ControlSequencesInATitle", kBoth,
           {value("Games\\A", "Title", "Alpha" + hidden)})
-          .completes()
-          .reportIs(whole("ControlSequencesInATitle"))
+          .completesWith(whole("ControlSequencesInATitle"))
           .shows("(A) Alpha?]0;owned??[8m ")
           .hides("\x1b]"),
       // Each caret toggles the games; an even number leaves them as they
@@ -637,8 +617,7 @@ std::vector<Row> menuAndViewerRows() {
       Row("ManyCarets", kPosix, {[](Scene& s) {
             s.input = "$ out.txt\n" + std::string(5 << 20, '^') + "A!\n";
           }})
-          .completes()
-          .reportIs(kGameA)
+          .completesWith(kGameA)
           .memoryBelow(24),
       Row("EndlessWord", kPosix)
           .process([](ProcessOptions* o) {
@@ -659,17 +638,14 @@ std::vector<Row> menuAndViewerRows() {
             o->nonBlockingInput = true;
             o->inputAfter = "option(s) to toggle: ";
           })
-          .completes()
-          .reportIs(kGameA),
+          .completesWith(kGameA),
       Row("EditorWithAnOpenQuote", kPosix)
           .env({{"EDITOR", "vi 'x"}})
-          .completes()
-          .reportIs(kGameA)
+          .completesWith(kGameA)
           .warning("EDITOR could not be used: a quote is not closed"),
       Row("EditorThatCannotBeStarted", kPosix)
           .env({{"VISUAL", "/nonexistent/editor --wait"}})
-          .completes()
-          .reportIs(kGameA)
+          .completesWith(kGameA)
           .warning("VISUAL could not be used: /nonexistent/editor" + kMissing),
       // Games go in letter order, a shared folder and the start folder too;
       // an older game log goes with the run's own. The command processor
@@ -680,8 +656,7 @@ std::vector<Row> menuAndViewerRows() {
           .server(kFolders)
           .env({{"EDITOR", "'<temp>/my viewer'"}})
           .named(odd)
-          .completes()
-          .reportIs(whole("FoldersSharedAndStartedIn"))
+          .completesWith(whole("FoldersSharedAndStartedIn"))
           .viewerSaw("<start>\n" + odd + "\n")
           .shows(placed)
           .shows("(A) Alpha ")
@@ -785,8 +760,7 @@ std::vector<Row> commandLineAndSignalRows() {
       // started by full path, never one planted in the start folder.
       Row("NotepadThatEndsAtOnce", kWindows)
           .env({{"WINEDLLOVERRIDES", "notepad.exe=b"}})
-          .completes()
-          .reportIs(kGameA)
+          .completesWith(kGameA)
           .onWindows([](Row& r) { r.notepadRecords = false; }),
       Row("PlantedSystemProgramsNeverRun", kWindows, {[](Scene& s) {
             for (const char* name : {"reg.exe", "notepad.exe"}) {
@@ -798,8 +772,7 @@ std::vector<Row> commandLineAndSignalRows() {
             }
           }})
           .keeping({"reg.bat", "reg.cmd", "reg.exe", "notepad.exe"})
-          .completes()
-          .reportIs(kGameA),
+          .completesWith(kGameA),
   };
   // Ctrl-C and its kin at the menu, and every other signal that ends a
   // program, remove the files the run holds; the run ends as the signal
@@ -844,7 +817,7 @@ std::vector<Row> goldenRows() {
                   .named(kDefaultReport)
                   .completes();
     row.message = said;
-    row.reportIs(run.replace_extension(".expected"));
+    row.golden = run.replace_extension(".expected");
     if (fs::exists(run.replace_extension(".input"))) rows.push_back(row);
     if (!fs::exists(run.replace_extension(".args"))) continue;
     if (name == "Golden_six_games_forum" ||
@@ -896,14 +869,12 @@ std::vector<Row> optionRows() {
       Row("RunWithoutTheMenu")
           .args(with({"--plain"}))
           .env({{"EDITOR", "'<temp>/my viewer'"}})
-          .completes()
-          .reportIs(whole("RunWithoutTheMenu"))
+          .completesWith(whole("RunWithoutTheMenu"))
           .screenIs(""),
       Row("RunThatMayOnlyReadTheServer", kPosix)
           .args(gameA)
           .readingOnly()
-          .completes()
-          .reportIs(kGameA),
+          .completesWith(kGameA),
       Row("RunIntoAMissingFolder")
           .args({"--games", "A", "--output", "missing/out.txt"})
           .logs(1, "<start>/missing" + kMissing + ". " + kRefused)
