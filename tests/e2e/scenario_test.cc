@@ -1139,8 +1139,9 @@ class NativeStage : public Stage, private testing_support::SampleServer {
     constexpr int kNobody = 65534;
     if (row.asNobody && geteuid() == 0) options.userId = kNobody;
     Environment environment = row.environment;
+    // Other rows' spoils are for one run.
+    if (row.name.rfind("Golden_", 0) == 0) expectOtherBuildAgrees(row, options);
     if (!row.golden.empty()) {
-      expectOtherBuildAgrees(row, options);
       const Environment clock = goldenClock();
       environment.insert(clock.begin(), clock.end());
     }
