@@ -12,8 +12,9 @@
 //       .stops("<C>/SHGS/GAME/A: No such file or directory",
 //              "Failed to enter directory C:\\SHGS\\GAME\\A"),
 //
-// Each setter sets one thing, so their order does not matter; a row that
-// both completes and ends otherwise is refused. Expected texts may hold
+// No setter clears or overrides what another set, so their order does not
+// matter: two that set one part otherwise, or a row that both completes and
+// ends otherwise, are refused. Expected texts may hold
 // these markers for host paths:
 //   <prefix>  the Wine prefix, which holds system.reg
 //   <C>       its drive C
@@ -23,11 +24,13 @@
 // run with the menu shows the report: POSIX without a viewer says "Report
 // written to <name>", Windows starts Notepad on it.
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -197,10 +200,25 @@ class Row {
   std::function<void(Row&)> windowsChange;
 
  private:
+  std::set<std::ptrdiff_t> setParts_;
+  // Refuses, at once, a second setter that sets a part again otherwise.
   template <typename Field, typename Value>
   Row& set(Field* field, const Value& value) {
+    const auto at = reinterpret_cast<const char*>(field) -
+                    reinterpret_cast<const char*>(this);
+    if (!setParts_.insert(at).second && !same(*field, value)) {
+      throw std::logic_error(name + ": two setters disagree");
+    }
     *field = value;
     return *this;
+  }
+  template <typename Field, typename Value>
+  static bool same(const Field& field, const Value& value) {
+    return field == value;
+  }
+  template <typename F>
+  static bool same(const std::function<F>&, const std::function<F>&) {
+    return false;
   }
   Row& add(Names* to, const Names& more) {
     to->insert(more.begin(), more.end());
