@@ -103,59 +103,77 @@ GameValues readGameSlowly(const std::string& capture, char letter) {
   return game;
 }
 
+// Keeps the first expectation that does not hold.
+struct Mismatch {
+  void expect(bool holds, const char* expectation) {
+    if (!holds && first.empty()) first = expectation;
+  }
+  std::string first;
+};
+
 void checkGame(const ServerSnapshot& snapshot, const std::string& capture,
-               char letter) {
+               char letter, Mismatch* found) {
   const GameValues expected = readGameSlowly(capture, letter);
   if (!expected.found) {
-    fuzzCheck(snapshot.isGameUnavailable(letter), "absent game unavailable");
-    fuzzCheck(snapshot.gameTitle(letter) == kInvalidGame &&
-                  snapshot.gameDirectory(letter) == kInvalidGame &&
-                  snapshot.gameDescription(letter) == kInvalidGame,
-              "absent game's values are INVALID GAME");
+    found->expect(snapshot.isGameUnavailable(letter),
+                  "absent game unavailable");
+    found->expect(snapshot.gameTitle(letter) == kInvalidGame &&
+                      snapshot.gameDirectory(letter) == kInvalidGame &&
+                      snapshot.gameDescription(letter) == kInvalidGame,
+                  "absent game's values are INVALID GAME");
     return;
   }
-  fuzzCheck(snapshot.isGameUnavailable(letter) == (expected.values[0] == "T"),
-            "game available unless Deleted is T");
-  fuzzCheck(snapshot.gameDirectory(letter) == expected.values[2],
-            "Directory from the game's own listing");
-  fuzzCheck(snapshot.gameDescription(letter) == expected.values[3],
-            "Description from the game's own listing");
-  fuzzCheck(snapshot.gameTitle(letter) == expected.values[4],
-            "Title from the game's own listing");
+  found->expect(
+      snapshot.isGameUnavailable(letter) == (expected.values[0] == "T"),
+      "game available unless Deleted is T");
+  found->expect(snapshot.gameDirectory(letter) == expected.values[2],
+                "Directory from the game's own listing");
+  found->expect(snapshot.gameDescription(letter) == expected.values[3],
+                "Description from the game's own listing");
+  found->expect(snapshot.gameTitle(letter) == expected.values[4],
+                "Title from the game's own listing");
 }
 
 void checkServerValues(const ServerSnapshot& snapshot,
-                       const std::string& capture) {
+                       const std::string& capture, Mismatch* found) {
   CaptureScanner scanner(capture);
-  fuzzCheck(snapshot.serverRoot() == scanner.lookupValue("ServerRoot", true),
-            "ServerRoot as a lookup from the start finds it");
-  fuzzCheck(snapshot.isIPLimited() ==
-                (scanner.lookupValue("LimitIP", true) == std::string("T")),
-            "LimitIP as a lookup from the start finds it");
-  fuzzCheck(snapshot.ipAddress() == scanner.lookupValue("IPAddr", true),
-            "IPAddr as a lookup from the start finds it");
-  fuzzCheck(snapshot.nameAddress() == scanner.lookupValue("NameAddr", true),
-            "NameAddr as a lookup from the start finds it");
-  fuzzCheck(snapshot.port() == strtol32(scanner.lookupValue("Port", true)),
-            "Port read as a 32-bit strtol reads it");
-  fuzzCheck(
+  found->expect(
+      snapshot.serverRoot() == scanner.lookupValue("ServerRoot", true),
+      "ServerRoot as a lookup from the start finds it");
+  found->expect(snapshot.isIPLimited() ==
+                    (scanner.lookupValue("LimitIP", true) == std::string("T")),
+                "LimitIP as a lookup from the start finds it");
+  found->expect(snapshot.ipAddress() == scanner.lookupValue("IPAddr", true),
+                "IPAddr as a lookup from the start finds it");
+  found->expect(snapshot.nameAddress() == scanner.lookupValue("NameAddr", true),
+                "NameAddr as a lookup from the start finds it");
+  found->expect(snapshot.port() == strtol32(scanner.lookupValue("Port", true)),
+                "Port read as a 32-bit strtol reads it");
+  found->expect(
       snapshot.nodeMax() == strtol32(scanner.lookupValue("NodeMax", true)),
       "NodeMax read as a 32-bit strtol reads it");
 }
 
 }  // namespace
 
-void checkSnapshotOf(const std::string& capture) {
+std::string snapshotMismatch(const std::string& capture) {
   const ServerSnapshot snapshot = ServerSnapshot::fromCapture(capture);
-  checkServerValues(snapshot, capture);
+  Mismatch found;
+  checkServerValues(snapshot, capture, &found);
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
-    checkGame(snapshot, capture, letter);
+    checkGame(snapshot, capture, letter, &found);
   }
   for (char other : {'a', 'z', '@', '[', '\0', '\xff'}) {
-    fuzzCheck(snapshot.isGameUnavailable(other) &&
-                  snapshot.gameTitle(other) == kInvalidGame,
-              "only upper-case letters name games");
+    found.expect(snapshot.isGameUnavailable(other) &&
+                     snapshot.gameTitle(other) == kInvalidGame,
+                 "only upper-case letters name games");
   }
+  return found.first;
+}
+
+void checkSnapshotOf(const std::string& capture) {
+  const std::string mismatch = snapshotMismatch(capture);
+  fuzzCheck(mismatch.empty(), mismatch.c_str());
 }
 
 }  // namespace fuzzing

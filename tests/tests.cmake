@@ -22,9 +22,10 @@ if(NOT WIN32)
     tests/unit/posix_work_file_test.cc
   )
 endif()
-# The record tests build their records with the sample generator's tables.
+# The record tests build their records with the sample generator's tables;
+# the snapshot's is checked against the fuzz target's plain reading.
 target_link_libraries(exporter_tests PRIVATE shgs_core shgs_sample_server
-                      GTest::gtest_main)
+                      shgs_fuzz_checks GTest::gtest_main)
 gtest_discover_tests(exporter_tests
   DISCOVERY_MODE PRE_TEST
   PROPERTIES LABELS unit)
@@ -33,7 +34,7 @@ gtest_discover_tests(exporter_tests
 # program as a separate process.
 add_library(shgs_test_support STATIC tests/support/test_support.cc)
 target_include_directories(shgs_test_support PUBLIC tests)
-target_link_libraries(shgs_test_support PUBLIC GTest::gtest shgs_warnings)
+target_link_libraries(shgs_test_support PUBLIC GTest::gmock shgs_warnings)
 target_link_libraries(exporter_tests PRIVATE shgs_test_support)
 
 # A test binary that runs the built programs as separate processes.
@@ -53,18 +54,13 @@ function(shgs_add_program_tests target label)
 endfunction()
 
 # End-to-end tests: the built program run on sample servers made by
-# shgs-make-server, in temporary directories.
+# shgs-make-server, in temporary directories; among them the golden reports
+# (rows Golden_*, tests/testdata/golden), whose clock is pinned with
+# libfaketime, from the faketime package.
 shgs_add_program_tests(exporter_e2e_tests e2e
   tests/e2e/make_server_test.cc
   tests/e2e/scenario_test.cc
   tests/e2e/whole_run_test.cc
-)
-
-# Golden reports: complete sample servers and the exact report each run must
-# write, compared byte for byte (tests/testdata/golden). The clock is pinned
-# with libfaketime, from the faketime package.
-shgs_add_program_tests(exporter_golden_tests golden
-  tests/golden/golden_test.cc
 )
 
 # The golden Markdown, web page and JSON reports checked with real tools

@@ -2,24 +2,35 @@
 #define SHGS_TESTS_E2E_SCENARIO_H_
 
 // Whole runs as rows of one table (scenario_test.cc), for the POSIX program
-// and for the Windows one under Wine: the server, how it is spoilt, the
-// input, and how the run must end.
+// and for the Windows one under Wine. A row is one run: the server (the
+// table's own unless it names one), how it is spoilt, the keys typed or the
+// arguments given, and how the run must end: its exit, what it says, what
+// the start folder holds after, the report, and that the server's files
+// stay as they were unless the row says how they change.
 //
 //   Row("GameFolderMissing", kBoth, {removes("SHGS/GAME/A")})
 //       .stops("<C>/SHGS/GAME/A: No such file or directory",
 //              "Failed to enter directory C:\\SHGS\\GAME\\A"),
 //
-// Expected texts may hold the markers <prefix>, <C> (drive C), <start> and
-// <temp> (a folder of the test's own) for those host paths. Texts the
-// Windows program writes end their lines with CR LF; a completed run with
-// the menu shows the report: POSIX without a viewer says "Report written to
-// <name>", Windows starts Notepad on it.
+// No setter clears or overrides what another set, so their order does not
+// matter: two that set one part otherwise, or a row that both completes and
+// ends otherwise, are refused. Expected texts may hold
+// these markers for host paths:
+//   <prefix>  the Wine prefix, which holds system.reg
+//   <C>       its drive C
+//   <start>   the folder the run starts in, C:\start
+//   <temp>    a folder of the test's own, off drive C (the viewer's)
+// Texts the Windows program writes end their lines with CR LF; a completed
+// run with the menu shows the report: POSIX without a viewer says "Report
+// written to <name>", Windows starts Notepad on it.
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -77,23 +88,28 @@ class Row {
         spoils(std::move(steps)),
         input(std::move(keys)) {}
 
-  // The outcome: a completed run with the menu, whose report holds each of
-  // "texts"; a problem that ends the run with "message", after the POSIX
-  // line "<host path>: <reason>" when not empty; any other end; the end by
-  // a signal. "entries" are what the start folder holds after, besides the
-  // entries kept.
+  // The outcome: a completed run, whose report holds each of "texts"; a
+  // problem that ends the run with "message", after the POSIX line "<host
+  // path>: <reason>" when not empty; any other end; the end by a signal.
+  // "entries" are what the start folder holds after, besides the entries
+  // kept and the report of a completed run.
   Row& completes(const Words& texts = {}) {
-    return ends(0, "", {report})
-        .add(&reportHolds, texts)
-        .set(&shown, arguments.empty());
+    return set(&completed, true).add(&reportHolds, texts);
+  }
+  // A completed run whose report is the file "expected", at the golden
+  // reports' pinned clock.
+  Row& completesWith(const std::string& expected) {
+    return set(&completed, true).set(&golden, expected);
   }
   Row& stops(const std::string& line, const std::string& message,
              const Names& entries = {"qilerror.txt"}) {
     return ends(1, message, entries).set(&where, line);
   }
-  Row& ends(int code, const std::string& message, const Names& entries);
+  Row& ends(int code, const std::string& said, const Names& entries) {
+    return set(&exitCode, code).set(&message, said).add(&left, entries);
+  }
   Row& endsBy(int s, const Names& entries) {
-    return ends(0, "", entries).set(&endedBy, s);
+    return set(&endedBy, s).add(&left, entries);
   }
   // A run with options that ends with "code" after its one line on
   // standard error, "shgs-exporter: " and "text".
@@ -115,8 +131,12 @@ class Row {
   }
 
   Row& server(const std::string& s) { return set(&description, s); }
-  Row& args(const Words& w) { return set(&arguments, w).set(&input, ""); }
-  Row& env(const Environment& e) { return set(&environment, e); }
+  // A run with arguments, or one sent a signal at the menu, gets no keys.
+  Row& args(const Words& w) { return set(&arguments, w); }
+  Row& env(const Environment& e) {
+    environment.insert(e.begin(), e.end());
+    return *this;
+  }
   Row& named(const std::string& s) { return set(&report, s); }
   // Runs as an ordinary user, whom permission bits stop (POSIX).
   Row& unprivileged() { return set(&asNobody, true); }
@@ -124,21 +144,23 @@ class Row {
   // read the server, nothing more (POSIX).
   Row& readingOnly() { return unprivileged().set(&serverWritable, false); }
   Row& process(const Tweak& f) { return set(&tweak, f); }
-  // Types nothing and sends "signal" once the menu is shown, after "step"
-  // (POSIX; Wine sends Ctrl-C alone); "ignored" is ignored from the start.
-  Row& atMenu(int signal, const Step& step = {}, int ignored = 0);
+  // Sends "signal" once the menu is shown, after "step" (POSIX; Wine sends
+  // Ctrl-C alone).
+  Row& atMenu(int sent, const Step& step = {}) {
+    return set(&signal, sent).set(&menuStep, step);
+  }
+  // A signal ignored from the start, as under nohup (POSIX).
+  Row& ignoring(int ignored) { return add(&ignoredSignals, {ignored}); }
   // Entries planted in the start folder that the run leaves as they are.
-  Row& keeping(const Names& n) { return add(&kept, n).add(&left, n); }
+  Row& keeping(const Names& n) { return add(&kept, n); }
   Row& leaving(const Names& n) { return add(&left, n); }
   // A POSIX line on standard error before the run's last words.
   Row& warning(const std::string& s) { return set(&where, s); }
-  Row& lacks(const std::string& s) { return add(&reportLacks, {s}); }
   Row& shows(const std::string& s) { return add(&screenHolds, {s}); }
   Row& hides(const std::string& s) { return add(&screenLacks, {s}); }
   Row& screenIs(const std::string& s) { return set(&screen, s); }
-  Row& viewerSaw(const std::string& s) {
-    return set(&viewerLog, s).set(&shown, false);
-  }
+  // The recording viewer started on the report (POSIX).
+  Row& viewerSaw(const std::string& s) { return set(&viewerLog, s); }
   Row& changes(const std::string& s) { return set(&serverChanges, s); }
   Row& memoryBelow(long megabytes) { return set(&maxMemoryMb, megabytes); }
   Row& then(const Check& check) { return add(&checks, {check}); }
@@ -164,10 +186,11 @@ class Row {
   int endedBy = 0;    // POSIX: the signal that must end the run
   std::string where;  // POSIX: a line before "message", when not empty
   std::string message;
-  bool shown = false;
-  Names left;  // what the start folder holds after
+  bool completed = false;
+  bool notepadRecords = true;  // Windows: the stand-in records what it saw
+  Names left;  // what the start folder holds after, besides "kept"
   Names kept;
-  std::vector<std::string> reportHolds, reportLacks, screenHolds, screenLacks;
+  std::vector<std::string> reportHolds, screenHolds, screenLacks;
   std::optional<std::string> screen;  // the whole of standard output
   std::string golden;                 // the file of the exact report
   std::string viewerLog;      // what the recording viewer logs: folder, argv
@@ -177,10 +200,25 @@ class Row {
   std::function<void(Row&)> windowsChange;
 
  private:
+  std::set<std::ptrdiff_t> setParts_;
+  // Refuses, at once, a second setter that sets a part again otherwise.
   template <typename Field, typename Value>
   Row& set(Field* field, const Value& value) {
+    const auto at = reinterpret_cast<const char*>(field) -
+                    reinterpret_cast<const char*>(this);
+    if (!setParts_.insert(at).second && !same(*field, value)) {
+      throw std::logic_error(name + ": two setters disagree");
+    }
     *field = value;
     return *this;
+  }
+  template <typename Field, typename Value>
+  static bool same(const Field& field, const Value& value) {
+    return field == value;
+  }
+  template <typename F>
+  static bool same(const std::function<F>&, const std::function<F>&) {
+    return false;
   }
   Row& add(Names* to, const Names& more) {
     to->insert(more.begin(), more.end());

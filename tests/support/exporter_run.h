@@ -19,18 +19,12 @@ namespace testing_support {
 // SHGS_EXPORTER_PATH and SHGS_MAKE_SERVER_PATH.
 class SampleServer {
  public:
-  void makeServerFromFile(const std::string& descriptionFile) {
-    const ProcessResult made =
-        runProcess({SHGS_MAKE_SERVER_PATH, descriptionFile, prefix()},
-                   temp_.path(), {}, "");
-    ASSERT_EQ(made.exitCode, 0)
-        << descriptionFile << ": " << made.standardError;
-    makeDirectories(start());
-  }
-
   void makeServer(const std::string& description) {
     writeFile(temp_ / "server.txt", description);
-    makeServerFromFile(temp_ / "server.txt");
+    const ProcessResult made = runProcess(
+        {SHGS_MAKE_SERVER_PATH, "server.txt", prefix()}, temp_.path(), {}, "");
+    ASSERT_EQ(made.exitCode, 0) << made.standardError;
+    makeDirectories(start());
   }
 
   ProcessResult runExporter(const std::string& input,

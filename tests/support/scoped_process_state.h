@@ -36,20 +36,6 @@ class ScopedWorkingDirectory {
   bool entered_ = false;
 };
 
-// A fresh temporary directory, the working directory for the object's
-// lifetime.
-class FreshWorkingDirectory {
- public:
-  FreshWorkingDirectory() : entered_(dir_.path()) {}
-
-  std::string path(const std::string& name) const { return dir_ / name; }
-  bool has(const std::string& name) const { return fileExists(path(name)); }
-
- private:
-  TempDir dir_;
-  ScopedWorkingDirectory entered_;
-};
-
 // Sets (or, with no value, removes) an environment variable for the object's
 // lifetime.
 class ScopedEnvironment {

@@ -10,7 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -276,18 +275,6 @@ std::string saidWithOptions(const std::string& said) {
       "shgs-exporter: " + warning + "\n");
 }
 
-std::vector<std::string> leftoverFiles(const std::string& root) {
-  std::vector<std::string> found;
-  for (const auto& [path, state] : treeStateOf(root)) {
-    std::string name = fs::path(path).filename().string();
-    for (char& c : name) c = static_cast<char>(std::tolower(c & 0xff));
-    if (name == "qil.tmp" || name == "qilerror.txt") {
-      found.push_back(root + "/" + path);
-    }
-  }
-  return found;
-}
-
 TreeState treeStateOf(const std::string& root) {
   TreeState state;
   std::error_code ignored;
@@ -305,10 +292,10 @@ TreeState treeStateOf(const std::string& root) {
       // Reading a FIFO would wait for a writer.
       entry.str("special file" + entry.str());
     } else {
-      // A file written again with the same bytes is still a write.
-      const std::string bytes = readFile(it->path().string());
-      entry << " file of " << std::dec << bytes.size() << " bytes, hash "
-            << std::hash<std::string>()(bytes) << " written at "
+      // Any write, even of the same bytes, moves the time of the last one;
+      // the bytes go unread, so a huge file costs no more than a small one.
+      entry << " file of " << std::dec << it->file_size(ignored)
+            << " bytes written at "
             << it->last_write_time(ignored).time_since_epoch().count();
     }
     state[it->path().lexically_relative(root).string()] = entry.str();

@@ -90,13 +90,9 @@ std::string saidWithOptions(const std::string& said);
 // starts.
 std::string withTimeOf(const std::string& expected, std::string report);
 
-// Paths of the files below "root" that a completed run removes again: the
-// registry capture and the error logs, whatever the case of their names.
-std::vector<std::string> leftoverFiles(const std::string& root);
-
 // What a directory tree holds: each entry's path relative to the root,
-// mapped to its kind and permissions and, for a file, its size, a hash of
-// its bytes and when it was written (for a link, its target). Links are
+// mapped to its kind and permissions and, for a file, its size and when it
+// was last written (for a link, its target). Links are
 // recorded, never followed.
 using TreeState = std::map<std::string, std::string>;
 TreeState treeStateOf(const std::string& root);

@@ -70,10 +70,5 @@ TEST(DescriptionExcerpt, StopsReadingWhereTheBudgetEnds) {
             fourRows('\0') + "\n" + std::string(77, '\0') + "...");
 }
 
-// What was read of a file that could not be read whole is no description.
-TEST(DescriptionExcerpt, IsEmptyForAFileThatShrankWhileRead) {
-  EXPECT_EQ(excerptOf(std::make_unique<TextInput>("one\ntwo\n", true)), "");
-}
-
 }  // namespace
 }  // namespace shgs

@@ -1,12 +1,9 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <functional>
-#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,32 +23,6 @@ using testing_support::ScopedEnvironment;
 using testing_support::ScopedWorkingDirectory;
 using testing_support::TempDir;
 using testing_support::writeFile;
-
-// Runs "action" with the descriptor "target" (1 or 2) pointing to "fd".
-void withDescriptor(int target, int fd, const std::function<void()>& action) {
-  std::cout.flush();
-  std::cerr.flush();
-  const int saved = dup(target);
-  ASSERT_GE(saved, 0);
-  ASSERT_GE(dup2(fd, target), 0);
-  action();
-  std::cout.flush();
-  std::cerr.flush();
-  dup2(saved, target);
-  close(saved);
-}
-
-// What "action" writes to the descriptor "target", through a file.
-std::string captured(int target, const TempDir& dir,
-                     const std::function<void()>& action) {
-  const std::string path = dir / "captured";
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  EXPECT_GE(fd, 0);
-  if (fd < 0) return "";
-  withDescriptor(target, fd, action);
-  close(fd);
-  return readFile(path);
-}
 
 // An editor setting is split as a shell splits words, and nothing in it is
 // expanded.
@@ -118,7 +89,9 @@ class ViewerTest : public ::testing::Test {
         {"DISPLAY", value(display)},
         {"WAYLAND_DISPLAY", value(wayland)},
         {"PATH", bin_.path() + ":/usr/bin:/bin"}};
-    return captured(2, work_, [&] { platform_->startViewer(fileName); });
+    ::testing::internal::CaptureStderr();
+    platform_->startViewer(fileName);
+    return ::testing::internal::GetCapturedStderr();
   }
 
   TempDir bin_, work_;

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -8,7 +7,6 @@
 #include <memory>
 #include <string>
 
-#include "datafiles/error_log.h"
 #include "platform/platform.h"
 #include "support/scoped_process_state.h"
 #include "support/test_support.h"
@@ -20,7 +18,6 @@ namespace shgs {
 namespace {
 
 using testing_support::fileExists;
-using testing_support::makeDirectories;
 using testing_support::readFile;
 using testing_support::ScopedWorkingDirectory;
 using testing_support::TempDir;
@@ -42,44 +39,26 @@ TEST(PosixWorkFile, LeavesAWorkFileThatWasReplacedMeanwhile) {
   EXPECT_EQ(readFile(dir / "qilerror.txt"), "another run's");
 }
 
-// A log that could not be opened has nothing to remove when its reader goes.
-TEST(PosixWorkFile, ErrorLogThatCannotBeOpenedLeavesWhatHasItsName) {
-  TempDir dir;
-  const ScopedWorkingDirectory inDir(dir.path());
-  makeDirectories(dir / "qilerror.txt");
-  const std::unique_ptr<Platform> platform = makeHostPlatform();
-  {
-    const ErrorLog log(*platform, WorkFiles::kMade);
-    EXPECT_TRUE(log.failed());
-    EXPECT_NE(log.why().find("qilerror.txt: Is a directory"),
-              std::string::npos);
-  }
-  EXPECT_TRUE(std::filesystem::is_directory(dir / "qilerror.txt"));
-}
-
 TEST(PosixWorkFile, InterruptionRemovesWorkFilesAfterManyCameAndWent) {
   TempDir dir;
-  const pid_t child = fork();
-  if (child == 0) {
-    const ScopedWorkingDirectory inDir(dir.path());
-    const std::unique_ptr<Platform> platform = makeHostPlatform();
-    std::string why;
-    // Each one moved aside keeps its inode, which the next cannot reuse.
-    for (int i = 0; i < 20; ++i) {
-      const auto log = platform->openErrorLog("qilerror.txt", &why);
-      std::rename("qilerror.txt", ("old" + std::to_string(i)).c_str());
-    }
-    // One removed but not yet gone gives its entry back only once.
-    auto removed = platform->openErrorLog("removed.txt", &why);
-    removed->remove();
-    const auto kept = platform->openErrorLog("qilerror.txt", &why);
-    removed.reset();
-    raise(SIGTERM);
-    _exit(0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+  EXPECT_EXIT(
+      {
+        const ScopedWorkingDirectory inDir(dir.path());
+        const std::unique_ptr<Platform> platform = makeHostPlatform();
+        std::string why;
+        // Each one moved aside keeps its inode, which the next cannot reuse.
+        for (int i = 0; i < 20; ++i) {
+          const auto log = platform->openErrorLog("qilerror.txt", &why);
+          std::rename("qilerror.txt", ("old" + std::to_string(i)).c_str());
+        }
+        // One removed but not yet gone gives its entry back only once.
+        auto removed = platform->openErrorLog("removed.txt", &why);
+        removed->remove();
+        const auto kept = platform->openErrorLog("qilerror.txt", &why);
+        removed.reset();
+        raise(SIGTERM);
+      },
+      ::testing::KilledBySignal(SIGTERM), "");
   EXPECT_FALSE(fileExists(dir / "qilerror.txt"));
 }
 

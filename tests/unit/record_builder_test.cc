@@ -62,10 +62,16 @@ TEST(RecordBuilder, RefusesWhatAFieldCannotHoldAndLeavesTheRecordAlone) {
   const struct {
     const char* name;
     std::int64_t value;
-  } cases[] = {{"maxCourseLength", 256}, {"sectors", 65536},
-               {"sectors", -1},          {"photonCost", 4294967296LL},
-               {"bigBangDay", 70000},    {"startingCredits", (1LL << 41) + 1},
-               {"noSuchField", 1}};
+    const char* err;
+  } cases[] = {
+      {"maxCourseLength", 256, "maxCourseLength: 256 out of range"},
+      {"sectors", 65536, "sectors: 65536 out of range"},
+      {"sectors", -1, "sectors: -1 out of range"},
+      {"photonCost", 4294967296LL, "photonCost: 4294967296 out of range"},
+      {"bigBangDay", 70000, "bigBangDay: 70000 out of range"},
+      {"startingCredits", (1LL << 41) + 1,
+       "startingCredits: not exactly a six-byte real"},
+      {"noSuchField", 1, "unknown field noSuchField"}};
   for (const auto& c : cases) {
     RecordBuilder builder(RecordKind::kConfig);
     for (std::size_t offset = 0; offset < 300; ++offset) {
@@ -74,7 +80,7 @@ TEST(RecordBuilder, RefusesWhatAFieldCannotHoldAndLeavesTheRecordAlone) {
     const sample::SampleRecord before = builder.bytes();
     std::string err;
     EXPECT_FALSE(builder.set(c.name, c.value, &err)) << c.name;
-    EXPECT_NE(err, "") << c.name;
+    EXPECT_EQ(err, c.err);
     EXPECT_EQ(builder.bytes(), before) << c.name;
   }
   RecordBuilder global(RecordKind::kGlobal);

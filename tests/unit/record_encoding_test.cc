@@ -15,44 +15,6 @@ namespace {
 
 using testing_support::ScopedTimeZone;
 
-TEST(DecodeReal48, DecodesExactValuesAndTruncatesTowardZero) {
-  const struct {
-    std::uint8_t bytes[6];
-    std::int32_t expected;
-  } cases[] = {
-      {{0x8A, 0x00, 0x00, 0x00, 0x00, 0x7A}, 1000},
-      {{0x8A, 0x00, 0x00, 0x00, 0x00, 0xFA}, -1000},
-      {{0x81, 0x00, 0x00, 0x00, 0x00, 0x40}, 1},   // 1.5
-      {{0x81, 0x00, 0x00, 0x00, 0x00, 0xC0}, -1},  // -1.5
-      {{0x80, 0x00, 0x00, 0x00, 0x00, 0x80}, 0},   // -0.5
-      {{0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, 0},   // zero exponent byte
-      {{0xA0, 0x00, 0x00, 0x00, 0x00, 0x00}, -2147483647 - 1},  // 2^31 wraps
-      {{0xA1, 0x00, 0x00, 0x00, 0x00, 0x00}, 0},                // 2^32
-      {{0xA0, 0x00, 0x00, 0x00, 0x00, 0x7F}, -16777216},        // 0xFF000000
-      {{0xFF, 0x01, 0x00, 0x00, 0x00, 0x00}, 0},  // far beyond 64 bits
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(decodeReal48(c.bytes), c.expected)
-        << "first byte " << int{c.bytes[0]} << ", last " << int{c.bytes[5]};
-  }
-}
-
-TEST(DecodeReal48, KeepsTheLowBitsOfIntegersBeyond32Bits) {
-  const struct {
-    std::int64_t stored;
-    std::int32_t expected;
-  } cases[] = {
-      {2147483647, 2147483647}, {-2147483647 - 1, -2147483647 - 1},
-      {4294967296 + 5, 5},      {-(4294967296 + 5), -5},
-      {1099511627775, -1},      {(1LL << 62) + (1LL << 31), -2147483647 - 1},
-  };
-  for (const auto& c : cases) {
-    std::uint8_t real[6];
-    ASSERT_TRUE(sample::encodeReal48(c.stored, real)) << c.stored;
-    EXPECT_EQ(decodeReal48(real), c.expected) << c.stored;
-  }
-}
-
 // The value modulo 2^32, computed exactly in floating point (fmod is exact).
 std::int32_t referenceDecode(const std::uint8_t* b) {
   if (b[0] == 0) return 0;
@@ -68,8 +30,22 @@ std::int32_t referenceDecode(const std::uint8_t* b) {
                                    (signedLow >> 31) * 4294967296LL);
 }
 
-// Run under UndefinedBehaviorSanitizer too: no exponent may overflow.
+// Every exponent byte agrees with the reference, which a few exact values
+// anchor. Run under UndefinedBehaviorSanitizer too: no exponent may overflow.
 TEST(DecodeReal48, IsDefinedForEveryExponentByte) {
+  const struct {
+    std::uint8_t bytes[6];
+    std::int32_t expected;
+  } anchors[] = {
+      {{0x8A, 0x00, 0x00, 0x00, 0x00, 0xFA}, -1000},
+      {{0x81, 0x00, 0x00, 0x00, 0x00, 0x40}, 1},  // 1.5 truncated
+      {{0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, 0},  // zero exponent byte
+      {{0xA0, 0x00, 0x00, 0x00, 0x00, 0x00}, -2147483647 - 1},  // 2^31 wraps
+      {{0xA0, 0x00, 0x00, 0x00, 0x00, 0x7F}, -16777216},        // 0xFF000000
+  };
+  for (const auto& a : anchors) {
+    EXPECT_EQ(decodeReal48(a.bytes), a.expected) << int{a.bytes[0]};
+  }
   const std::uint8_t mantissas[][5] = {{0, 0, 0, 0, 0x00},
                                        {0xFF, 0xFF, 0xFF, 0xFF, 0x7F},
                                        {0x55, 0xAA, 0x55, 0xAA, 0x2A},
@@ -122,52 +98,29 @@ TEST(DecodeLengthPrefixed, TakesTheAnnouncedCharactersWithinTheRecord) {
   }
 }
 
-TEST(ReadIntegers, AreLittleEndianAtAnyOffset) {
-  const RecordBytes record = recordWith(4091, 1, "\x02\x03\x04\x05");
-  EXPECT_EQ(readU8(record, 4095), 0x05);
-  EXPECT_EQ(readU16(record, 4091), 0x0201);
-  EXPECT_EQ(readU16(record, 4094), 0x0504);
-  EXPECT_EQ(readU32(record, 4092), 0x05040302u);
-}
-
 std::tm localTime(std::int64_t t) {
   std::tm local{};
   EXPECT_TRUE(toLocalTime(t, &local)) << t;
   return local;
 }
 
-TEST(DayNumberToTime, GivesLocalMidnightOfTheDayInEveryZone) {
+// Day after day, across daylight-saving changes: each result is the first
+// second of the day's own date, by the sample builder's calendar. Anchors
+// pin the ends of the range and a zone off the whole hour.
+TEST(DayNumberToTime, StartsEachDayOnItsOwnDateAcrossTransitions) {
   const struct {
     const char* zone;
     std::uint16_t day;
     std::int64_t expected;
-    int localHour;
-  } cases[] = {
-      {"UTC", 1, 567993600, 0},                    // 1988-01-01
-      {"UTC", 0, 567907200, 0},                    // 1987-12-31
-      {"America/New_York", 11703, 1579064400, 0},  // 2020-01-15, winter
-      {"America/New_York", 11885, 1594785600, 0},  // 2020-07-15, summer
-      {"Asia/Kolkata", 11703, 1579026600, 0},
-      {"Australia/Lord_Howe", 13164, 1705237200, 0},  // summer, +11
-      {"Australia/Lord_Howe", 13346, 1720963800, 0},  // winter, +10:30
-      {"America/Sao_Paulo", 11266, 1541300400, 1},    // 2018-11-04 skips 00:00
-      {"America/New_York", 19053, 2214104400, 0},     // 2040-02-29
-      {"America/New_York", 65535, 6230145600, 0},     // 2167-06-05
+  } anchors[] = {
+      {"UTC", 0, 567907200},                    // 1987-12-31
+      {"Asia/Kolkata", 11703, 1579026600},      // 2020-01-15
+      {"America/New_York", 65535, 6230145600},  // 2167-06-05
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.zone) + ", day " + std::to_string(c.day));
-    const ScopedTimeZone zone(c.zone);
-    const std::int64_t t = dayNumberToTime(c.day);
-    EXPECT_EQ(t, c.expected);
-    const std::tm local = localTime(t);
-    EXPECT_EQ(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec,
-              c.localHour * 3600);
+  for (const auto& a : anchors) {
+    const ScopedTimeZone zone(a.zone);
+    EXPECT_EQ(dayNumberToTime(a.day), a.expected) << a.zone;
   }
-}
-
-// Day after day, across daylight-saving changes: each result is the first
-// second of the day's own date, by the sample builder's calendar.
-TEST(DayNumberToTime, StartsEachDayOnItsOwnDateAcrossTransitions) {
   for (const char* zone :
        {"America/New_York", "Australia/Lord_Howe", "America/Sao_Paulo",
         "Asia/Beirut", "Europe/Dublin"}) {

@@ -71,7 +71,8 @@ target_compile_definitions(exporter_wine_tests PRIVATE
   SHGS_MAKE_SERVER_PATH="$<TARGET_FILE:shgs-make-server>"
   SHGS_CMAKE_COMMAND="${CMAKE_COMMAND}"
   SHGS_RUNS_32_BIT_CODE="${PROJECT_SOURCE_DIR}/tests/wine/runs-32-bit-code"
-  SHGS_TESTDATA_DIR="${PROJECT_SOURCE_DIR}/tests/testdata")
+  SHGS_TESTDATA_DIR="${PROJECT_SOURCE_DIR}/tests/testdata"
+  SHGS_HOME_PAGE_URL="${SHGS_HOME_PAGE_URL}")
 add_dependencies(exporter_wine_tests shgs-make-server shgs_wine_helpers)
 
 # One process, with one Wine prefix, for each Windows program. The 32-bit one
