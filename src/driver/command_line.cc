@@ -7,6 +7,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "driver/messages.h"
 #include "platform/ascii_case.h"
 #include "platform/platform.h"
 #include "version.h"
@@ -248,8 +249,8 @@ int answer(const std::string& text, const std::string& what) {
   std::cout << text << std::flush;
   if (std::cout) return kReportWritten;
   const int error = errno != 0 ? errno : EIO;
-  std::cerr << kProgram << ": standard output: " << std::strerror(error)
-            << ". Failed to write " << what << ".\n"
+  std::cerr << logLine(failureLine("standard output", std::strerror(error)),
+                       "Failed to write " + what + ".")
             << std::flush;
   return kRunFailed;
 }

@@ -25,6 +25,9 @@
 namespace shgs {
 namespace {
 
+constexpr char kCannotCreate[] = "Failed to create output file.";
+constexpr char kCannotWrite[] = "Failed to write output file.";
+
 // What kind of run this is, as the command line says.
 struct Run {
   explicit Run(const CommandLine& commandLine)
@@ -172,9 +175,9 @@ void writeReportFile(Platform& platform, const ServerSnapshot& snapshot,
   std::unique_ptr<ReportFile> report =
       startReport(platform, options.outputFileName, plan, run.workFiles, &why);
   if (report == nullptr) {
-    run.messages.fatal(why, "Failed to create output file.");
+    run.messages.fatal(why, kCannotCreate);
   }
-  *step = "Failed to write output file.";
+  *step = kCannotWrite;
   if (run.check) {
     std::ostream discarded(nullptr);
     tell(run.messages, writeReportTo(discarded, platform, snapshot, options,
@@ -185,7 +188,7 @@ void writeReportFile(Platform& platform, const ServerSnapshot& snapshot,
   const std::vector<std::string> leftOut =
       writeReportTo(out, platform, snapshot, options, plan, run, report);
   if (!report->commit(&why)) {
-    run.messages.fatal(why, "Failed to write output file.");
+    run.messages.fatal(why, kCannotWrite);
   }
   tell(run.messages, leftOut);
 }
@@ -245,7 +248,7 @@ int runSteps(Platform& platform, const CommandLine& commandLine, const Run& run,
     run.messages.fatal(registry.why(), registry.failure());
   }
   const ServerSnapshot& snapshot = registry.snapshot();
-  *step = "Failed to write output file.";
+  *step = kCannotWrite;
   if (commandLine.listGames) {
     return listGames(snapshot, commandLine.options.format, run.messages);
   }
@@ -254,11 +257,11 @@ int runSteps(Platform& platform, const CommandLine& commandLine, const Run& run,
   if (chosen != kReportWritten) return chosen;
   const std::string startDirectory = platform.currentDirectory();
   if (commandLine.interactive) tellOutputLocation(startDirectory);
-  *step = "Failed to create output file.";
+  *step = kCannotCreate;
   const WalkPlan plan(platform, snapshot, options, run.workFiles);
   if (options.outputFileName == kStandardOutputName &&
       !commandLine.interactive) {
-    *step = "Failed to write output file.";
+    *step = kCannotWrite;
     writeReportToStandardOutput(platform, snapshot, options, plan, run);
     return kReportWritten;
   }
