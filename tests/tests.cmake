@@ -26,6 +26,8 @@ endif()
 # the snapshot's is checked against the fuzz target's plain reading.
 target_link_libraries(exporter_tests PRIVATE shgs_core shgs_sample_server
                       shgs_fuzz_checks GTest::gtest_main)
+target_compile_definitions(exporter_tests PRIVATE
+  SHGS_TESTDATA_DIR="${PROJECT_SOURCE_DIR}/tests/testdata")
 gtest_discover_tests(exporter_tests
   DISCOVERY_MODE PRE_TEST
   PROPERTIES LABELS unit)

@@ -30,44 +30,16 @@ ProcessResult make(const TempDir& folder, const std::string& description,
   return runProcess(arguments, folder.path(), {}, "");
 }
 
-// Game b comes after A, as the registry sorts keys; values are escaped as
-// Wine and a registry editor escape them.
+// tests/testdata/make_server: game b comes after A, as the registry sorts
+// keys; values are escaped as Wine and a registry editor escape them.
 TEST(MakeServer, WritesKeysRecordsAndFilesAsDescribed) {
   const TempDir folder;
-  const ProcessResult result = make(
-      folder,
-      "[game b]\nTitle = Second\n[registry]\nServerRoot = C:\\Srv\\\n"
-      "NameAddr = \" a \\\\ \\\"b\\\" \"\n[game A]\nTitle = \"  x  \"\n"
-      "Directory = c:\\Srv\\Games\\a\n[shcfig A]\nsectors = 4660\n"
-      "stealDelay = false\n@byte 0 = 255\n@size = 100\n@name = SHCFIG.DAT\n"
-      "[shglob]\nserverName = Far\n@size = 5000\n[dir C:\\D\\Sub]\n"
-      "[file C:\\D\\plain.txt]\n# kept\n  two  \n[end]\n"
-      "[file C:\\D\\dos.txt]\n@crlf\n@noeol\none\ntwo\n[end]\n");
+  const std::string data = SHGS_TESTDATA_DIR "/make_server/";
+  const ProcessResult result = make(folder, readFile(data + "server.txt"));
   ASSERT_EQ(result.exitCode, 0) << result.standardError;
-  const std::string key =
-      "Software\\\\Orbital Forge Software\\\\Starhaul Deluxe Game Server";
-  const std::string time = "] 1700000000\n#time=1da1747c66d0000\n";
   EXPECT_EQ(readFile(folder / "prefix/system.reg"),
-            "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n"
-            "#arch=win32\n\n[" +
-                key + time +
-                "\"ServerRoot\"=\"C:\\\\Srv\\\\\"\n\"NameAddr\"=\" a \\\\ "
-                "\\\"b\\\" \"\n\n[" +
-                key + "\\\\Games\\\\A" + time +
-                "\"Title\"=\"  x  \"\n\"Directory\"=\"c:\\\\Srv\\\\Games\\\\a"
-                "\"\n\n[" +
-                key + "\\\\Games\\\\b" + time + "\"Title\"=\"Second\"\n");
-  const std::string editorKey =
-      "[HKEY_LOCAL_MACHINE\\Software\\Orbital Forge Software\\Starhaul "
-      "Deluxe Game Server";
-  EXPECT_EQ(readFile(folder / "x.reg"),
-            "REGEDIT4\r\n\r\n" + editorKey +
-                "]\r\n\"ServerRoot\"=\"C:\\\\Srv\\\\\"\r\n\"NameAddr\"=\" a "
-                "\\\\ \\\"b\\\" \"\r\n\r\n" +
-                editorKey + "\\Games]\r\n\r\n" + editorKey +
-                "\\Games\\A]\r\n\"Title\"=\"  x  \"\r\n"
-                "\"Directory\"=\"c:\\\\Srv\\\\Games\\\\a\"\r\n\r\n" +
-                editorKey + "\\Games\\b]\r\n\"Title\"=\"Second\"\r\n");
+            readFile(data + "system.reg"));
+  EXPECT_EQ(readFile(folder / "x.reg"), readFile(data + "x.reg"));
   const std::string config =
       readFile(folder / "prefix/drive_c/Srv/Games/a/SHCFIG.DAT");
   ASSERT_EQ(config.size(), 100u);

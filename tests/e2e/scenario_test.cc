@@ -68,8 +68,8 @@ const std::string kRecord = "SHGS/GAME/A/shcfig.dat";
 const std::string kWindowsRecord = "C:\\SHGS\\GAME\\A\\shcfig.dat";
 constexpr char kNoRecord[] = "Configuration data failed to open.";
 // The file of a row's whole report.
-std::string whole(const std::string& name) {
-  return SHGS_TESTDATA_DIR "/scenario/" + name + ".txt";
+std::string whole(const std::string& name, const std::string& kind = ".txt") {
+  return SHGS_TESTDATA_DIR "/scenario/" + name + kind;
 }
 // The whole report of game A of the table's own server, with its description
 // and without; of games A, B and C
@@ -89,39 +89,15 @@ const std::string kRegistry =
     "[registry]\nServerRoot = C:\\SHGS\nLimitIP = F\nIPAddr = 10.0.0.1\n"
     "NameAddr = \"\"\nPort = 2002\nNodeMax = 12\n";
 // Six games for the forum warning; only A has its files.
-const std::string kGames =
-    "[game A]\nDeleted = F\nActive = T\nDirectory = C:\\SHGS\\GAME\\A\n"
-    "Description = Game1.txt\nTitle = Alpha\n[game B]\n[game C]\n[game D]\n"
-    "[game E]\n[game F]\n[shglob]\nserverName = Test Server\n"
-    "runningName = SHGS\nversionMajor = 2\nversionMinor = 6\n[shcfig A]\n"
-    "sectors = 1000\nturnsPerDay = 100\n[file C:\\SHGS\\DescFile\\Game1.txt]\n"
-    "The first game.\n[end]\n";
+const std::string kGames = readFile(whole("six_games", ".server"));
 // Game S lives in the start folder, game T in game C's; game Z's folder
 // does not exist.
-const std::string kFolders =
-    "[registry]\nServerRoot = C:\\SHGS\nIPAddr = 10.0.0.1\nPort = 23\n"
-    "[game A]\nDirectory = C:\\SHGS\\GAME\\A\nTitle = Alpha\n[game B]\n"
-    "Directory = C:\\SHGS\\GAME\\B\nTitle = Beta\n[game C]\n"
-    "Directory = C:\\SHGS\\GAME\\C\nTitle = Gamma\n[game S]\n"
-    "Directory = C:\\start\nTitle = Started here\n[game T]\n"
-    "Directory = C:\\SHGS\\GAME\\C\nTitle = Shares C\n[game Z]\n"
-    "Directory = C:\\SHGS\\Gone\\Z\nTitle = Lost\n[shglob]\nversionMajor = 2\n"
-    "[shcfig A]\nsectors = 1000\n[shcfig B]\nsectors = 2000\n[shcfig C]\n"
-    "sectors = 3000\n[shcfig S]\nsectors = 4000\n";
+const std::string kFolders = readFile(whole("folders", ".server"));
 // Values with blanks where reg.exe's listing sets off its columns.
 constexpr char kBlankTitle[] = "  Four    REG_SZ    Blanks  ";
-const std::string kBlanks =
-    "[registry]\nServerRoot = C:\\Blank  Server\nIPAddr = 192.0.2.44\n"
-    "NameAddr = \"\"\nPort = 4000\n[game A]\nDirectory = C:\\Blank  Server\\"
-    "Game    A\nDescription = about.txt\nTitle = \"" +
-    std::string(kBlankTitle) +
-    "\"\n[shglob]\n[shcfig A]\nsectors = 1000\n[file C:\\Blank  Server\\"
-    "DescFile\\about.txt]\nValues arrive whole.\n[end]\n";
+const std::string kBlanks = readFile(whole("blanks", ".server"));
 // A listing of another server, which must never stand in for the registry.
-constexpr char kForgedCapture[] =
-    "\r\nHKEY_LOCAL_MACHINE\\Software\\Orbital Forge Software\\Starhaul Deluxe "
-    "Game Server\r\n    ServerRoot    REG_SZ    C:\\SHGS\r\n"
-    "    IPAddr    REG_SZ    6.6.6.6\r\n    Port    REG_SZ    666\r\n";
+const std::string kForgedCapture = readFile(whole("forged_capture"));
 
 // A game's description in the report: between the heading and the link.
 std::string excerpt(const std::string& lines,
@@ -1081,13 +1057,7 @@ std::vector<Row> optionRows() {
           .server(twoGames)
           .args({"--list-games", "--format", "json"})
           .ends(0, "", {})
-          .screenIs("{\n  \"program\": \"SHGS Game Settings Exporter\",\n"
-                    "  \"version\": \"1.20\",\n  \"games\": [\n    {\n"
-                    "      \"letter\": \"A\",\n      \"title\": \"Alpha\",\n"
-                    "      \"directory\": \"C:\\\\A\"\n    },\n    {\n"
-                    "      \"letter\": \"B\",\n"
-                    "      \"title\": \"\\\"B\\\"\\u0001\",\n"
-                    "      \"directory\": \"C:\\\\B\"\n    }\n  ]\n}\n"));
+          .screenIs(readFile(whole("GamesListedForPrograms", ".json"))));
   return rows;
 }
 

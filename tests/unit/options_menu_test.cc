@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/capture_builder.h"
+#include "support/test_support.h"
 
 namespace shgs {
 namespace {
@@ -55,73 +56,30 @@ const std::vector<TestGame> kGamesABC = {{'A', "Alpha", "C:\\SHGS\\GAME\\A"},
                                          {'B', "Beta", "C:\\SHGS\\GAME\\B"},
                                          {'C', "Gamma", "C:\\SHGS\\GAME\\C"}};
 
-const char kBanner[] =
-    "<cls>Welcome to the Starhaul Game Server Game Data Exporter, brought to "
-    "you by\n"
-    "Dana Whitlock (aka Quillon).  Simply choose the games you wish included "
-    "in\n"
-    "the output file.\n\n"
-    "    Game                           Directory                              "
-    "  \n";
-
-std::string optionLines(const std::string& included, bool global, bool forum,
-                        bool stock, const std::string& file) {
-  auto word = [](bool b) { return std::string(b ? "true" : "false"); };
-  return "\nGame data currently included: " + included +
-         "\n\n(^) Toggle all games\n(*) Global data included: " + word(global) +
-         "\n(%) Formatted for OFS forum: " + word(forum) +
-         "\n(#) Include stock price data: " + word(stock) +
-         "\n($) Filename to output: " + file +
-         "\n(!) Done entering options. Begin processing.\n\n"
-         "Enter game letter(s) to include and/or option(s) to toggle: ";
-}
-
-const char kPostingInstructions[] =
-    "<cls>\nTo post onto the OFS forum:  Open the output file in notepad, "
-    "press\n"
-    "Ctrl-A followed by Ctrl-C to copy the entire file into the clipboard,\n"
-    "then (with the cursor in an OFS forum post textbox) press Ctrl-V to\n"
-    "paste the table into the forum.\n";
-
-const char kAlignmentHint[] =
-    "<cls>\nIf the notepad output does not appear properly aligned, change "
-    "the\n"
-    "font to Lucida Console or Terminal.  These are fixed-width fonts\n"
-    "and will allow for proper formatting.\n";
-
+// The whole console, "<cls>" where it was cleared, as the file
+// tests/testdata/menu/<name> holds it.
 TEST(OptionsMenu, DrawsTheScreenByteForByte) {
   const std::vector<TestGame> games = {
       {'A', "Alpha", "C:\\SHGS\\GAME\\A"},
       {'B', "Gone", "C:\\SHGS\\GAME\\B", "T"},
       {'C', "A title of more than thirty characters",
        "C:\\A directory path of more than forty characters"}};
-  const std::string gameLines =
-      "(A) Alpha                          C:\\SHGS\\GAME\\A                    "
-      "       \n"
-      "(C) A title of more than thirty ch C:\\A directory path of more than "
-      "forty c \n";
-  const std::string file = "SHGS Game Data.TXT";
   const struct {
     std::vector<TestGame> games;
     const char* input;
-    std::string console;
+    const char* file;
   } cases[] = {
-      {games, "!\n",
-       kBanner + gameLines + optionLines("None!", true, true, false, file) +
-           kPostingInstructions},
-      {{},
-       "ABZ!\n",
-       kBanner + optionLines("None!", true, true, false, file) +
-           kPostingInstructions},
-      {games, "%cA!\n",
-       kBanner + gameLines + optionLines("None!", true, true, false, file) +
-           kAlignmentHint},
+      {games, "!\n", "forum.txt"},
+      {{}, "ABZ!\n", "no_games.txt"},
+      {games, "%cA!\n", "plain.txt"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.input);
     const MenuRun run = runMenu(c.games, c.input);
     EXPECT_EQ(run.result, MenuResult::kFinished);
-    EXPECT_EQ(run.console, c.console);
+    EXPECT_EQ(run.console,
+              testing_support::readFile(SHGS_TESTDATA_DIR "/menu/" +
+                                        std::string(c.file)));
     EXPECT_TRUE(run.flags & std::ios::left);
     EXPECT_TRUE(run.flags & std::ios::boolalpha);
   }
