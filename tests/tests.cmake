@@ -12,7 +12,6 @@ add_executable(exporter_tests
   tests/unit/winereg_lines_test.cc
   tests/unit/winereg_listing_test.cc
   tests/unit/winereg_section_skip_test.cc
-  tests/unit/winereg_values_test.cc
 )
 # The POSIX platform's tests run only where it is built.
 if(NOT WIN32)

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <iostream>
@@ -362,31 +363,6 @@ std::string why32BitCodeDoesNotRun() {
   return tried.exitCode == 0 ? "" : replaceAll(tried.standardOutput, "\n", "");
 }
 
-// Takes "--windows-program=32" or "=64" off the arguments: the Windows
-// program this process runs (32 when not given).
-bool takeProgram64(int* argc, char** argv) {
-  const std::string option = "--windows-program=";
-  bool program64 = false;
-  int kept = 0;
-  for (int i = 0; i < *argc; ++i) {
-    const std::string argument = argv[i];
-    if (argument.rfind(option, 0) == 0) {
-      program64 = argument.substr(option.size()) == "64";
-    } else {
-      argv[kept++] = argv[i];
-    }
-  }
-  *argc = kept;
-  return program64;
-}
-
-// The release zip's program is the 32-bit one: only its tier runs the zip.
-void leaveOutTheZip() {
-  std::string& filter = ::testing::GTEST_FLAG(filter);
-  filter += filter.find('-') == std::string::npos ? "-" : ":";
-  filter += "ReleaseZipTest.*";
-}
-
 }  // namespace
 
 std::unique_ptr<scenario::Stage> scenario::makeStage() {
@@ -410,7 +386,8 @@ bool scenario::takesRow(Row& row) {
 int main(int argc, char** argv) {
   using shgs::g_tier;
   // Decided before the rows are made, which InitGoogleTest does.
-  g_tier.program64 = shgs::takeProgram64(&argc, argv);
+  const char* program = std::getenv("SHGS_WINDOWS_PROGRAM");
+  g_tier.program64 = program != nullptr && std::string(program) == "64";
   const std::string why = shgs::why32BitCodeDoesNotRun();
   g_tier.hostRuns32Bit = why.empty();
   if (!g_tier.program64 && !g_tier.hostRuns32Bit) {
@@ -418,7 +395,6 @@ int main(int argc, char** argv) {
     return 77;  // CTest's SKIP_RETURN_CODE
   }
   ::testing::InitGoogleTest(&argc, argv);
-  if (g_tier.program64) shgs::leaveOutTheZip();
   // One Wine prefix for every test: a new one takes several seconds.
   shgs::g_session = new shgs::WineSession;
   ::testing::AddGlobalTestEnvironment(shgs::g_session);
