@@ -67,7 +67,7 @@ constexpr char kDescription[] = "SHGS/DescFile/Game1.txt";
 const std::string kRecord = "SHGS/GAME/A/shcfig.dat";
 const std::string kWindowsRecord = "C:\\SHGS\\GAME\\A\\shcfig.dat";
 constexpr char kNoRecord[] = "Configuration data failed to open.";
-// The file of a row's whole report.
+// A file of tests/testdata/scenario: a row's whole report, or a server.
 std::string whole(const std::string& name, const std::string& kind = ".txt") {
   return SHGS_TESTDATA_DIR "/scenario/" + name + kind;
 }
